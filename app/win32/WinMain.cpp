@@ -1,0 +1,16 @@
+// The Windows entry: installs the real platform and hands over to the program.
+#include <windows.h>
+
+#include <string>
+
+#include "app/Program.h"
+#include "platform/win32/Win32Platform.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    zintra::platform::win32::Win32Platform platform;
+    zintra::platform::SetCurrent(&platform);
+    const std::u16string line = commandLine != nullptr ? reinterpret_cast<const char16_t*>(commandLine) : u"";
+    const int exitCode = zintra::RunProgram(line);
+    zintra::platform::SetCurrent(nullptr);
+    return exitCode;
+}

@@ -1,0 +1,134 @@
+#include "clicker/ClickEngine.h"
+
+#include <cmath>
+
+#include "platform/Messages.h"
+
+namespace zintra {
+
+RuntimeRandom& ProcessRandom() {
+    static RuntimeRandom random;
+    return random;
+}
+
+namespace {
+
+// float seconds -> double * 1000.0 -> truncation to 64 bits -> low 32 bits.
+// Values the conversion cannot represent (NaN, huge) give the processor's
+// "integer indefinite" 0x8000000000000000, whose low half is 0.
+std::uint32_t SecondsToPeriod(float seconds) {
+    const double milliseconds = static_cast<double>(seconds) * 1000.0;
+    std::int64_t whole = INT64_MIN;
+    if (std::isfinite(milliseconds) && milliseconds > -9.2e18 && milliseconds < 9.2e18) {
+        whole = static_cast<std::int64_t>(milliseconds);
+    }
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(whole));
+}
+
+}  // namespace
+
+std::uint32_t ClickPeriodMilliseconds(const ClickSettings& settings, RuntimeRandom& random) {
+    if (settings.clickType == kClickLeftLongPress) return 1;
+    if (settings.useRandomTime == 1 && settings.randomMax > 0) {
+        return static_cast<std::uint32_t>((random.Next() % settings.randomMax) * 1000);
+    }
+    return SecondsToPeriod(settings.interval);
+}
+
+std::int32_t NormaliseCoordinate(std::int32_t pixel, std::int32_t extent) {
+    if (extent <= 0) return 0;  // a failed metrics call must not divide by zero
+    const auto product = static_cast<std::int32_t>(static_cast<std::uint32_t>(pixel) * 65536u);
+    return product / extent;
+}
+
+void BuildClickEvents(const ClickSettings& settings, platform::Point target, platform::Size screen,
+                      platform::MouseEvent (&events)[3]) {
+    const std::int32_t dx = NormaliseCoordinate(target.x, screen.width);
+    const std::int32_t dy = NormaliseCoordinate(target.y, screen.height);
+
+    std::uint32_t down = msg::kMouseEventLeftDown;
+    std::uint32_t up = msg::kMouseEventLeftUp;
+    if (settings.clickType == kClickRight) {
+        down = msg::kMouseEventRightDown;
+        up = msg::kMouseEventRightUp;
+    } else if (settings.clickType == kClickLeftLongPress) {
+        up = msg::kMouseEventLeftDown;  // the button is never released
+    }
+
+    const std::uint32_t positioning = settings.useFixedPos == 1
+                                          ? (msg::kMouseEventAbsolute | msg::kMouseEventMove)
+                                          : msg::kMouseEventAbsolute;
+    const std::uint32_t flags[3] = {positioning, down, up};
+    for (int i = 0; i < 3; ++i) events[i] = platform::MouseEvent{dx, dy, 0, flags[i], 0, 0};
+}
+
+ClickEngine::ClickEngine(ClickSettings& settings, platform::Platform& platform, RuntimeRandom& random)
+    : settings_(settings), platform_(platform), random_(random) {}
+
+ClickEngine::~ClickEngine() { EndPreciseTiming(); }
+
+void ClickEngine::Toggle() {
+    running_ = !running_;
+    if (settings_.closeRightTip == 0 && notifier_ != nullptr) {
+        notifier_->ShowBalloon(running_ ? kRunStartedNotice : kRunStoppedNotice, u"");
+    }
+    // A stop sends nothing: the next tick finds the run over and ends the timer.
+    if (!running_) return;
+
+    if (settings_.hideMain == 1) platform_.GetWindowSystem().ShowWindow(window_, msg::kSwHide);
+    clickCount_ = 0;
+    if (!preciseTiming_) {
+        platform_.GetTimers().BeginPreciseTiming();
+        preciseTiming_ = true;
+    }
+    ClickStep();
+}
+
+bool ClickEngine::OnTimer(std::uintptr_t timerId) {
+    if (timerId != kClickTimerId) return true;
+    auto& timers = platform_.GetTimers();
+    timers.KillTimer(window_, kClickTimerId);
+
+    if (settings_.useLimitCount == 1 && clickCount_ >= settings_.limitCount) {
+        running_ = false;
+        EndPreciseTiming();
+        if (settings_.hideMain == 1) {
+            auto& windows = platform_.GetWindowSystem();
+            windows.ShowWindow(window_, msg::kSwShow);
+            windows.SetWindowPos(window_, 0, platform::Rect{},
+                                 msg::kSwpNoSize | msg::kSwpNoMove | msg::kSwpNoRedraw);
+        }
+        return false;
+    }
+
+    if (running_) {
+        ClickStep();
+    } else {
+        timers.KillTimer(window_, kClickTimerId);
+        EndPreciseTiming();
+    }
+    return true;
+}
+
+void ClickEngine::ClickStep() {
+    auto& timers = platform_.GetTimers();
+    auto& mouse = platform_.GetMouseInput();
+    timers.KillTimer(window_, kClickTimerId);
+
+    const platform::Size screen = mouse.PrimaryScreenSize();
+    const platform::Point target =
+        settings_.useFixedPos == 1 ? platform::Point{settings_.posX, settings_.posY} : mouse.CursorPosition();
+
+    timers.SetTimer(window_, kClickTimerId, ClickPeriodMilliseconds(settings_, random_));
+    BuildClickEvents(settings_, target, screen, events_);
+    mouse.SendMouseEvents(events_, 3);
+    ++clickCount_;
+}
+
+void ClickEngine::EndPreciseTiming() {
+    if (!preciseTiming_) return;
+    platform_.GetTimers().EndPreciseTiming();
+    preciseTiming_ = false;
+}
+
+}  // namespace zintra

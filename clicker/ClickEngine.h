@@ -1,0 +1,73 @@
+// Turns the click settings into synthetic mouse input: a toggle starts a run
+// that sends one click at once and then one per expiry of a one-shot window
+// timer, re-armed after each click with a freshly computed period.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "clicker/ClickSettings.h"
+#include "clicker/RuntimeRandom.h"
+#include "platform/MouseInput.h"
+#include "platform/Platform.h"
+
+namespace zintra {
+
+inline constexpr std::uintptr_t kClickTimerId = 1524;
+inline constexpr char16_t kRunStartedNotice[] = u"鼠标连点器已经开始";
+inline constexpr char16_t kRunStoppedNotice[] = u"鼠标连点器已经停止";
+
+// Shows the start and stop notices; the tray icon implements it.
+class RunNotifier {
+public:
+    virtual ~RunNotifier() = default;
+    virtual void ShowBalloon(std::u16string_view text, std::u16string_view title) = 0;
+};
+
+// The timer period in milliseconds for the next click, as the settings ask.
+std::uint32_t ClickPeriodMilliseconds(const ClickSettings& settings, RuntimeRandom& random);
+
+// Normalises a screen pixel to 0..65535 over a screen of the given extent,
+// in wrapping signed 32-bit arithmetic: (pixel * 65536) / extent.
+std::int32_t NormaliseCoordinate(std::int32_t pixel, std::int32_t extent);
+
+// The three events of one click: positioning, then the two button events.
+void BuildClickEvents(const ClickSettings& settings, platform::Point target, platform::Size screen,
+                      platform::MouseEvent (&events)[3]);
+
+class ClickEngine {
+public:
+    ClickEngine(ClickSettings& settings, platform::Platform& platform, RuntimeRandom& random = ProcessRandom());
+    ~ClickEngine();
+    ClickEngine(const ClickEngine&) = delete;
+    ClickEngine& operator=(const ClickEngine&) = delete;
+
+    // The window that owns the click timer and is hidden and shown for hideMain.
+    void SetWindow(platform::NativeWindow window) { window_ = window; }
+    void SetNotifier(RunNotifier* notifier) { notifier_ = notifier; }
+
+    // One press of the start/stop hotkey.
+    void Toggle();
+    // WM_TIMER. Returns whether the message should go on to default handling:
+    // false only for the tick at which the click limit ends a run.
+    bool OnTimer(std::uintptr_t timerId);
+
+    bool Running() const { return running_; }
+    std::int32_t ClickCount() const { return clickCount_; }
+
+private:
+    void ClickStep();
+    void EndPreciseTiming();
+
+    ClickSettings& settings_;
+    platform::Platform& platform_;
+    RuntimeRandom& random_;
+    platform::NativeWindow window_ = 0;
+    RunNotifier* notifier_ = nullptr;
+    bool running_ = false;
+    bool preciseTiming_ = false;
+    std::int32_t clickCount_ = 0;
+    platform::MouseEvent events_[3] = {};
+};
+
+}  // namespace zintra

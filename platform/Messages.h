@@ -1,0 +1,66 @@
+// Window message numbers and flags keep their Win32 values on every platform,
+// so window classes read the same whichever backend delivers the messages.
+#pragma once
+
+#include <cstdint>
+
+namespace zintra::msg {
+
+inline constexpr std::uint32_t kCreate = 0x0001;         // WM_CREATE
+inline constexpr std::uint32_t kDestroy = 0x0002;        // WM_DESTROY
+inline constexpr std::uint32_t kClose = 0x0010;          // WM_CLOSE
+inline constexpr std::uint32_t kQueryEndSession = 0x0011;
+inline constexpr std::uint32_t kEndSession = 0x0016;
+inline constexpr std::uint32_t kActivateApp = 0x001C;    // WM_ACTIVATEAPP
+inline constexpr std::uint32_t kKeyDown = 0x0100;
+inline constexpr std::uint32_t kKeyUp = 0x0101;
+inline constexpr std::uint32_t kChar = 0x0102;
+inline constexpr std::uint32_t kSysKeyDown = 0x0104;
+inline constexpr std::uint32_t kSysKeyUp = 0x0105;
+inline constexpr std::uint32_t kInitDialog = 0x0110;     // WM_INITDIALOG
+inline constexpr std::uint32_t kCommand = 0x0111;        // WM_COMMAND
+inline constexpr std::uint32_t kSysCommand = 0x0112;     // WM_SYSCOMMAND
+inline constexpr std::uint32_t kTimer = 0x0113;          // WM_TIMER
+inline constexpr std::uint32_t kMouseMove = 0x0200;
+inline constexpr std::uint32_t kLButtonDown = 0x0201;
+inline constexpr std::uint32_t kLButtonUp = 0x0202;
+inline constexpr std::uint32_t kRButtonDown = 0x0204;
+inline constexpr std::uint32_t kRButtonUp = 0x0205;
+inline constexpr std::uint32_t kMouseLeave = 0x02A3;
+inline constexpr std::uint32_t kHotKey = 0x0312;         // WM_HOTKEY
+inline constexpr std::uint32_t kUser = 0x0400;           // WM_USER
+
+// ShowWindow commands.
+inline constexpr int kSwHide = 0;
+inline constexpr int kSwShowNormal = 1;
+inline constexpr int kSwShowMinimized = 2;
+inline constexpr int kSwShow = 5;
+
+// SetWindowPos flags.
+inline constexpr std::uint32_t kSwpNoSize = 0x0001;
+inline constexpr std::uint32_t kSwpNoMove = 0x0002;
+inline constexpr std::uint32_t kSwpNoZOrder = 0x0004;
+inline constexpr std::uint32_t kSwpNoRedraw = 0x0008;
+
+inline constexpr std::uint32_t kScMinimize = 0xF020;     // SC_MINIMIZE
+
+// Hotkey modifier bits, as RegisterHotKey takes them.
+inline constexpr std::uint32_t kModAlt = 0x0001;
+inline constexpr std::uint32_t kModControl = 0x0002;
+inline constexpr std::uint32_t kModShift = 0x0004;
+inline constexpr std::uint32_t kModWin = 0x0008;
+
+// Mouse input flags.
+inline constexpr std::uint32_t kMouseEventMove = 0x0001;       // MOUSEEVENTF_MOVE
+inline constexpr std::uint32_t kMouseEventLeftDown = 0x0002;
+inline constexpr std::uint32_t kMouseEventLeftUp = 0x0004;
+inline constexpr std::uint32_t kMouseEventRightDown = 0x0008;
+inline constexpr std::uint32_t kMouseEventRightUp = 0x0010;
+inline constexpr std::uint32_t kMouseEventAbsolute = 0x8000;
+
+// Virtual-key codes used by the program's own logic.
+inline constexpr std::uint32_t kVkF1 = 0x70;
+inline constexpr std::uint32_t kVkF8 = 0x77;
+inline constexpr std::uint32_t kVkF12 = 0x7B;
+
+}  // namespace zintra::msg

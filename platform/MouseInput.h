@@ -1,0 +1,31 @@
+// Synthetic mouse input, the pointer position and the primary screen size.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Types.h"
+
+namespace zintra::platform {
+
+// One MOUSEINPUT record: dx, dy in normalised 0..65535 coordinates of the
+// primary screen when the absolute flag is set.
+struct MouseEvent {
+    std::int32_t dx = 0;
+    std::int32_t dy = 0;
+    std::uint32_t mouseData = 0;
+    std::uint32_t flags = 0;
+    std::uint32_t time = 0;
+    std::uintptr_t extraInfo = 0;
+    friend bool operator==(const MouseEvent&, const MouseEvent&) = default;
+};
+
+class MouseInput {
+public:
+    virtual ~MouseInput() = default;
+    // Queues the events in order in one call; returns how many were queued.
+    virtual std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) = 0;
+    virtual Point CursorPosition() = 0;
+    virtual Size PrimaryScreenSize() = 0;
+};
+
+}  // namespace zintra::platform

@@ -1,0 +1,30 @@
+// The operating system seam. Application code reaches the system only through
+// these interfaces; the real one talks to Windows, the simulated one to memory.
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Hotkeys.h"
+#include "platform/MouseInput.h"
+#include "platform/Registry.h"
+#include "platform/Timers.h"
+#include "platform/WindowSystem.h"
+
+namespace zintra::platform {
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+    virtual Registry& GetRegistry() = 0;
+    virtual MouseInput& GetMouseInput() = 0;
+    virtual Hotkeys& GetHotkeys() = 0;
+    virtual Timers& GetTimers() = 0;
+    virtual WindowSystem& GetWindowSystem() = 0;
+    virtual Clock& GetClock() = 0;
+};
+
+// The platform in use by this process. The program installs the real one at
+// start; tests install a simulated desktop.
+Platform& Current();
+void SetCurrent(Platform* platform);
+
+}  // namespace zintra::platform

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Installs everything a fresh Debian 12 machine needs to build and test Zintra:
+# the Debian packages, and the Windows builds of libcurl, jsoncpp and pugixml
+# cross-built from Debian's own source packages into a cache outside the clone.
+# Safe to run again: each step is skipped when its result is already there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build ccache pkg-config g++ clang python3
+  libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 xvfb xdotool x11-utils x11-apps imagemagick fonts-wqy-microhei
+  dpkg-dev openssl nsis
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Windows libraries, keyed by the Debian package versions so a new release rebuilds.
+cache_root="${ZINTRA_DEPS_CACHE:-$HOME/.cache/zintra-deps}"
+key="curl-$(apt-cache policy curl | awk '/Candidate/{print $2}')_jsoncpp-$(apt-cache policy libjsoncpp-dev | awk '/Candidate/{print $2}')_pugixml-$(apt-cache policy libpugixml-dev | awk '/Candidate/{print $2}')"
+prefix="$cache_root/$key/mingw"
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
+
+if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+  echo "setup-deps: enabling Debian source packages"
+  cat > /etc/apt/sources.list.d/zintra-src.sources <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  apt-get update -q
+fi
+
+here="$(cd "$(dirname "$0")/.." && pwd)"
+toolchain="$here/cmake/mingw-w64-x86_64.cmake"
+work="$cache_root/$key/src"
+rm -rf "$work" "$prefix"
+mkdir -p "$work" "$prefix"
+cd "$work"
+apt-get source --download-only curl libjsoncpp pugixml >/dev/null
+for dsc in *.dsc; do dpkg-source --no-check -x "$dsc" >/dev/null; done
+
+build() {  # build <source dir> <cmake options...>
+  local src="$1"; shift
+  cmake -S "$src" -B "$src/_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
+  cmake --build "$src/_build" >/dev/null
+  cmake --install "$src/_build" >/dev/null
+}
+
+echo "setup-deps: cross-building pugixml"
+build "$(ls -d pugixml-*/ | head -1)" -DPUGIXML_BUILD_TESTS=OFF
+echo "setup-deps: cross-building jsoncpp"
+build "$(ls -d *jsoncpp-*/ | head -1)" -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF \
+  -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF
+echo "setup-deps: cross-building libcurl (a few minutes)"
+build "$(ls -d curl-*/ | head -1)" -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DBUILD_CURL_EXE=OFF \
+  -DCURL_DISABLE_LDAP=ON -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBPSL=OFF -DUSE_LIBIDN2=OFF \
+  -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_NGHTTP2=OFF -DENABLE_MANUAL=OFF -DBUILD_TESTING=OFF
+
+rm -rf "$work"
+touch "$prefix/.complete"
+echo "$prefix"

@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "clicker/ClickEngine.h"
+#include "clicker/StartStopHotkey.h"
+#include "platform/Messages.h"
+#include "platform/sim/SimDesktop.h"
+
+namespace zintra {
+namespace {
+
+using platform::MouseEvent;
+
+class RecordingNotifier final : public RunNotifier {
+public:
+    void ShowBalloon(std::u16string_view text, std::u16string_view title) override {
+        texts.emplace_back(text);
+        titles.emplace_back(title);
+    }
+    std::vector<std::u16string> texts;
+    std::vector<std::u16string> titles;
+};
+
+// Routes the window's messages to the engine the way its owning window does.
+class EngineHost : public platform::MessageHandler {
+public:
+    explicit EngineHost(ClickEngine& engine) : engine_(engine) {}
+    std::optional<std::intptr_t> HandleMessage(platform::NativeWindow, std::uint32_t message, std::uintptr_t wParam,
+                                               std::intptr_t) override {
+        if (message == msg::kHotKey && wParam == kStartStopHotkeyId) engine_.Toggle();
+        if (message == msg::kTimer) engine_.OnTimer(wParam);
+        return 0;
+    }
+
+private:
+    ClickEngine& engine_;
+};
+
+class ClickEngineTest : public ::testing::Test {
+protected:
+    ClickEngineTest() : engine(settings, desktop, random), host(engine) {
+        window = desktop.CreateMessageWindow(host);
+        desktop.ShowWindow(window, msg::kSwShow);
+        engine.SetWindow(window);
+        engine.SetNotifier(&notifier);
+        RegisterStartStopHotkey(desktop, window, settings);
+    }
+
+    void Press() { ASSERT_TRUE(desktop.PressHotKey(settings.hotkeyModifiers, settings.hotkeyVk)); }
+    std::size_t Clicks() const { return desktop.SentEvents().size() / 3; }
+
+    sim::SimDesktop desktop;
+    ClickSettings settings;
+    RuntimeRandom random;
+    ClickEngine engine;
+    EngineHost host;
+    RecordingNotifier notifier;
+    platform::NativeWindow window = 0;
+};
+
+TEST_F(ClickEngineTest, DefaultRunClicksAtOnceThenEvery100MsUntilStopped) {
+    Press();
+    EXPECT_TRUE(engine.Running());
+    EXPECT_EQ(Clicks(), 1u) << "the first click goes out at once";
+    EXPECT_EQ(desktop.SendInputCalls(), 1) << "one call queues all three events";
+    EXPECT_EQ(desktop.TimerPeriod(window, kClickTimerId), 100u);
+
+    desktop.AdvanceBy(99);
+    EXPECT_EQ(Clicks(), 1u);
+    desktop.AdvanceBy(1);
+    EXPECT_EQ(Clicks(), 2u);
+    desktop.AdvanceBy(900);
+    EXPECT_EQ(Clicks(), 11u);
+    EXPECT_EQ(engine.ClickCount(), 11);
+
+    Press();
+    EXPECT_FALSE(engine.Running());
+    EXPECT_TRUE(desktop.TimerPeriod(window, kClickTimerId)) << "a stop leaves the timer to its next tick";
+    desktop.AdvanceBy(100);
+    EXPECT_EQ(Clicks(), 11u) << "the tick after a stop only ends the timer";
+    EXPECT_FALSE(desktop.TimerPeriod(window, kClickTimerId));
+    EXPECT_EQ(desktop.PreciseTimingDepth(), 0);
+
+    const std::vector<std::u16string> expected{u"鼠标连点器已经开始", u"鼠标连点器已经停止"};
+    EXPECT_EQ(notifier.texts, expected);
+    EXPECT_EQ(notifier.titles, (std::vector<std::u16string>{u"", u""}));
+}
+
+TEST_F(ClickEngineTest, ClickTypesSendTheirButtonEvents) {
+    struct Case {
+        std::int32_t type;
+        std::uint32_t second, third;
+    };
+    for (const Case c : {Case{0, 0x0002, 0x0004}, Case{1, 0x0008, 0x0010}, Case{2, 0x0002, 0x0002},
+                         Case{7, 0x0002, 0x0004}}) {
+        desktop.ClearSentEvents();
+        settings.clickType = c.type;
+        Press();
+        ASSERT_EQ(desktop.SentEvents().size(), 3u) << c.type;
+        EXPECT_EQ(desktop.SentEvents()[0].flags, 0x8000u);
+        EXPECT_EQ(desktop.SentEvents()[1].flags, c.second) << c.type;
+        EXPECT_EQ(desktop.SentEvents()[2].flags, c.third) << c.type;
+        Press();
+        desktop.AdvanceBy(10000);
+    }
+}
+
+TEST_F(ClickEngineTest, LongPressTicksEvery10MsAndNeverReleasesTheButton) {
+    settings.clickType = kClickLeftLongPress;
+    settings.interval = 3.0f;
+    Press();
+    EXPECT_EQ(desktop.LastRequestedPeriod(), 1u);
+    EXPECT_EQ(desktop.TimerPeriod(window, kClickTimerId), 10u) << "the platform's floor";
+    desktop.AdvanceBy(100);
+    EXPECT_EQ(Clicks(), 11u);
+    Press();
+    desktop.AdvanceBy(100);
+    for (const MouseEvent& e : desktop.SentEvents()) {
+        EXPECT_EQ(e.flags & (msg::kMouseEventLeftUp | msg::kMouseEventRightUp), 0u);
+    }
+}
+
+TEST(ClickPeriod, PresetsFollowFloatToDoubleTruncation) {
+    RuntimeRandom random;
+    ClickSettings s;
+    const std::pair<float, std::uint32_t> table[] = {
+        {0.01f, 9}, {0.02f, 19}, {0.05f, 50}, {0.1f, 100}, {0.2f, 200}, {0.6f, 600},
+        {1.0f, 1000}, {2.0f, 2000}, {3.0f, 3000}, {0.0015f, 1}, {0.35f, 349}, {0.0f, 0},
+    };
+    for (const auto& [seconds, period] : table) {
+        s.interval = seconds;
+        EXPECT_EQ(ClickPeriodMilliseconds(s, random), period) << seconds;
+    }
+    s.interval = -0.5f;
+    EXPECT_EQ(ClickPeriodMilliseconds(s, random), static_cast<std::uint32_t>(-500));
+    s.interval = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(ClickPeriodMilliseconds(s, random), 0u) << "an unreadable value must not be undefined behaviour";
+    s.interval = 3e38f;
+    EXPECT_EQ(ClickPeriodMilliseconds(s, random), 0u);
+}
+
+TEST(ClickPeriod, RandomPeriodsAreWholeSecondsFromTheRuntimeSequence) {
+    ClickSettings s;
+    s.useRandomTime = 1;
+    s.randomMax = 5;
+    RuntimeRandom reference;
+    RuntimeRandom random;
+    std::vector<std::uint32_t> first;
+    for (int i = 0; i < 20; ++i) {
+        const std::uint32_t period = ClickPeriodMilliseconds(s, random);
+        EXPECT_EQ(period, static_cast<std::uint32_t>(reference.Next() % 5) * 1000u);
+        EXPECT_EQ(period % 1000, 0u);
+        EXPECT_LE(period, 4000u);
+        first.push_back(period);
+    }
+    // The generator of every start begins at the same state: 41, 18467, 6334, ...
+    RuntimeRandom again;
+    EXPECT_EQ(again.Next(), 41);
+    EXPECT_EQ(again.Next(), 18467);
+    EXPECT_EQ(again.Next(), 6334);
+    RuntimeRandom restart;
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(ClickPeriodMilliseconds(s, restart), first[i]);
+
+    s.randomMax = 1;
+    EXPECT_EQ(ClickPeriodMilliseconds(s, random), 0u);
+    s.randomMax = 0;
+    s.interval = 0.2f;
+    EXPECT_EQ(ClickPeriodMilliseconds(s, random), 200u) << "a bound of 0 switches the random interval off";
+    s.randomMax = -3;
+    EXPECT_EQ(ClickPeriodMilliseconds(s, random), 200u);
+    s.randomMax = 5;
+    s.clickType = kClickLeftLongPress;
+    RuntimeRandom untouched;
+    EXPECT_EQ(ClickPeriodMilliseconds(s, untouched), 1u);
+    EXPECT_EQ(untouched.Next(), 41) << "long-press draws no random number";
+}
+
+TEST_F(ClickEngineTest, RandomRunDrawsOnePeriodPerClick) {
+    settings.useRandomTime = 1;
+    settings.randomMax = 3;
+    RuntimeRandom reference;
+    Press();
+    for (int i = 0; i < 6; ++i) {
+        const std::uint32_t expected = static_cast<std::uint32_t>(reference.Next() % 3) * 1000u;
+        EXPECT_EQ(desktop.LastRequestedPeriod(), expected);
+        desktop.AdvanceBy(std::max<std::uint32_t>(expected, 10));
+    }
+}
+
+TEST_F(ClickEngineTest, LimitOfThreeSendsExactlyThreeClicks) {
+    settings.useLimitCount = 1;
+    settings.limitCount = 3;
+    Press();
+    desktop.AdvanceBy(1000);
+    EXPECT_EQ(Clicks(), 3u);
+    EXPECT_FALSE(engine.Running());
+    EXPECT_FALSE(desktop.TimerPeriod(window, kClickTimerId));
+    EXPECT_EQ(notifier.texts.size(), 1u) << "no notice when the limit ends a run";
+    EXPECT_EQ(desktop.PreciseTimingDepth(), 0);
+
+    Press();
+    EXPECT_TRUE(engine.Running()) << "the next press starts a new run";
+    EXPECT_EQ(notifier.texts.back(), u"鼠标连点器已经开始");
+    desktop.AdvanceBy(1000);
+    EXPECT_EQ(Clicks(), 6u);
+}
+
+TEST_F(ClickEngineTest, LimitOfZeroStillSendsTheFirstClick) {
+    settings.useLimitCount = 1;
+    settings.limitCount = 0;
+    Press();
+    desktop.AdvanceBy(1000);
+    EXPECT_EQ(Clicks(), 1u);
+    EXPECT_FALSE(engine.Running());
+}
+
+TEST_F(ClickEngineTest, FixedPositionMovesThePointerThere) {
+    settings.useFixedPos = 1;
+    settings.posX = 960;
+    settings.posY = 540;
+    desktop.MoveCursor({5, 5});
+    Press();
+    ASSERT_EQ(desktop.SentEvents().size(), 3u);
+    EXPECT_EQ(desktop.SentEvents()[0], (MouseEvent{32768, 32768, 0, 0x8001, 0, 0}));
+    EXPECT_EQ(desktop.SentEvents()[1], (MouseEvent{32768, 32768, 0, 0x0002, 0, 0}));
+    EXPECT_EQ(desktop.SentEvents()[2], (MouseEvent{32768, 32768, 0, 0x0004, 0, 0}));
+    EXPECT_EQ(desktop.CursorPosition(), (platform::Point{960, 540}));
+}
+
+TEST_F(ClickEngineTest, PointerPositionIsNormalisedWithoutMoving) {
+    desktop.MoveCursor({100, 100});
+    Press();
+    ASSERT_EQ(desktop.SentEvents().size(), 3u);
+    EXPECT_EQ(desktop.SentEvents()[0], (MouseEvent{3413, 6068, 0, 0x8000, 0, 0}));
+    EXPECT_EQ(desktop.SentEvents()[1].dx, 3413);
+    EXPECT_EQ(desktop.SentEvents()[2].dy, 6068);
+}
+
+TEST_F(ClickEngineTest, SettingsChangedDuringARunApplyToTheNextClick) {
+    Press();
+    settings.clickType = kClickRight;
+    settings.interval = 1.0f;
+    desktop.AdvanceBy(100);
+    EXPECT_EQ(desktop.SentEvents().back().flags, 0x0010u);
+    EXPECT_EQ(desktop.TimerPeriod(window, kClickTimerId), 1000u);
+}
+
+TEST(NormaliseCoordinate, TruncatesAndHandlesOddInput) {
+    EXPECT_EQ(NormaliseCoordinate(1919, 1920), 65501);
+    EXPECT_EQ(NormaliseCoordinate(-10, 1920), -341) << "left of the primary screen";
+    EXPECT_EQ(NormaliseCoordinate(2000, 1920), 68266) << "beyond the edge: the platform clamps";
+    EXPECT_EQ(NormaliseCoordinate(100, 0), 0) << "a failed metrics call must not divide by zero";
+    EXPECT_EQ(NormaliseCoordinate(40000, 1920), static_cast<std::int32_t>(40000u * 65536u) / 1920)
+        << "wraps like 32-bit arithmetic";
+}
+
+TEST_F(ClickEngineTest, HideMainHidesOnStartAndShowsOnlyWhenTheLimitEndsTheRun) {
+    settings.hideMain = 1;
+    Press();
+    EXPECT_FALSE(desktop.IsWindowVisible(window));
+    Press();
+    desktop.AdvanceBy(200);
+    EXPECT_FALSE(desktop.IsWindowVisible(window)) << "a manual stop leaves it hidden";
+
+    settings.useLimitCount = 1;
+    settings.limitCount = 2;
+    Press();
+    desktop.AdvanceBy(500);
+    EXPECT_TRUE(desktop.IsWindowVisible(window));
+    EXPECT_GT(desktop.Window(window)->raisedAt, 0u) << "brought to the top";
+}
+
+TEST_F(ClickEngineTest, CloseRightTipSuppressesBothNotices) {
+    settings.closeRightTip = 1;
+    Press();
+    Press();
+    EXPECT_TRUE(notifier.texts.empty());
+}
+
+TEST_F(ClickEngineTest, OtherTimersAreNotTheEngines) {
+    EXPECT_TRUE(engine.OnTimer(1525));
+    EXPECT_EQ(Clicks(), 0u);
+}
+
+}  // namespace
+}  // namespace zintra
