@@ -4,6 +4,14 @@
 # cross-built from Debian's own source packages into a cache outside the clone.
 # Safe to run again: each step is skipped when its result is already there.
 set -euo pipefail
+# Progress goes to stderr; the one line on stdout is the Windows library prefix.
+exec 3>&1 1>&2
+
+# One run at a time: parallel builds share the cache.
+cache_root="${ZINTRA_DEPS_CACHE:-$HOME/.cache/zintra-deps}"
+mkdir -p "$cache_root"
+exec 9>"$cache_root/.lock"
+flock 9
 
 packages=(
   cmake ninja-build ccache pkg-config g++ clang python3
@@ -25,11 +33,10 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 # Windows libraries, keyed by the Debian package versions so a new release rebuilds.
-cache_root="${ZINTRA_DEPS_CACHE:-$HOME/.cache/zintra-deps}"
 key="curl-$(apt-cache policy curl | awk '/Candidate/{print $2}')_jsoncpp-$(apt-cache policy libjsoncpp-dev | awk '/Candidate/{print $2}')_pugixml-$(apt-cache policy libpugixml-dev | awk '/Candidate/{print $2}')"
 prefix="$cache_root/$key/mingw"
 if [ -f "$prefix/.complete" ]; then
-  echo "$prefix"
+  echo "$prefix" >&3
   exit 0
 fi
 
@@ -80,4 +87,4 @@ build "$(ls -d curl-*/ | head -1)" -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF
 
 rm -rf "$work"
 touch "$prefix/.complete"
-echo "$prefix"
+echo "$prefix" >&3

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds one target into build/<target>:
+#   native    the tests on the simulated platform
+#   sanitize  the same with AddressSanitizer and UndefinedBehaviorSanitizer
+#   windows   zintra.exe and the end-to-end test helpers, cross-built with MinGW-w64
+# Run scripts/setup-deps.sh once first (scripts/test.sh and scripts/run.sh do).
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+target="${1:?usage: build.sh native|sanitize|windows}"
+shift
+jobs="$(nproc)"
+common=(-G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+case "$target" in
+  native)
+    cmake -S "$here" -B "$here/build/native" "${common[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null ;;
+  sanitize)
+    CC=clang CXX=clang++ cmake -S "$here" -B "$here/build/sanitize" "${common[@]}" -DCMAKE_BUILD_TYPE=Debug \
+      -DZINTRA_SANITIZE=ON "$@" >/dev/null ;;
+  windows)
+    prefix="$(bash "$here/scripts/setup-deps.sh")"
+    cmake -S "$here" -B "$here/build/windows" "${common[@]}" -DCMAKE_BUILD_TYPE=MinSizeRel \
+      -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" -DZINTRA_MINGW_PREFIX="$prefix" "$@" >/dev/null ;;
+  *) echo "build.sh: unknown target $target" >&2; exit 2 ;;
+esac
+cmake --build "$here/build/$target" -j "$jobs"
