@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/sim/SimShell.h"
 
 namespace zintra::sim {
 
@@ -53,6 +54,7 @@ public:
     platform::Timers& GetTimers() override { return *this; }
     platform::WindowSystem& GetWindowSystem() override { return *this; }
     platform::Clock& GetClock() override { return *this; }
+    platform::Shell& GetShell() override { return shell_; }
 
     // Registry
     long OpenKey(platform::RegistryRoot root, const std::u16string& subkey, platform::RegistryKey* key) override;
@@ -143,6 +145,9 @@ public:
     void SetCalendarBase(std::int64_t seconds) { calendarBase_ = seconds; }
     void SetUtcOffsetSeconds(std::int64_t offset) { utcOffset_ = offset; }
 
+    // The notification area, foreground window and opened addresses.
+    SimShell& ShellState() { return shell_; }
+
     // Windows.
     const SimWindow* Window(platform::NativeWindow window) const;
     // Delivers posted messages until none are left; returns how many ran.
@@ -194,6 +199,8 @@ private:
     std::mutex postedLock_;
     std::deque<PostedMessage> posted_;
     std::optional<int> quitCode_;
+
+    SimShell shell_;
 };
 
 }  // namespace zintra::sim

@@ -11,3 +11,4 @@
 #undef DeleteFile
 #undef MoveFile
 #undef GetMessage
+#undef RegisterWindowMessage
