@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Hotkeys.h"
+#include "platform/Keyboard.h"
 #include "platform/MouseInput.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -22,6 +23,7 @@ public:
     virtual WindowSystem& GetWindowSystem() = 0;
     virtual Clock& GetClock() = 0;
     virtual Shell& GetShell() = 0;
+    virtual Keyboard& GetKeyboard() = 0;
 };
 
 // The platform in use by this process. The program installs the real one at

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/sim/SimKeyboard.h"
 #include "platform/sim/SimShell.h"
 
 namespace zintra::sim {
@@ -55,6 +56,7 @@ public:
     platform::WindowSystem& GetWindowSystem() override { return *this; }
     platform::Clock& GetClock() override { return *this; }
     platform::Shell& GetShell() override { return shell_; }
+    platform::Keyboard& GetKeyboard() override { return keyboard_; }
 
     // Registry
     long OpenKey(platform::RegistryRoot root, const std::u16string& subkey, platform::RegistryKey* key) override;
@@ -147,6 +149,8 @@ public:
 
     // The notification area, foreground window and opened addresses.
     SimShell& ShellState() { return shell_; }
+    // Which keys are held.
+    SimKeyboard& KeyboardState() { return keyboard_; }
 
     // Windows.
     const SimWindow* Window(platform::NativeWindow window) const;
@@ -201,6 +205,7 @@ private:
     std::optional<int> quitCode_;
 
     SimShell shell_;
+    SimKeyboard keyboard_;
 };
 
 }  // namespace zintra::sim

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32Keyboard.h"
 #include "platform/win32/Win32Shell.h"
 
 namespace zintra::platform::win32 {
@@ -24,6 +25,7 @@ public:
     WindowSystem& GetWindowSystem() override { return *this; }
     Clock& GetClock() override { return *this; }
     Shell& GetShell() override { return shell_; }
+    Keyboard& GetKeyboard() override { return keyboard_; }
 
     long OpenKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
     long CreateKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
@@ -66,6 +68,7 @@ public:
 private:
     int preciseTimingDepth_ = 0;
     Win32Shell shell_;
+    Win32Keyboard keyboard_;
 };
 
 }  // namespace zintra::platform::win32
