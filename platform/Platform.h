@@ -6,6 +6,7 @@
 #include "platform/Hotkeys.h"
 #include "platform/Keyboard.h"
 #include "platform/MouseInput.h"
+#include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/Timers.h"
@@ -24,6 +25,7 @@ public:
     virtual Clock& GetClock() = 0;
     virtual Shell& GetShell() = 0;
     virtual Keyboard& GetKeyboard() = 0;
+    virtual Process& GetProcess() = 0;
 };
 
 // The platform in use by this process. The program installs the real one at

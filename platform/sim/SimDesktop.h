@@ -14,6 +14,7 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimKeyboard.h"
+#include "platform/sim/SimProcess.h"
 #include "platform/sim/SimShell.h"
 
 namespace zintra::sim {
@@ -57,6 +58,7 @@ public:
     platform::Clock& GetClock() override { return *this; }
     platform::Shell& GetShell() override { return shell_; }
     platform::Keyboard& GetKeyboard() override { return keyboard_; }
+    platform::Process& GetProcess() override { return process_; }
 
     // Registry
     long OpenKey(platform::RegistryRoot root, const std::u16string& subkey, platform::RegistryKey* key) override;
@@ -151,6 +153,8 @@ public:
     SimShell& ShellState() { return shell_; }
     // Which keys are held.
     SimKeyboard& KeyboardState() { return keyboard_; }
+    // Mutexes of other instances, the working directory.
+    SimProcess& ProcessState() { return process_; }
 
     // Windows.
     const SimWindow* Window(platform::NativeWindow window) const;
@@ -206,6 +210,7 @@ private:
 
     SimShell shell_;
     SimKeyboard keyboard_;
+    SimProcess process_;
 };
 
 }  // namespace zintra::sim

@@ -3,6 +3,7 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Keyboard.h"
+#include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Shell.h"
 
 namespace zintra::platform::win32 {
@@ -26,6 +27,7 @@ public:
     Clock& GetClock() override { return *this; }
     Shell& GetShell() override { return shell_; }
     Keyboard& GetKeyboard() override { return keyboard_; }
+    Process& GetProcess() override { return process_; }
 
     long OpenKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
     long CreateKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
@@ -69,6 +71,7 @@ private:
     int preciseTimingDepth_ = 0;
     Win32Shell shell_;
     Win32Keyboard keyboard_;
+    Win32Process process_;
 };
 
 }  // namespace zintra::platform::win32

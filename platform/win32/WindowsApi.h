@@ -12,3 +12,4 @@
 #undef MoveFile
 #undef GetMessage
 #undef RegisterWindowMessage
+#undef SetCurrentDirectory

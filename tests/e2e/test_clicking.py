@@ -90,6 +90,13 @@ class HotkeyClicking(unittest.TestCase):
             self.assertLessEqual(abs(y - 120), 1)
         self.assertTrue(left <= 100 < right and top <= 120 < bottom)
 
+    def test_second_start_ends_at_once_and_the_first_keeps_clicking(self):
+        target = self.start()
+        second = self.desktop.run(os.environ["ZINTRA_EXE"], timeout=30)
+        self.assertEqual(second.returncode, 0)
+        self.run_clicks(target, seconds=1.0)
+        self.assertGreaterEqual(len(target.downs("LD")), 4)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
