@@ -116,8 +116,14 @@ public:
     // Makes a key impossible to open or create.
     void FailKey(const std::u16string& keyPath) { failedKeys_.insert(Fold(keyPath)); }
     void FailWrites(bool fail) { failWrites_ = fail; }
-    int OpenKeyHandles() const { return static_cast<int>(handles_.size()); }
-    int FlushCount() const { return flushCount_; }
+    int OpenKeyHandles() const {
+        std::lock_guard<std::recursive_mutex> lock(registryLock_);
+        return static_cast<int>(handles_.size());
+    }
+    int FlushCount() const {
+        std::lock_guard<std::recursive_mutex> lock(registryLock_);
+        return flushCount_;
+    }
 
     // Pointer and screen.
     void MoveCursor(platform::Point p) { cursor_ = p; }
@@ -178,6 +184,8 @@ private:
                           std::intptr_t lParam);
     long OpenOrCreate(const std::u16string& subkey, bool create, platform::RegistryKey* key);
 
+    // The registry may be used from worker threads, as on Windows.
+    mutable std::recursive_mutex registryLock_;
     std::map<std::u16string, std::map<std::u16string, StoredValue>> keys_;  // folded path -> folded name
     std::set<std::u16string> failedKeys_;
     std::map<platform::RegistryKey, KeyHandle> handles_;
