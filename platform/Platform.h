@@ -6,6 +6,7 @@
 #include "platform/Hotkeys.h"
 #include "platform/MouseInput.h"
 #include "platform/Registry.h"
+#include "platform/System.h"
 #include "platform/Timers.h"
 #include "platform/WindowSystem.h"
 
@@ -20,6 +21,7 @@ public:
     virtual Timers& GetTimers() = 0;
     virtual WindowSystem& GetWindowSystem() = 0;
     virtual Clock& GetClock() = 0;
+    virtual System& GetSystem() = 0;
 };
 
 // The platform in use by this process. The program installs the real one at

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/sim/SimSystem.h"
 
 namespace zintra::sim {
 
@@ -53,6 +54,7 @@ public:
     platform::Timers& GetTimers() override { return *this; }
     platform::WindowSystem& GetWindowSystem() override { return *this; }
     platform::Clock& GetClock() override { return *this; }
+    platform::System& GetSystem() override { return system_; }
 
     // Registry
     long OpenKey(platform::RegistryRoot root, const std::u16string& subkey, platform::RegistryKey* key) override;
@@ -101,6 +103,9 @@ public:
     std::int64_t LocalMidnight(std::int64_t calendarTime) override;
 
     // ---- Test controls ----
+
+    // Files, temporary directory and adapter address.
+    SimSystem& System() { return system_; }
 
     // Registry contents, by key path (letter case ignored) and value name.
     std::optional<StoredValue> Value(const std::u16string& keyPath, const std::u16string& name) const;
@@ -194,6 +199,8 @@ private:
     std::mutex postedLock_;
     std::deque<PostedMessage> posted_;
     std::optional<int> quitCode_;
+
+    SimSystem system_;
 };
 
 }  // namespace zintra::sim

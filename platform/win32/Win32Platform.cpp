@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+// Our interface's method names, not the ANSI/Unicode switch macros.
+#undef PostMessage
+#undef SendMessage
+
 #include <cstdio>
 #include <ctime>
 

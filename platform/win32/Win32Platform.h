@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32System.h"
 
 namespace zintra::platform::win32 {
 
@@ -22,6 +23,7 @@ public:
     Timers& GetTimers() override { return *this; }
     WindowSystem& GetWindowSystem() override { return *this; }
     Clock& GetClock() override { return *this; }
+    System& GetSystem() override { return system_; }
 
     long OpenKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
     long CreateKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
@@ -63,6 +65,7 @@ public:
 
 private:
     int preciseTimingDepth_ = 0;
+    Win32System system_;
 };
 
 }  // namespace zintra::platform::win32
