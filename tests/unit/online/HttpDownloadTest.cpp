@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -181,7 +184,9 @@ TEST_F(HttpDownloadTest, UrlWithoutAFileNameFails) {
         std::string path;
         EXPECT_FALSE(HttpDownload(desktop_, server_.Url(url), path, window_)) << url;
     }
-    EXPECT_FALSE(HttpDownload(desktop_, "", *new std::string, window_));
+    std::string unchanged = directory_;
+    EXPECT_FALSE(HttpDownload(desktop_, "", unchanged, window_));
+    EXPECT_EQ(unchanged, directory_);
     EXPECT_TRUE(Listing(directory_).empty());
     EXPECT_EQ(Listing(root_), std::vector<std::string>{"downloads"});
 }
@@ -251,10 +256,20 @@ TEST(DownloadProgress, UnknownTotalPostsNothingAndNothingIsEverAborted) {
 }
 
 TEST_F(HttpDownloadTest, NothingListeningFailsAndLeavesNoSidecar) {
-    // Find a port with nothing on it: the silent server's port after it is gone is not
-    // guaranteed free, so use port 9 (discard), which nothing serves here.
+    // A port that is bound but not listening refuses every connection.
+    const int refusing = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    ASSERT_EQ(::bind(refusing, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::getsockname(refusing, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/dl/setup.exe";
+
+    Write("setup.exe", "partial");
     std::string path;
-    EXPECT_FALSE(HttpDownload(desktop_, "http://127.0.0.1:9/dl/setup.exe", path, window_));
+    EXPECT_FALSE(HttpDownload(desktop_, url, path, window_));
+    ::close(refusing);
     EXPECT_EQ(path, directory_ + "setup.exe");
     EXPECT_FALSE(Exists("setup.exe.cfg"));
 }
