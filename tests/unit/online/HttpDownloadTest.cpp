@@ -274,10 +274,5 @@ TEST_F(HttpDownloadTest, NothingListeningFailsAndLeavesNoSidecar) {
     EXPECT_FALSE(Exists("setup.exe.cfg"));
 }
 
-TEST(FileSize, MissingFileIsZero) {
-    EXPECT_EQ(FileSize("/nonexistent/zintra/file"), 0);
-    EXPECT_EQ(SidecarPath("C:\\Temp\\setup.exe"), "C:\\Temp\\setup.exe.cfg");
-}
-
 }  // namespace
 }  // namespace zintra

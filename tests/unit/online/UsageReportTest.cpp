@@ -5,7 +5,6 @@
 
 #include "online/HttpFetch.h"
 #include "online/JsonText.h"
-#include "online/OnlineConfig.h"
 #include "online/ServerAddress.h"
 #include "online/UsageReport.h"
 #include "platform/sim/SimDesktop.h"
@@ -164,15 +163,6 @@ TEST(ServerAddress, EnvironmentReplacesTheBuiltInAddresses) {
     EXPECT_EQ(UpdateUrl(), builtInUpdate);
     ::unsetenv("ZINTRA_REPORT_URL");
     ::unsetenv("ZINTRA_UPDATE_URL");
-}
-
-TEST(OnlineConfig, OneRecordWithTheDefaults) {
-    OnlineConfig* config = OnlineConfig::Instance();
-    ASSERT_NE(config, nullptr);
-    EXPECT_EQ(OnlineConfig::Instance(), config);
-    EXPECT_FALSE(config->forceUpdate);
-    EXPECT_EQ(config->version, 0);
-    EXPECT_TRUE(config->url.empty() && config->updateInfo.empty() && config->fileMd5.empty());
 }
 
 TEST(JsonText, ParsesDocumentsAndRejectsOtherText) {
