@@ -30,6 +30,9 @@ inline constexpr std::uint32_t kMouseLeave = 0x02A3;
 inline constexpr std::uint32_t kHotKey = 0x0312;         // WM_HOTKEY
 inline constexpr std::uint32_t kUser = 0x0400;           // WM_USER
 
+// Private messages of the program's own windows.
+inline constexpr std::uint32_t kDownloadProgress = kUser + 503;  // UM_DOWNLOAD_PROGRESS, wParam percent 1..100
+
 // ShowWindow commands.
 inline constexpr int kSwHide = 0;
 inline constexpr int kSwShowNormal = 1;
