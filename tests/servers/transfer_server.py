@@ -9,7 +9,8 @@ standard input closes, so it never outlives the test that started it.
 - /big?size=N answers N bytes.
 - /flaky?key=K breaks off its first answer for K midway, then answers fully.
 - Files registered through POST /_control/file are served with Range,
-  HEAD, Last-Modified, optional redirects and optional slow chunks.
+  HEAD, Last-Modified, optional redirects and optional slow chunks; their
+  bytes are generated, or the given "body" text.
 - POST /data.html decrypts a usage report with the openssl command line,
   checks the document and keeps the verdict.
 - GET /_control/log returns every request, the report verdicts and how many
@@ -188,6 +189,8 @@ class Handler(BaseHTTPRequestHandler):
             announced = 0 if settings.get("redirect_length_zero") else None
             return self.reply(302, b"" if announced == 0 else moved, headers, send_body, announced)
         data = content(settings.get("size", 0))
+        if "body" in settings:
+            data = settings["body"].encode("utf-8")
         if settings.get("zero_length"):
             data = b""
         status = 200
