@@ -7,9 +7,18 @@ namespace zintra {
 
 int RunProgram(std::u16string_view) {
     platform::Platform& platform = platform::Current();
-    HiddenHost host(platform);
-    if (!host.Create()) return 0;
-    return platform.GetWindowSystem().RunMessageLoop();
+    auto& process = platform.GetProcess();
+    // A second start ends silently; the running instance is not told.
+    if (!process.CreateSingleInstanceMutex(kSingleInstanceMutex)) return 0;
+    process.InitializeComponents();
+
+    int exitCode = 0;
+    {
+        HiddenHost host(platform);
+        if (host.Create()) exitCode = platform.GetWindowSystem().RunMessageLoop();
+    }
+    process.UninitializeComponents();
+    return exitCode;
 }
 
 }  // namespace zintra

@@ -4,8 +4,11 @@
 
 #include "platform/Clock.h"
 #include "platform/Hotkeys.h"
+#include "platform/Keyboard.h"
 #include "platform/MouseInput.h"
+#include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/Timers.h"
 #include "platform/WindowSystem.h"
 
@@ -20,6 +23,9 @@ public:
     virtual Timers& GetTimers() = 0;
     virtual WindowSystem& GetWindowSystem() = 0;
     virtual Clock& GetClock() = 0;
+    virtual Shell& GetShell() = 0;
+    virtual Keyboard& GetKeyboard() = 0;
+    virtual Process& GetProcess() = 0;
 };
 
 // The platform in use by this process. The program installs the real one at

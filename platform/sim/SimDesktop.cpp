@@ -25,6 +25,7 @@ std::u16string SimDesktop::Fold(const std::u16string& text) {
 // ---- Registry ----
 
 long SimDesktop::OpenOrCreate(const std::u16string& subkey, bool create, RegistryKey* key) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
     if (key == nullptr) return reg::kAccessDenied;
     *key = 0;
     const std::u16string path = Fold(subkey);
@@ -48,6 +49,7 @@ long SimDesktop::CreateKey(platform::RegistryRoot, const std::u16string& subkey,
 
 long SimDesktop::QueryValue(RegistryKey key, const std::u16string& name, std::uint32_t* type, void* data,
                             std::uint32_t* size) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
     auto handle = handles_.find(key);
     if (handle == handles_.end()) return reg::kInvalidHandle;
     auto& values = keys_[handle->second.path];
@@ -74,6 +76,7 @@ long SimDesktop::QueryValue(RegistryKey key, const std::u16string& name, std::ui
 
 long SimDesktop::SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type, const void* data,
                           std::uint32_t size) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
     auto handle = handles_.find(key);
     if (handle == handles_.end()) return reg::kInvalidHandle;
     if (failWrites_) return reg::kAccessDenied;
@@ -87,22 +90,26 @@ long SimDesktop::SetValue(RegistryKey key, const std::u16string& name, std::uint
 }
 
 long SimDesktop::DeleteValue(RegistryKey key, const std::u16string& name) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
     auto handle = handles_.find(key);
     if (handle == handles_.end()) return reg::kInvalidHandle;
     return keys_[handle->second.path].erase(Fold(name)) ? reg::kSuccess : reg::kFileNotFound;
 }
 
 long SimDesktop::FlushKey(RegistryKey key) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
     if (!handles_.count(key)) return reg::kInvalidHandle;
     ++flushCount_;
     return reg::kSuccess;
 }
 
 long SimDesktop::CloseKey(RegistryKey key) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
     return handles_.erase(key) ? reg::kSuccess : reg::kInvalidHandle;
 }
 
 std::optional<StoredValue> SimDesktop::Value(const std::u16string& keyPath, const std::u16string& name) const {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
     auto key = keys_.find(Fold(keyPath));
     if (key == keys_.end()) return std::nullopt;
     auto value = key->second.find(Fold(name));
@@ -112,10 +119,14 @@ std::optional<StoredValue> SimDesktop::Value(const std::u16string& keyPath, cons
 
 void SimDesktop::PutValue(const std::u16string& keyPath, const std::u16string& name, std::uint32_t type,
                           std::vector<std::uint8_t> data) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
     keys_[Fold(keyPath)][Fold(name)] = StoredValue{type, std::move(data)};
 }
 
-bool SimDesktop::KeyExists(const std::u16string& keyPath) const { return keys_.count(Fold(keyPath)) > 0; }
+bool SimDesktop::KeyExists(const std::u16string& keyPath) const {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    return keys_.count(Fold(keyPath)) > 0;
+}
 
 // ---- Mouse ----
 

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/sim/SimKeyboard.h"
+#include "platform/sim/SimProcess.h"
+#include "platform/sim/SimShell.h"
 
 namespace zintra::sim {
 
@@ -53,6 +56,9 @@ public:
     platform::Timers& GetTimers() override { return *this; }
     platform::WindowSystem& GetWindowSystem() override { return *this; }
     platform::Clock& GetClock() override { return *this; }
+    platform::Shell& GetShell() override { return shell_; }
+    platform::Keyboard& GetKeyboard() override { return keyboard_; }
+    platform::Process& GetProcess() override { return process_; }
 
     // Registry
     long OpenKey(platform::RegistryRoot root, const std::u16string& subkey, platform::RegistryKey* key) override;
@@ -110,8 +116,14 @@ public:
     // Makes a key impossible to open or create.
     void FailKey(const std::u16string& keyPath) { failedKeys_.insert(Fold(keyPath)); }
     void FailWrites(bool fail) { failWrites_ = fail; }
-    int OpenKeyHandles() const { return static_cast<int>(handles_.size()); }
-    int FlushCount() const { return flushCount_; }
+    int OpenKeyHandles() const {
+        std::lock_guard<std::recursive_mutex> lock(registryLock_);
+        return static_cast<int>(handles_.size());
+    }
+    int FlushCount() const {
+        std::lock_guard<std::recursive_mutex> lock(registryLock_);
+        return flushCount_;
+    }
 
     // Pointer and screen.
     void MoveCursor(platform::Point p) { cursor_ = p; }
@@ -143,6 +155,13 @@ public:
     void SetCalendarBase(std::int64_t seconds) { calendarBase_ = seconds; }
     void SetUtcOffsetSeconds(std::int64_t offset) { utcOffset_ = offset; }
 
+    // The notification area, foreground window and opened addresses.
+    SimShell& ShellState() { return shell_; }
+    // Which keys are held.
+    SimKeyboard& KeyboardState() { return keyboard_; }
+    // Mutexes of other instances, the working directory.
+    SimProcess& ProcessState() { return process_; }
+
     // Windows.
     const SimWindow* Window(platform::NativeWindow window) const;
     // Delivers posted messages until none are left; returns how many ran.
@@ -165,6 +184,8 @@ private:
                           std::intptr_t lParam);
     long OpenOrCreate(const std::u16string& subkey, bool create, platform::RegistryKey* key);
 
+    // The registry may be used from worker threads, as on Windows.
+    mutable std::recursive_mutex registryLock_;
     std::map<std::u16string, std::map<std::u16string, StoredValue>> keys_;  // folded path -> folded name
     std::set<std::u16string> failedKeys_;
     std::map<platform::RegistryKey, KeyHandle> handles_;
@@ -194,6 +215,10 @@ private:
     std::mutex postedLock_;
     std::deque<PostedMessage> posted_;
     std::optional<int> quitCode_;
+
+    SimShell shell_;
+    SimKeyboard keyboard_;
+    SimProcess process_;
 };
 
 }  // namespace zintra::sim

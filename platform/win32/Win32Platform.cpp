@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
+
 #include <mmsystem.h>
 
 #include <cstdio>

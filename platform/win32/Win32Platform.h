@@ -2,6 +2,9 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32Keyboard.h"
+#include "platform/win32/Win32Process.h"
+#include "platform/win32/Win32Shell.h"
 
 namespace zintra::platform::win32 {
 
@@ -22,6 +25,9 @@ public:
     Timers& GetTimers() override { return *this; }
     WindowSystem& GetWindowSystem() override { return *this; }
     Clock& GetClock() override { return *this; }
+    Shell& GetShell() override { return shell_; }
+    Keyboard& GetKeyboard() override { return keyboard_; }
+    Process& GetProcess() override { return process_; }
 
     long OpenKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
     long CreateKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
@@ -63,6 +69,9 @@ public:
 
 private:
     int preciseTimingDepth_ = 0;
+    Win32Shell shell_;
+    Win32Keyboard keyboard_;
+    Win32Process process_;
 };
 
 }  // namespace zintra::platform::win32

@@ -1,7 +1,7 @@
 // On Windows the resources are compiled into the executable (zintra.rc).
 #include "res/ProgramResources.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include "ui/win32/Win32ResourcePackage.h"
 

@@ -1,6 +1,6 @@
 // On Windows the toolkit's messages go to the debugger output, as the only
 // diagnostic the program produces.
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include "ui/Log.h"
 

@@ -1,6 +1,6 @@
 #include "ui/win32/Win32ResourcePackage.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include <cstdio>
 

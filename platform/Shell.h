@@ -1,0 +1,59 @@
+// The shell services the program uses: its notification-area icon, registered
+// window messages, the foreground window and opening web addresses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/Types.h"
+
+namespace zintra::platform {
+
+using IconHandle = std::uintptr_t;  // 0 = no icon
+
+// The notification-area record, field for field what the program hands over.
+struct TrayIconData {
+    bool sized = false;  // cbSize holds the full size: the record has been set up
+    NativeWindow window = 0;
+    std::uint32_t id = 0;
+    std::uint32_t flags = 0;
+    std::uint32_t callbackMessage = 0;
+    IconHandle icon = 0;
+    char16_t tip[128] = {};
+    char16_t info[256] = {};
+    char16_t infoTitle[64] = {};
+    std::uint32_t timeout = 0;
+    std::uint32_t infoFlags = 0;
+};
+
+namespace tray {
+inline constexpr std::uint32_t kMessage = 0x01;  // NIF_MESSAGE
+inline constexpr std::uint32_t kIcon = 0x02;     // NIF_ICON
+inline constexpr std::uint32_t kTip = 0x04;      // NIF_TIP
+inline constexpr std::uint32_t kInfo = 0x10;     // NIF_INFO
+}  // namespace tray
+
+enum class TrayAction { Add = 0, Modify = 1, Delete = 2 };
+
+// Copies text into a fixed record field, cutting what does not fit so the
+// field always ends with a NUL.
+template <std::size_t N>
+void CopyTrayText(char16_t (&field)[N], std::u16string_view text) {
+    const std::size_t units = text.size() < N - 1 ? text.size() : N - 1;
+    for (std::size_t i = 0; i < N; ++i) field[i] = i < units ? text[i] : u'\0';
+}
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Shell_NotifyIconW.
+    virtual bool NotifyIcon(TrayAction action, const TrayIconData& data) = 0;
+    // RegisterWindowMessageW: the same name gives the same number in every process.
+    virtual std::uint32_t RegisterWindowMessage(const std::u16string& name) = 0;
+    virtual bool SetForegroundWindow(NativeWindow window) = 0;
+    // Opens a web address in the user's browser ("OPEN", no parameters, shown).
+    virtual bool OpenUrl(const std::u16string& url) = 0;
+};
+
+}  // namespace zintra::platform

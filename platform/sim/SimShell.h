@@ -1,0 +1,47 @@
+// The simulated shell: records every tray call and keeps what the notification
+// area would show, so tests can read the icon, its tip and its balloons.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Shell.h"
+
+namespace zintra::sim {
+
+class SimShell final : public platform::Shell {
+public:
+    bool NotifyIcon(platform::TrayAction action, const platform::TrayIconData& data) override;
+    std::uint32_t RegisterWindowMessage(const std::u16string& name) override;
+    bool SetForegroundWindow(platform::NativeWindow window) override;
+    bool OpenUrl(const std::u16string& url) override;
+
+    // ---- Test controls ----
+    struct TrayCall {
+        platform::TrayAction action;
+        platform::TrayIconData data;
+    };
+    const std::vector<TrayCall>& TrayCalls() const { return trayCalls_; }
+    // The icon as the notification area shows it, when there is one.
+    const std::optional<platform::TrayIconData>& ShownIcon() const { return shown_; }
+    // Balloon texts shown so far, in order (a modify with NIF_INFO and a text).
+    const std::vector<std::u16string>& Balloons() const { return balloons_; }
+    void RefuseIcons(bool refuse) { refuse_ = refuse; }
+    // Simulates a restart of the taskbar: the icons are gone.
+    void RestartTaskbar() { shown_.reset(); }
+    platform::NativeWindow ForegroundWindow() const { return foreground_; }
+    const std::vector<std::u16string>& OpenedUrls() const { return urls_; }
+
+private:
+    std::vector<TrayCall> trayCalls_;
+    std::optional<platform::TrayIconData> shown_;
+    std::vector<std::u16string> balloons_;
+    bool refuse_ = false;
+    std::map<std::u16string, std::uint32_t> messages_;
+    platform::NativeWindow foreground_ = 0;
+    std::vector<std::u16string> urls_;
+};
+
+}  // namespace zintra::sim

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds and runs every test of Zintra on a fresh Debian 12 machine:
+#   1. the native behaviour tests on the simulated platform,
+#   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   3. the end-to-end tests of the real zintra.exe under Wine on a virtual display.
+# Installs what it needs first (scripts/setup-deps.sh). Ends with one summary line.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$here"
+
+bash scripts/setup-deps.sh >/dev/null
+
+logs="$here/build/test-logs"
+mkdir -p "$logs"
+passed=0
+failed=0
+status=0
+
+run_suite() {  # run_suite <name> <build target> [ctest args...]
+  local name="$1" target="$2"
+  shift 2
+  echo "== $name"
+  if ! scripts/build.sh "$target"; then
+    echo "== $name: build failed"
+    failed=$((failed + 1))
+    status=1
+    return
+  fi
+  if [ "$target" = windows ]; then
+    rm -rf "$here/build/windows/e2e"  # a fresh Wine prefix for every run
+  fi
+  set +e
+  ctest --test-dir "build/$target" --output-on-failure "$@" 2>&1 | tee "$logs/$name.log"
+  local code="${PIPESTATUS[0]}"
+  set -e
+  local line
+  line="$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$logs/$name.log" | tail -1 || true)"
+  if [ -n "$line" ]; then
+    local total bad
+    total="$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")"
+    bad="$(sed -E 's/.*tests passed, ([0-9]+) tests failed.*/\1/' <<<"$line")"
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+  elif [ "$code" -ne 0 ]; then
+    failed=$((failed + 1))
+  fi
+  [ "$code" -eq 0 ] || status=1
+}
+
+run_suite native native -j "$(nproc)"
+run_suite sanitize sanitize -j "$(nproc)"
+run_suite windows windows
+
+echo "${passed} passed, ${failed} failed"
+exit "$status"

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "platform/sim/SimDesktop.h"
+#include "ui/HotKeyCapture.h"
+
+namespace zintra::ui {
+namespace {
+
+constexpr std::uint32_t kShift = 0x10, kCtrl = 0x11, kAlt = 0x12;
+
+// Types on the simulated keyboard the way a person does: the key state
+// changes, then the control receives the message.
+class HotKeyCaptureTest : public ::testing::Test {
+protected:
+    void Down(std::uint32_t vk) {
+        desktop.KeyboardState().SetKeyDown(vk, true);
+        const bool alt = desktop.KeyboardState().IsKeyDown(kAlt);
+        capture.OnKeyDown(vk, alt || vk == 0x79 /* F10 */);
+    }
+    void Up(std::uint32_t vk) {
+        desktop.KeyboardState().SetKeyDown(vk, false);
+        capture.OnKeyUp(vk);
+    }
+
+    sim::SimDesktop desktop;
+    HotKeyCapture capture{desktop.GetKeyboard()};
+};
+
+TEST_F(HotKeyCaptureTest, StartsEmpty) {
+    EXPECT_EQ(capture.Key(), 0);
+    EXPECT_EQ(capture.Modifiers(), 0);
+    EXPECT_EQ(capture.Label(), u"无");
+}
+
+TEST_F(HotKeyCaptureTest, CtrlShiftQ) {
+    Down(kCtrl);
+    EXPECT_EQ(capture.Label(), u"Ctrl+");
+    Down(kShift);
+    Down('Q');
+    Up('Q');
+    Up(kShift);
+    Up(kCtrl);
+    EXPECT_EQ(capture.Key(), 0x51);
+    EXPECT_EQ(capture.Modifiers(), 6);
+    EXPECT_EQ(capture.Label(), u"Ctrl+Shift+Q");
+}
+
+TEST_F(HotKeyCaptureTest, AltF5ArrivesAsSystemKeys) {
+    Down(kAlt);
+    Down(0x74);
+    Up(0x74);
+    Up(kAlt);
+    EXPECT_EQ(capture.Key(), 116);
+    EXPECT_EQ(capture.Modifiers(), 1);
+    EXPECT_EQ(capture.Label(), u"Alt+F5");
+}
+
+TEST_F(HotKeyCaptureTest, F10AloneIsNotCapturedButAltF10Is) {
+    Down(0x79);
+    Up(0x79);
+    EXPECT_EQ(capture.Label(), u"无");
+    Down(kAlt);
+    Down(0x79);
+    Up(0x79);
+    Up(kAlt);
+    EXPECT_EQ(capture.Label(), u"Alt+F10");
+}
+
+TEST_F(HotKeyCaptureTest, KeyNames) {
+    const std::pair<std::uint32_t, const char16_t*> names[] = {
+        {0x67, u"Num 7"}, {0xBD, u"-"}, {0x0D, u"Enter"}, {0x1B, u"ESC"}, {0x20, u"Space"}, {0x6A, u"Num *"},
+        {0x6B, u"Num +"}, {0x6E, u"Num Del"}, {0x7B, u"F12"}, {0x2A, u"Print"}, {0xDE, u"'"}, {0xDC, u"\\"},
+        {0x30, u"0"}, {0x5A, u"Z"}, {0x22, u"PageDown"},
+    };
+    for (const auto& [vk, name] : names) {
+        capture.Reset();
+        Down(vk);
+        Up(vk);
+        EXPECT_EQ(capture.Label(), name) << vk;
+        EXPECT_EQ(capture.Key(), vk);
+    }
+}
+
+TEST_F(HotKeyCaptureTest, KeysWithoutANameNeverBecomeTheKey) {
+    for (std::uint32_t vk : {0x09u, 0x08u, 0x13u, 0x14u, 0x7Cu, 0x5Bu, 0xA2u}) {
+        Down(vk);
+        Up(vk);
+        EXPECT_EQ(capture.Key(), 0) << vk;
+        EXPECT_EQ(capture.Label(), u"无") << vk;
+    }
+}
+
+TEST_F(HotKeyCaptureTest, ModifierReleasedBeforeTheKeyDropsOut) {
+    Down(kCtrl);
+    Down('Q');
+    Up(kCtrl);
+    Up('Q');
+    EXPECT_EQ(capture.Key(), 0x51);
+    EXPECT_EQ(capture.Modifiers(), 0);
+    EXPECT_EQ(capture.Label(), u"Q");
+}
+
+TEST_F(HotKeyCaptureTest, ANewPressAfterAnEndedEntryStartsOver) {
+    Down(kCtrl);
+    Down('A');
+    Up('A');
+    Up(kCtrl);
+    Down('B');
+    EXPECT_EQ(capture.Label(), u"B");
+    Up('B');
+}
+
+TEST_F(HotKeyCaptureTest, ModifierOnlyEntryHoldsWhileTheModifierIsDown) {
+    Down(kCtrl);
+    Down(kShift);
+    EXPECT_EQ(capture.Label(), u"Ctrl+Shift+");
+    EXPECT_EQ(capture.Key(), 0);
+    Up(kShift);
+    EXPECT_EQ(capture.Label(), u"Ctrl+");
+    Up(kCtrl);
+    EXPECT_EQ(capture.Label(), u"无");
+    EXPECT_FALSE(capture.Entering());
+}
+
+TEST_F(HotKeyCaptureTest, ReleasingAnotherKeyIsIgnoredWhileAKeyIsChosen) {
+    Down(kCtrl);
+    Down('Q');
+    Down('W');
+    EXPECT_EQ(capture.Label(), u"Ctrl+W");
+    Up('Q');
+    EXPECT_TRUE(capture.Entering());
+    Up('W');
+    EXPECT_FALSE(capture.Entering());
+    EXPECT_EQ(capture.Label(), u"Ctrl+W");
+}
+
+}  // namespace
+}  // namespace zintra::ui
