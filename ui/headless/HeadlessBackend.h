@@ -47,6 +47,8 @@ public:
 
     // ---- Test controls ----
 
+    sim::SimDesktop& Desktop() const { return desktop_; }
+
     // Called with each dialog when its modal loop starts; the loop then runs
     // posted messages until the dialog ends. A dialog still open when nothing
     // is left to run gets a close request, as if the user closed it.

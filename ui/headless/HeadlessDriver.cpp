@@ -38,9 +38,27 @@ void HeadlessDriver::LeftButtonDown(platform::Point point) {
 
 void HeadlessDriver::LeftButtonUp(platform::Point point) { Send(msg::kLButtonUp, 0, msg::MakePointParam(point.x, point.y)); }
 
+namespace {
+constexpr std::uint32_t kVkF10 = 0x79;
+}  // namespace
+
+void HeadlessDriver::KeyDown(std::uint32_t virtualKey) {
+    auto& keyboard = backend_.Desktop().KeyboardState();
+    keyboard.SetKeyDown(virtualKey, true);
+    const bool system = keyboard.IsKeyDown(msg::kVkMenu) || virtualKey == kVkF10;
+    Send(system ? msg::kSysKeyDown : msg::kKeyDown, virtualKey, 1);
+}
+
+void HeadlessDriver::KeyUp(std::uint32_t virtualKey) {
+    auto& keyboard = backend_.Desktop().KeyboardState();
+    const bool system = keyboard.IsKeyDown(msg::kVkMenu) || virtualKey == kVkF10;
+    keyboard.SetKeyDown(virtualKey, false);
+    Send(system ? msg::kSysKeyUp : msg::kKeyUp, virtualKey, static_cast<std::intptr_t>(0xC0000001u));
+}
+
 void HeadlessDriver::PressKey(std::uint32_t virtualKey) {
-    Send(msg::kKeyDown, virtualKey, 1);
-    Send(msg::kKeyUp, virtualKey, static_cast<std::intptr_t>(0xC0000001u));
+    KeyDown(virtualKey);
+    KeyUp(virtualKey);
 }
 
 void HeadlessDriver::TypeText(std::u16string_view text) {

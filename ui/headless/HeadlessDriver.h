@@ -39,7 +39,12 @@ public:
     void MouseMove(platform::Point clientPoint);
     void LeftButtonDown(platform::Point clientPoint);
     void LeftButtonUp(platform::Point clientPoint);
-    // WM_KEYDOWN then WM_KEYUP.
+    // A key goes down or up on the simulated keyboard and its message goes to
+    // the window: WM_SYSKEYDOWN/UP while Alt is held (and for F10), as Windows
+    // sends them, WM_KEYDOWN/UP otherwise.
+    void KeyDown(std::uint32_t virtualKey);
+    void KeyUp(std::uint32_t virtualKey);
+    // KeyDown then KeyUp.
     void PressKey(std::uint32_t virtualKey);
     // For each character WM_KEYDOWN, WM_CHAR and WM_KEYUP.
     void TypeText(std::u16string_view text);
