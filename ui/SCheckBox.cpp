@@ -44,8 +44,10 @@ void SCheckBox::PaintContent(Surface& surface) {
     surface.FillRect(box, Color{255, 255, 255, 255});
     surface.FrameRect(box, color, 1);
     if (IsChecked()) {
-        surface.DrawLine({box.left + 3, box.top + 7}, {box.left + 6, box.top + 10}, color, 2);
-        surface.DrawLine({box.left + 6, box.top + 10}, {box.left + 11, box.top + 3}, color, 2);
+        // The mark is dark on the white box whatever colour the text has.
+        const Color mark{0x01, 0x5C, 0x5D, 255};
+        surface.DrawLine({box.left + 3, box.top + 7}, {box.left + 6, box.top + 10}, mark, 2);
+        surface.DrawLine({box.left + 6, box.top + 10}, {box.left + 11, box.top + 3}, mark, 2);
     }
     platform::Rect text = GetWindowRect();
     text.left = box.right + kGap;

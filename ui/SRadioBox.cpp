@@ -36,7 +36,8 @@ void SRadioBox::PaintContent(Surface& surface) {
     const Color color = GetTextColor();
     surface.FillRect(box, Color{255, 255, 255, 255});
     surface.FrameRect(box, color, 1);
-    if (IsChecked()) surface.FillRect({box.left + 4, box.top + 4, box.right - 4, box.bottom - 4}, color);
+    // The mark is dark on the white box whatever colour the text has.
+    if (IsChecked()) surface.FillRect({box.left + 3, box.top + 3, box.right - 3, box.bottom - 3}, Color{0x01, 0x5C, 0x5D, 255});
     platform::Rect text = GetWindowRect();
     text.left = box.right + 4;
     surface.DrawText(text, GetWindowText(), GetFont(), color, text_mode::kSingleLine | text_mode::kVCenter);
