@@ -8,10 +8,11 @@
 #include "ui/IconDirectory.h"
 #include "ui/ResourcePackage.h"
 #include "ui/SHostDialog.h"
+#include "ui/SHostWnd.h"
 
 namespace zintra::ui {
 
-platform::NativeWindow HeadlessBackend::CreateHostWindow(platform::MessageHandler& host, const HostWindowSpec& spec) {
+platform::NativeWindow HeadlessBackend::CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) {
     const platform::NativeWindow window = desktop_.CreateMessageWindow(host);
     if (window == 0) return 0;
     windows_[window] = spec;
