@@ -11,6 +11,7 @@ inline constexpr std::uint32_t kDestroy = 0x0002;        // WM_DESTROY
 inline constexpr std::uint32_t kClose = 0x0010;          // WM_CLOSE
 inline constexpr std::uint32_t kQueryEndSession = 0x0011;
 inline constexpr std::uint32_t kEndSession = 0x0016;
+inline constexpr std::uint32_t kPaint = 0x000F;
 inline constexpr std::uint32_t kActivateApp = 0x001C;    // WM_ACTIVATEAPP
 inline constexpr std::uint32_t kKeyDown = 0x0100;
 inline constexpr std::uint32_t kKeyUp = 0x0101;
@@ -24,14 +25,28 @@ inline constexpr std::uint32_t kTimer = 0x0113;          // WM_TIMER
 inline constexpr std::uint32_t kMouseMove = 0x0200;
 inline constexpr std::uint32_t kLButtonDown = 0x0201;
 inline constexpr std::uint32_t kLButtonUp = 0x0202;
+inline constexpr std::uint32_t kLButtonDblClk = 0x0203;
 inline constexpr std::uint32_t kRButtonDown = 0x0204;
 inline constexpr std::uint32_t kRButtonUp = 0x0205;
+inline constexpr std::uint32_t kMouseWheel = 0x020A;
 inline constexpr std::uint32_t kMouseLeave = 0x02A3;
 inline constexpr std::uint32_t kHotKey = 0x0312;         // WM_HOTKEY
 inline constexpr std::uint32_t kUser = 0x0400;           // WM_USER
 
 // Private messages of the program's own windows.
 inline constexpr std::uint32_t kDownloadProgress = kUser + 503;  // UM_DOWNLOAD_PROGRESS, wParam percent 1..100
+
+// lParam of mouse messages: signed 16-bit client coordinates.
+inline constexpr std::intptr_t MakePointParam(int x, int y) {
+    return static_cast<std::intptr_t>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) |
+                                      static_cast<std::uint32_t>(x & 0xFFFF));
+}
+inline constexpr int PointParamX(std::intptr_t lParam) {
+    return static_cast<std::int16_t>(static_cast<std::uint32_t>(lParam) & 0xFFFF);
+}
+inline constexpr int PointParamY(std::intptr_t lParam) {
+    return static_cast<std::int16_t>((static_cast<std::uint32_t>(lParam) >> 16) & 0xFFFF);
+}
 
 // ShowWindow commands.
 inline constexpr int kSwHide = 0;
@@ -61,7 +76,27 @@ inline constexpr std::uint32_t kMouseEventRightDown = 0x0008;
 inline constexpr std::uint32_t kMouseEventRightUp = 0x0010;
 inline constexpr std::uint32_t kMouseEventAbsolute = 0x8000;
 
+// Mouse message key state (wParam).
+inline constexpr std::uint32_t kMkLButton = 0x0001;
+
+// Edit notification codes.
+inline constexpr std::uint32_t kEnChange = 0x0300;       // EN_CHANGE
+
 // Virtual-key codes used by the program's own logic.
+inline constexpr std::uint32_t kVkBack = 0x08;
+inline constexpr std::uint32_t kVkTab = 0x09;
+inline constexpr std::uint32_t kVkReturn = 0x0D;
+inline constexpr std::uint32_t kVkShift = 0x10;
+inline constexpr std::uint32_t kVkControl = 0x11;
+inline constexpr std::uint32_t kVkMenu = 0x12;           // Alt
+inline constexpr std::uint32_t kVkEscape = 0x1B;
+inline constexpr std::uint32_t kVkEnd = 0x23;
+inline constexpr std::uint32_t kVkHome = 0x24;
+inline constexpr std::uint32_t kVkLeft = 0x25;
+inline constexpr std::uint32_t kVkUp = 0x26;
+inline constexpr std::uint32_t kVkRight = 0x27;
+inline constexpr std::uint32_t kVkDown = 0x28;
+inline constexpr std::uint32_t kVkDelete = 0x2E;
 inline constexpr std::uint32_t kVkF1 = 0x70;
 inline constexpr std::uint32_t kVkF8 = 0x77;
 inline constexpr std::uint32_t kVkF12 = 0x7B;

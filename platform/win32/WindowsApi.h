@@ -13,3 +13,8 @@
 #undef GetMessage
 #undef RegisterWindowMessage
 #undef SetCurrentDirectory
+// Names of the toolkit's own interfaces.
+#undef LoadIcon
+#undef LoadMenu
+#undef DrawText
+#undef CreateDialog

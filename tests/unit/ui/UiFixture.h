@@ -1,0 +1,105 @@
+// A toolkit on the simulated desktop with the program's own resources, as
+// start-up brings it up, plus a captured log and a stand-in tray icon class.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/sim/SimDesktop.h"
+#include "res/ControlIds.h"
+#include "res/ProgramResources.h"
+#include "ui/Log.h"
+#include "ui/SApplication.h"
+#include "ui/SComboBoxEx.h"
+#include "ui/SHostDialog.h"
+#include "ui/SListBoxEx.h"
+#include "ui/headless/HeadlessBackend.h"
+#include "ui/headless/HeadlessDriver.h"
+
+namespace zintra::ui::test {
+
+// Stands in for the application's tray icon control: keeps its own
+// attributes and what the toolkit told it.
+class FakeTrayIcon : public SWindow {
+    ZUI_CLASS_NAME(SWindow, "shellnotifyicon")
+public:
+    std::string menu;
+    std::string icon;
+    bool initFinished = false;
+    static inline int destroyed = 0;
+    void OnInitFinished() override { initFinished = true; }
+    void OnDestroy() override { ++destroyed; }
+
+protected:
+    bool ApplyAttribute(std::string_view name, std::string_view value, bool loading) override {
+        if (name == "menu") {
+            menu = std::string(value);
+            return true;
+        }
+        if (name == "ico") {
+            icon = std::string(value);
+            return true;
+        }
+        return SWindow::ApplyAttribute(name, value, loading);
+    }
+};
+
+struct UiFixture {
+    sim::SimDesktop desktop;
+    HeadlessBackend backend{desktop};
+    std::unique_ptr<SApplication> application;
+    std::vector<std::string> log;
+
+    UiFixture() {
+        platform::SetCurrent(&desktop);
+        SetLogSink([this](const std::string& message) { log.push_back(message); });
+        application = std::make_unique<SApplication>(backend);
+        application->AddResProvider(CreateProgramResources());
+        application->SetNamedIds(ControlIdTable());
+        application->LoadUiDefinitions("uidef:xml_init");
+        application->RegisterWindowClass<FakeTrayIcon>();
+        application->RegisterWindowClass<SComboBoxEx>();
+        application->RegisterWindowClass<SListBoxEx>();
+    }
+    ~UiFixture() {
+        application.reset();
+        SetLogSink({});
+        platform::SetCurrent(nullptr);
+    }
+};
+
+// A host window that records the events and messages it sees, and may mark
+// messages handled.
+class RecordingHost : public SHostDialog {
+public:
+    using SHostDialog::SHostDialog;
+    struct Seen {
+        int id;
+        std::string name;
+    };
+    std::vector<Seen> events;
+    std::vector<std::uint32_t> messages;
+    std::vector<std::uintptr_t> timers;
+    std::vector<std::uintptr_t> hotkeys;
+    std::function<void(EventArgs&)> onEvent;
+
+protected:
+    std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
+                                                 std::intptr_t) override {
+        messages.push_back(message);
+        if (message == 0x0113) timers.push_back(wParam);
+        if (message == 0x0312) {
+            hotkeys.push_back(wParam);
+            return 0;
+        }
+        return std::nullopt;
+    }
+    void OnEvent(EventArgs& event) override {
+        events.push_back({event.id, event.nameFrom});
+        if (onEvent) onEvent(event);
+    }
+};
+
+}  // namespace zintra::ui::test

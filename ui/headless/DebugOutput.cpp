@@ -1,0 +1,12 @@
+// Without a debugger channel the toolkit's messages go to standard error.
+#include <cstdio>
+
+#include "ui/Log.h"
+
+namespace zintra::ui {
+
+void WriteDebugOutput(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+}
+
+}  // namespace zintra::ui

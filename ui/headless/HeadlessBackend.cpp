@@ -1,0 +1,163 @@
+#include "ui/headless/HeadlessBackend.h"
+
+#include <png.h>
+
+#include <algorithm>
+
+#include "platform/Messages.h"
+#include "ui/IconDirectory.h"
+#include "ui/ResourcePackage.h"
+#include "ui/SHostDialog.h"
+#include "ui/SHostWnd.h"
+
+namespace zintra::ui {
+
+platform::NativeWindow HeadlessBackend::CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) {
+    const platform::NativeWindow window = desktop_.CreateMessageWindow(host);
+    if (window == 0) return 0;
+    windows_[window] = spec;
+    if (desktop_.SendMessage(window, msg::kCreate, 0, 0) == -1) {
+        DestroyHostWindow(window);
+        return 0;
+    }
+    return window;
+}
+
+void HeadlessBackend::DestroyHostWindow(platform::NativeWindow window) {
+    desktop_.DestroyWindow(window);
+    windows_.erase(window);
+    carets_.erase(window);
+    if (capture_ == window) capture_ = 0;
+}
+
+void HeadlessBackend::ShowHostWindow(platform::NativeWindow window, int showCommand) {
+    desktop_.ShowWindow(window, showCommand);
+}
+
+void HeadlessBackend::MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) {
+    if (auto it = windows_.find(window); it != windows_.end()) it->second.rect = screenRect;
+}
+
+platform::Rect HeadlessBackend::HostWindowRect(platform::NativeWindow window) {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? platform::Rect{} : it->second.rect;
+}
+
+platform::Rect HeadlessBackend::WorkArea() {
+    const platform::Size screen = desktop_.PrimaryScreenSize();
+    return {0, 0, screen.width, std::max(0, screen.height - 40)};  // a 40-pixel task bar
+}
+
+void HeadlessBackend::Invalidate(platform::NativeWindow, const platform::Rect&) { ++invalidations_; }
+
+// Fixed metrics: ASCII 0.6 of the font size wide, everything else the full
+// size, one pixel more per character when bold; lines 4/3 of the size high.
+platform::Size HeadlessBackend::MeasureText(const Font& font, std::u16string_view text) {
+    const int lineHeight = font.size + font.size / 3;
+    int lines = 1;
+    int width = 0;
+    int line = 0;
+    for (char16_t c : text) {
+        if (c == u'\n') {
+            ++lines;
+            line = 0;
+            continue;
+        }
+        line += (c < 0x80 ? (font.size * 3 + 4) / 5 : font.size) + (font.bold ? 1 : 0);
+        width = std::max(width, line);
+    }
+    return {width, lines * lineHeight};
+}
+
+void HeadlessBackend::RunModalLoop(SHostDialog& dialog) {
+    if (modalHook_) {
+        auto hook = modalHook_;  // the hook may replace itself
+        hook(dialog);
+    }
+    while (!dialog.IsEnded() && dialog.GetHwnd() != 0) {
+        if (desktop_.DispatchPosted() == 0) break;
+    }
+    if (!dialog.IsEnded()) {
+        ++autoClosed_;
+        if (dialog.GetHwnd() != 0) desktop_.SendMessage(dialog.GetHwnd(), msg::kClose, 0, 0);
+        if (!dialog.IsEnded()) dialog.EndDialog(0);
+    }
+}
+
+int HeadlessBackend::TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) {
+    shownMenus_.push_back({menu, screenPoint, owner});
+    const int chosen = menuChoice_;
+    menuChoice_ = 0;
+    return chosen;
+}
+
+int HeadlessBackend::RunDropDown(const DropDownRequest& request) {
+    dropDowns_.push_back(request);
+    const int chosen = dropDownChoice_;
+    dropDownChoice_ = -1;
+    return chosen;
+}
+
+bool HeadlessBackend::BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey,
+                                     std::uint8_t alpha, std::uint32_t flags) {
+    if (drag_) return false;
+    drag_ = DragImage{image.width, image.height, hotSpot, colorKey, alpha, flags, std::nullopt};
+    return true;
+}
+
+void HeadlessBackend::MoveDragImage(platform::Point screenPoint) {
+    if (drag_) drag_->topLeft = platform::Point{screenPoint.x - drag_->hotSpot.x, screenPoint.y - drag_->hotSpot.y};
+}
+
+std::optional<Bitmap> HeadlessBackend::DecodeImage(std::string_view bytes) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return std::nullopt;
+    image.format = PNG_FORMAT_RGBA;
+    if (image.width == 0 || image.height == 0 || image.width > 16384 || image.height > 16384) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
+    Bitmap bitmap;
+    bitmap.width = static_cast<int>(image.width);
+    bitmap.height = static_cast<int>(image.height);
+    bitmap.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, bitmap.pixels.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
+    return bitmap;
+}
+
+std::uintptr_t HeadlessBackend::LoadIcon(const ResourcePackage& package, std::string_view name, int size) {
+    const auto bytes = package.Load("ICON", name);
+    if (!bytes) return 0;
+    const auto images = ReadIconDirectory(*bytes);
+    if (!images) return 0;
+    for (const auto& image : *images) {
+        if (size == 0 || image.width == size) {
+            const std::uintptr_t handle = nextIcon_++;
+            icons_[handle] = image.width;
+            return handle;
+        }
+    }
+    return 0;
+}
+
+std::optional<platform::Rect> HeadlessBackend::Caret(platform::NativeWindow window) const {
+    auto it = carets_.find(window);
+    if (it == carets_.end()) return std::nullopt;
+    return it->second;
+}
+
+const HostWindowSpec* HeadlessBackend::Spec(platform::NativeWindow window) const {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+int HeadlessBackend::LoadedIconSize(std::uintptr_t icon) const {
+    auto it = icons_.find(icon);
+    return it == icons_.end() ? 0 : it->second;
+}
+
+}  // namespace zintra::ui

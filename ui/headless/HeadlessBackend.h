@@ -1,0 +1,104 @@
+// The backend for tests: host windows are windows of the simulated desktop
+// (so hotkeys, timers and posted messages reach their hooks as on Windows),
+// text is measured with fixed metrics, and whatever a real backend would show
+// (menus, drop-down lists, the drag image, links) is recorded and answered
+// by choices the test sets.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/SimDesktop.h"
+#include "ui/Backend.h"
+
+namespace zintra::ui {
+
+class HeadlessBackend final : public Backend {
+public:
+    explicit HeadlessBackend(sim::SimDesktop& desktop) : desktop_(desktop) {}
+
+    platform::NativeWindow CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) override;
+    void DestroyHostWindow(platform::NativeWindow window) override;
+    void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
+    void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
+    platform::Rect HostWindowRect(platform::NativeWindow window) override;
+    platform::Rect WorkArea() override;
+    void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
+    void BeginWindowDrag(platform::NativeWindow window) override { windowDrags_.push_back(window); }
+    platform::Size MeasureText(const Font& font, std::u16string_view text) override;
+    void SetCapture(platform::NativeWindow window) override { capture_ = window; }
+    void ReleaseCapture() override { capture_ = 0; }
+    void ShowCaret(platform::NativeWindow window, const platform::Rect& rect) override { carets_[window] = rect; }
+    void HideCaret(platform::NativeWindow window) override { carets_.erase(window); }
+    void RunModalLoop(SHostDialog& dialog) override;
+    void EndModalLoop(SHostDialog&) override {}
+    int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) override;
+    int RunDropDown(const DropDownRequest& request) override;
+    bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
+                        std::uint32_t flags) override;
+    void MoveDragImage(platform::Point screenPoint) override;
+    void EndDragImage() override { drag_.reset(); }
+    void OpenUrl(const std::u16string& url) override { openedUrls_.push_back(url); }
+    std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
+    std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
+
+    // ---- Test controls ----
+
+    sim::SimDesktop& Desktop() const { return desktop_; }
+
+    // Called with each dialog when its modal loop starts; the loop then runs
+    // posted messages until the dialog ends. A dialog still open when nothing
+    // is left to run gets a close request, as if the user closed it.
+    void SetModalHook(std::function<void(SHostDialog&)> hook) { modalHook_ = std::move(hook); }
+    int AutoClosedDialogs() const { return autoClosed_; }
+    // What the next menu or drop-down list returns (then 0 / -1 again).
+    void SetNextMenuChoice(int id) { menuChoice_ = id; }
+    void SetNextDropDownChoice(int index) { dropDownChoice_ = index; }
+
+    struct ShownMenu {
+        MenuData menu;
+        platform::Point at;
+        platform::NativeWindow owner;
+    };
+    const std::vector<ShownMenu>& ShownMenus() const { return shownMenus_; }
+    const std::vector<DropDownRequest>& DropDowns() const { return dropDowns_; }
+    struct DragImage {
+        int width = 0;
+        int height = 0;
+        platform::Point hotSpot;
+        std::uint32_t colorKey = 0;
+        std::uint8_t alpha = 0;
+        std::uint32_t flags = 0;
+        std::optional<platform::Point> topLeft;  // set once moved (shown)
+    };
+    const std::optional<DragImage>& Drag() const { return drag_; }
+    platform::NativeWindow Capture() const { return capture_; }
+    std::optional<platform::Rect> Caret(platform::NativeWindow window) const;
+    const std::vector<std::u16string>& OpenedUrls() const { return openedUrls_; }
+    const HostWindowSpec* Spec(platform::NativeWindow window) const;
+    int Invalidations() const { return invalidations_; }
+    int LoadedIconSize(std::uintptr_t icon) const;
+
+private:
+    sim::SimDesktop& desktop_;
+    std::map<platform::NativeWindow, HostWindowSpec> windows_;
+    std::vector<platform::NativeWindow> windowDrags_;
+    std::map<platform::NativeWindow, platform::Rect> carets_;
+    platform::NativeWindow capture_ = 0;
+    std::function<void(SHostDialog&)> modalHook_;
+    int autoClosed_ = 0;
+    int menuChoice_ = 0;
+    int dropDownChoice_ = -1;
+    std::vector<ShownMenu> shownMenus_;
+    std::vector<DropDownRequest> dropDowns_;
+    std::optional<DragImage> drag_;
+    std::vector<std::u16string> openedUrls_;
+    int invalidations_ = 0;
+    std::map<std::uintptr_t, int> icons_;
+    std::uintptr_t nextIcon_ = 0x5000;
+};
+
+}  // namespace zintra::ui
