@@ -1,25 +1,105 @@
 #include "app/Program.h"
 
+#include <memory>
+
 #include "app/HiddenHost.h"
+#include "clicker/CMainDlg.h"
 #include "online/OnlineConfig.h"
+#include "online/UpdateCheck.h"
+#include "online/UpdateDlg.h"
+#include "platform/Messages.h"
 #include "platform/Platform.h"
+#include "res/ControlIds.h"
+#include "res/ProgramResources.h"
+#include "tray/SShellNotifyIcon.h"
+#include "ui/SApplication.h"
+#include "ui/SComboBoxEx.h"
+#include "ui/SListBoxEx.h"
 
 namespace zintra {
 
-int RunProgram(std::u16string_view commandLine, const BackgroundRunner& background) {
-    platform::Platform& platform = platform::Current();
+namespace {
+
+// The steps every clicker start shares up to the single-instance lock.
+// Returns the exit code when the start ends there.
+std::optional<int> StartAsClicker(platform::Platform& platform, std::u16string_view commandLine,
+                                  const BackgroundRunner& background) {
     OnlineConfig::Instance();  // created before any other thread can ask for it
-    if (auto exitCode = RunInstallerHook(platform, commandLine)) return *exitCode;
+    if (auto exitCode = RunInstallerHook(platform, commandLine)) return exitCode;
 
     // The daily record starts before the single-instance check, so a second
     // start runs it too; on the same day it finds nothing to do.
     background([&platform] { RecordDailyRun(platform); });
 
-    auto& process = platform.GetProcess();
     // A second start ends silently; the running instance is not told.
-    if (!process.CreateSingleInstanceMutex(kSingleInstanceMutex)) return 0;
-    process.InitializeComponents();
+    if (!platform.GetProcess().CreateSingleInstanceMutex(kSingleInstanceMutex)) return 0;
+    return std::nullopt;
+}
 
+// The program's folder becomes the working directory.
+void EnterProgramFolder(platform::Platform& platform) {
+    std::u16string path = platform.GetSystem().ExecutablePath();
+    const auto slash = path.find_last_of(u"\\/");
+    if (slash == std::u16string::npos) return;
+    path.resize(slash + 1);
+    platform.GetProcess().SetCurrentDirectory(path);
+}
+
+// Offers a newer build; true when the start ends here.
+bool UpdateGateEndsStart(platform::Platform& platform) {
+    OnlineConfig* config = OnlineConfig::Instance();
+    if (config == nullptr || CheckForUpdate(platform, *config)) return false;
+    int result = 0;
+    {
+        UpdateDlg dialog(*config);
+        result = dialog.DoModal(0);
+    }
+    return result == 1 || (result == 0 && config->forceUpdate);
+}
+
+}  // namespace
+
+int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const BackgroundRunner& background) {
+    platform::Platform& platform = platform::Current();
+    const bool startHidden = HasFlag(commandLine, u"-auto");
+    if (auto exitCode = StartAsClicker(platform, commandLine, background)) return *exitCode;
+
+    auto& process = platform.GetProcess();
+    process.InitializeComponents();
+    EnterProgramFolder(platform);
+
+    int exitCode = 0;
+    {
+        ui::SApplication application(backend, u"ZUIHOST");
+        application.AddResProvider(CreateProgramResources());
+        auto* definitions = application.AddResProvider(CreateProgramResources());
+        application.SetNamedIds(ControlIdTable());
+        application.LoadUiDefinitions("uidef:xml_init", definitions);
+        application.RegisterWindowClass<SShellNotifyIcon>();
+        application.RegisterWindowClass<ui::SComboBoxEx>();
+        application.RegisterWindowClass<ui::SListBoxEx>();
+
+        if (!UpdateGateEndsStart(platform)) {
+            auto mainWindow = std::make_unique<CMainDlg>();
+            // At start the program has no active window to own the main one.
+            if (mainWindow->Create(0, 0, 0, 0, 0) != 0) {
+                mainWindow->SendMessage(msg::kInitDialog, 0, 0);
+                mainWindow->CenterWindow();
+                mainWindow->ShowWindow(startHidden ? msg::kSwHide : msg::kSwShowNormal);
+                exitCode = application.Run(mainWindow->GetHwnd());
+                if (mainWindow->GetHwnd() != 0) mainWindow->DestroyWindow();
+            }
+        }
+    }
+    process.UninitializeComponents();
+    return exitCode;
+}
+
+int RunHiddenClicker(std::u16string_view commandLine, const BackgroundRunner& background) {
+    platform::Platform& platform = platform::Current();
+    if (auto exitCode = StartAsClicker(platform, commandLine, background)) return *exitCode;
+    auto& process = platform.GetProcess();
+    process.InitializeComponents();
     int exitCode = 0;
     {
         HiddenHost host(platform);

@@ -7,10 +7,19 @@
 
 namespace zintra {
 
+namespace ui {
+class Backend;
+}
+
 // Held by the running instance for as long as it runs.
 inline constexpr char16_t kSingleInstanceMutex[] = u"{21087290-410E-487B-9C9A-1389B134A79E}";
 
-// `background` runs the daily record; tests run it where they can wait for it.
-int RunProgram(std::u16string_view commandLine, const BackgroundRunner& background = RunOnDetachedThread);
+// Runs the program with the toolkit on `backend`. `background` runs the daily
+// record; tests run it where they can wait for it.
+int RunProgram(std::u16string_view commandLine, ui::Backend& backend,
+               const BackgroundRunner& background = RunOnDetachedThread);
+
+// FIXME: the clicker without windows, until the Windows build has its toolkit backend.
+int RunHiddenClicker(std::u16string_view commandLine, const BackgroundRunner& background = RunOnDetachedThread);
 
 }  // namespace zintra

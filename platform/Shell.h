@@ -57,6 +57,8 @@ public:
     // Starts a downloaded installer (ShellExecuteA "open", no parameters, shown
     // normally). Returns the shell's result: above 32 when it started.
     virtual std::intptr_t StartInstaller(const std::string& path) = 0;
+    // Frees an icon the program loaded.
+    virtual void DestroyIcon(IconHandle icon) = 0;
 };
 
 }  // namespace zintra::platform

@@ -40,6 +40,8 @@ public:
     // UTF-16 to the ANSI code page; characters without a mapping become the
     // code page's default character.
     virtual std::string ToAnsiCodePage(const std::u16string& text) = 0;
+    // The ANSI code page to UTF-16.
+    virtual std::u16string FromAnsiCodePage(const std::string& text) = 0;
 
     // The hardware address of the machine's first network adapter, if any.
     virtual std::optional<HardwareAddress> FirstAdapterAddress() = 0;

@@ -11,5 +11,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     auto* platform = new zintra::platform::win32::Win32Platform;
     zintra::platform::SetCurrent(platform);
     const std::u16string line = commandLine != nullptr ? reinterpret_cast<const char16_t*>(commandLine) : u"";
-    return zintra::RunProgram(line);
+    return zintra::RunHiddenClicker(line);
 }

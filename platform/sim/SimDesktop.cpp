@@ -250,6 +250,7 @@ void SimDesktop::DestroyWindow(NativeWindow window) {
 }
 
 bool SimDesktop::ShowWindow(NativeWindow window, int command) {
+    showCalls_.emplace_back(window, command);
     auto it = windows_.find(window);
     if (it == windows_.end()) return false;
     const bool wasVisible = it->second.visible;
@@ -290,9 +291,17 @@ std::intptr_t SimDesktop::SendMessage(NativeWindow window, std::uint32_t message
 
 bool SimDesktop::PostMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
                              std::intptr_t lParam) {
-    std::lock_guard<std::mutex> lock(postedLock_);
-    posted_.push_back({window, message, wParam, lParam});
+    {
+        std::lock_guard<std::mutex> lock(postedLock_);
+        posted_.push_back({window, message, wParam, lParam});
+    }
+    postedSignal_.notify_all();
     return true;
+}
+
+bool SimDesktop::WaitForPosted(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(postedLock_);
+    return postedSignal_.wait_for(lock, timeout, [this] { return !posted_.empty(); });
 }
 
 int SimDesktop::DispatchPosted() {

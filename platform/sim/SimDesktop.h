@@ -3,6 +3,8 @@
 // pointer, fail the registry and advance a virtual clock that fires timers.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -169,8 +171,12 @@ public:
 
     // Windows.
     const SimWindow* Window(platform::NativeWindow window) const;
+    // Every ShowWindow call in order, also of windows destroyed since.
+    const std::vector<std::pair<platform::NativeWindow, int>>& ShowCalls() const { return showCalls_; }
     // Delivers posted messages until none are left; returns how many ran.
     int DispatchPosted();
+    // Waits until a message is posted (by any thread); false on time-out.
+    bool WaitForPosted(std::chrono::milliseconds timeout);
     std::optional<int> QuitCode() const { return quitCode_; }
 
     static std::u16string Fold(const std::u16string& text);
@@ -217,7 +223,9 @@ private:
     std::map<platform::NativeWindow, SimWindow> windows_;
     platform::NativeWindow nextWindow_ = 0x1000;
     std::uint64_t raiseOrder_ = 0;
+    std::vector<std::pair<platform::NativeWindow, int>> showCalls_;
     std::mutex postedLock_;
+    std::condition_variable postedSignal_;
     std::deque<PostedMessage> posted_;
     std::optional<int> quitCode_;
 

@@ -18,6 +18,7 @@ public:
     bool SetForegroundWindow(platform::NativeWindow window) override;
     bool OpenUrl(const std::u16string& url) override;
     std::intptr_t StartInstaller(const std::string& path) override;
+    void DestroyIcon(platform::IconHandle icon) override { destroyedIcons_.push_back(icon); }
 
     // ---- Test controls ----
     struct TrayCall {
@@ -37,6 +38,7 @@ public:
     const std::vector<std::string>& StartedInstallers() const { return installers_; }
     // What the shell answers when asked to start an installer (42: started).
     void SetInstallerResult(std::intptr_t result) { installerResult_ = result; }
+    const std::vector<platform::IconHandle>& DestroyedIcons() const { return destroyedIcons_; }
 
 private:
     std::vector<TrayCall> trayCalls_;
@@ -48,6 +50,7 @@ private:
     std::vector<std::u16string> urls_;
     std::vector<std::string> installers_;
     std::intptr_t installerResult_ = 42;
+    std::vector<platform::IconHandle> destroyedIcons_;
 };
 
 }  // namespace zintra::sim

@@ -27,6 +27,7 @@ public:
     bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
                             const std::string& path) override;
     // The native code page is UTF-8.
+    std::u16string FromAnsiCodePage(const std::string& text) override;
     std::string ToAnsiCodePage(const std::u16string& text) override;
     std::optional<platform::HardwareAddress> FirstAdapterAddress() override;
 

@@ -35,12 +35,13 @@ LRESULT CALLBACK MessageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* handler = reinterpret_cast<MessageHandler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    // WM_DESTROY is the last message a handler sees: it may delete itself there.
+    if (message == WM_DESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     if (handler != nullptr) {
         if (auto result = handler->HandleMessage(reinterpret_cast<NativeWindow>(hwnd), message, wParam, lParam)) {
             return *result;
         }
     }
-    if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 

@@ -56,4 +56,8 @@ std::intptr_t Win32Shell::StartInstaller(const std::string& path) {
     return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", path.c_str(), "", nullptr, SW_SHOWNORMAL));
 }
 
+void Win32Shell::DestroyIcon(IconHandle icon) {
+    if (icon != 0) ::DestroyIcon(reinterpret_cast<HICON>(icon));
+}
+
 }  // namespace zintra::platform::win32

@@ -12,6 +12,7 @@ public:
     bool SetForegroundWindow(NativeWindow window) override;
     bool OpenUrl(const std::u16string& url) override;
     std::intptr_t StartInstaller(const std::string& path) override;
+    void DestroyIcon(IconHandle icon) override;
 };
 
 }  // namespace zintra::platform::win32

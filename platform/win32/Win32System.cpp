@@ -146,6 +146,16 @@ std::string Win32System::ToAnsiCodePage(const std::u16string& text) {
     return out;
 }
 
+std::u16string Win32System::FromAnsiCodePage(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0) return {};
+    std::u16string out(static_cast<std::size_t>(length), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(out.data()),
+                        length);
+    return out;
+}
+
 std::optional<HardwareAddress> Win32System::FirstAdapterAddress() {
     Win32Netbios netbios;
     return QueryFirstLanaAddress(netbios);

@@ -18,6 +18,7 @@ public:
                                   const std::string& defaultValue, const std::string& path) override;
     bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
                             const std::string& path) override;
+    std::u16string FromAnsiCodePage(const std::string& text) override;
     std::string ToAnsiCodePage(const std::u16string& text) override;
     std::optional<HardwareAddress> FirstAdapterAddress() override;
 };

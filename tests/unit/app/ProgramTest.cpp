@@ -1,31 +1,72 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "app/Program.h"
+#include "platform/Messages.h"
 #include "platform/sim/SimDesktop.h"
+#include "ui/headless/HeadlessBackend.h"
 
 namespace zintra {
 namespace {
 
+void RunNothing(std::function<void()>) {}
+
 class ProgramTest : public ::testing::Test {
 protected:
-    ProgramTest() { platform::SetCurrent(&desktop); }
-    ~ProgramTest() override { platform::SetCurrent(nullptr); }
+    ProgramTest() {
+        platform::SetCurrent(&desktop);
+        // Servers that refuse at once: no update is offered, no report arrives.
+        ::setenv("ZINTRA_UPDATE_URL", "http://127.0.0.1:9/update/update.json", 1);
+        ::setenv("ZINTRA_REPORT_URL", "http://127.0.0.1:9/data.html", 1);
+        desktop.System().SetExecutablePath(u"C:\\Program Files\\Zintra\\zintra.exe");
+    }
+    ~ProgramTest() override {
+        ::unsetenv("ZINTRA_UPDATE_URL");
+        ::unsetenv("ZINTRA_REPORT_URL");
+        platform::SetCurrent(nullptr);
+    }
+
+    // The show commands the main window got during the run.
+    std::vector<int> MainWindowShows() const {
+        std::vector<int> commands;
+        for (const auto& [window, command] : desktop.ShowCalls()) commands.push_back(command);
+        return commands;
+    }
+
     sim::SimDesktop desktop;
+    ui::HeadlessBackend backend{desktop};
 };
 
 TEST_F(ProgramTest, SecondStartEndsAtOnceWithoutTouchingAnything) {
     desktop.ProcessState().HoldMutex(kSingleInstanceMutex);
-    EXPECT_EQ(RunProgram(u"", [](std::function<void()>) {}), 0);
+    EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
     EXPECT_TRUE(desktop.HotkeyRegistrations().empty());
     EXPECT_FALSE(desktop.KeyExists(u"SOFTWARE\\ZintraMouse"));
+    EXPECT_TRUE(desktop.ShowCalls().empty()) << "no window";
     EXPECT_EQ(desktop.ProcessState().ComponentsDepth(), 0);
 }
 
-TEST_F(ProgramTest, FirstStartTakesTheLockAndReleasesComponentsAtTheEnd) {
-    // The simulated loop returns as soon as nothing is queued.
-    EXPECT_EQ(RunProgram(u"", [](std::function<void()>) {}), 0);
+TEST_F(ProgramTest, StartShowsTheMainWindowWithItsTrayIconAndEndsCleanly) {
+    EXPECT_EQ(RunProgram(u"\"C:\\Program Files\\Zintra\\zintra.exe\"", backend, RunNothing), 0);
     EXPECT_TRUE(desktop.ProcessState().MutexHeld(kSingleInstanceMutex));
+    EXPECT_EQ(desktop.ProcessState().CurrentDirectory(), u"C:\\Program Files\\Zintra\\");
+    EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwShowNormal});
+    ASSERT_FALSE(desktop.ShellState().TrayCalls().empty());
+    EXPECT_EQ(desktop.ShellState().TrayCalls().front().action, platform::TrayAction::Add);
+    EXPECT_EQ(std::u16string(desktop.ShellState().TrayCalls().front().data.tip), u"Zintra鼠标连点器");
+    EXPECT_FALSE(desktop.ShellState().ShownIcon()) << "the icon goes with the main window";
     EXPECT_EQ(desktop.ProcessState().ComponentsDepth(), 0);
+}
+
+TEST_F(ProgramTest, AutoStartKeepsTheWindowHiddenButTheHotkeyWorks) {
+    EXPECT_EQ(RunProgram(u"zintra.exe -auto", backend, RunNothing), 0);
+    EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwHide});
+}
+
+TEST_F(ProgramTest, AutoFlagIsCaseSensitive) {
+    EXPECT_EQ(RunProgram(u"zintra.exe -AUTO", backend, RunNothing), 0);
+    EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwShowNormal});
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/StartupRecords.h"
 #include "platform/sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
+#include "ui/headless/HeadlessBackend.h"
 
 namespace zintra {
 namespace {
@@ -50,6 +51,7 @@ protected:
 
     test::TestHttpServer server;
     sim::SimDesktop desktop;
+    ui::HeadlessBackend backend{desktop};
 };
 
 TEST_F(StartupRecordsTest, LocalMidnightOfTheDayInDecimal) {
@@ -62,14 +64,14 @@ TEST_F(StartupRecordsTest, LocalMidnightOfTheDayInDecimal) {
 }
 
 TEST_F(StartupRecordsTest, SetupCreatesTheKeyRecordsTodayAndReportsInstalled) {
-    EXPECT_EQ(RunProgram(u"\"C:\\Zintra\\zintra.exe\" /setup"), 0);
+    EXPECT_EQ(RunProgram(u"\"C:\\Zintra\\zintra.exe\" /setup", backend), 0);
     EXPECT_EQ(LastRunTime(), LocalMidnightText(desktop));
     EXPECT_EQ(ReportedEvents(), "1");
     EXPECT_FALSE(desktop.ProcessState().MutexHeld(kSingleInstanceMutex)) << "no instance runs";
 }
 
 TEST_F(StartupRecordsTest, UnsetupReportsRemovalAndLeavesTheDayAlone) {
-    EXPECT_EQ(RunProgram(u"zintra.exe /unsetup"), 0);
+    EXPECT_EQ(RunProgram(u"zintra.exe /unsetup", backend), 0);
     EXPECT_EQ(LastRunTime(), u"<missing>");
     EXPECT_EQ(ReportedEvents(), "2");
 }
@@ -117,7 +119,7 @@ TEST_F(StartupRecordsTest, UnreadableDayIsReplaced) {
 TEST_F(StartupRecordsTest, SecondStartStillRunsTheDailyRecord) {
     desktop.ProcessState().HoldMutex(kSingleInstanceMutex);
     int ran = 0;
-    EXPECT_EQ(RunProgram(u"", [&](std::function<void()> work) { ++ran, work(); }), 0);
+    EXPECT_EQ(RunProgram(u"", backend, [&](std::function<void()> work) { ++ran, work(); }), 0);
     EXPECT_EQ(ran, 1);
     EXPECT_EQ(ReportedEvents(), "3");
 }

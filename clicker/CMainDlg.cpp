@@ -1,0 +1,207 @@
+#include "clicker/CMainDlg.h"
+
+#include "clicker/StartStopHotkey.h"
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "tray/SShellNotifyIcon.h"
+#include "ui/SComboBox.h"
+#include "ui/SRadioBox.h"
+#include "ui/SStatic.h"
+
+namespace zintra {
+
+namespace {
+
+std::u16string PercentEncode(std::u16string_view text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::u16string encoded;
+    auto byte = [&](unsigned value) {
+        const bool plain = (value >= 'A' && value <= 'Z') || (value >= 'a' && value <= 'z') ||
+                           (value >= '0' && value <= '9') || value == '-' || value == '_' || value == '.' ||
+                           value == '~';
+        if (plain) {
+            encoded.push_back(static_cast<char16_t>(value));
+        } else {
+            encoded += u'%';
+            encoded.push_back(static_cast<char16_t>(kHex[value >> 4]));
+            encoded.push_back(static_cast<char16_t>(kHex[value & 15]));
+        }
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (c < 0x80) {
+            byte(c);
+        } else if (c < 0x800) {
+            byte(0xC0 | (c >> 6)), byte(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            byte(0xE0 | (c >> 12)), byte(0x80 | ((c >> 6) & 0x3F)), byte(0x80 | (c & 0x3F));
+        } else {
+            byte(0xF0 | (c >> 18)), byte(0x80 | ((c >> 12) & 0x3F)), byte(0x80 | ((c >> 6) & 0x3F)),
+                byte(0x80 | (c & 0x3F));
+        }
+    }
+    return encoded;
+}
+
+std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+
+}  // namespace
+
+CMainDlg::CMainDlg() : ui::SHostWnd("LAYOUT:XML_MAINWND"), engine_(settings_, platform::Current()) {
+    engine_.SetNotifier(this);
+}
+
+CMainDlg::~CMainDlg() = default;
+
+std::u16string CMainDlg::SearchAddress() {
+    return Ascii(ZINTRA_SEARCH_URL) + u"?wd=" + PercentEncode(u"Zintra鼠标点击器");
+}
+
+std::u16string CMainDlg::SiteAddress() { return Ascii(ZINTRA_SITE_URL); }
+
+SShellNotifyIcon* CMainDlg::TrayIcon() const { return FindChildByID2<SShellNotifyIcon>(kTrayControlId); }
+
+void CMainDlg::ShowBalloon(std::u16string_view text, std::u16string_view title) {
+    if (SShellNotifyIcon* icon = TrayIcon()) {
+        const std::u16string textCopy(text), titleCopy(title);
+        icon->ShowBalloon(textCopy.c_str(), titleCopy.c_str());
+    }
+}
+
+void CMainDlg::RegisterHotkey() { RegisterStartStopHotkey(platform::Current().GetHotkeys(), GetHwnd(), settings_); }
+
+std::optional<std::intptr_t> CMainDlg::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
+                                                       std::intptr_t) {
+    switch (message) {
+        case msg::kInitDialog:
+            OnInitDialog();
+            return 0;
+        case msg::kClose:
+            Exit();
+            return 0;
+        case msg::kCommand:
+            // Tray menu commands come with a high word of 0.
+            if (((wParam >> 16) & 0xFFFF) == 0) {
+                const auto command = wParam & 0xFFFF;
+                if (command == 5) ShowWindow(msg::kSwShow);
+                if (command == 6) Exit();
+            }
+            return 0;
+        case msg::kTimer:
+            // Every timer goes on to the toolkit, except the tick that ends a run at its limit.
+            if (!engine_.OnTimer(wParam)) return 0;
+            return std::nullopt;
+        case msg::kHotKey:
+            if (wParam != static_cast<std::uintptr_t>(kStartStopHotkeyId)) return std::nullopt;
+            engine_.Toggle();
+            return 0;
+        case msg::kMainWindowQuery:
+            return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+void CMainDlg::OnInitDialog() {
+    engine_.SetWindow(GetHwnd());
+    // A balloon still showing from an earlier run goes away.
+    if (SShellNotifyIcon* icon = TrayIcon()) icon->ShowBalloon(u"", nullptr);
+    initialised_ = true;
+    // Without the settings key the layout's states stay and no hotkey is registered.
+    if (!settings_.Load(platform::Current().GetRegistry())) return;
+
+    SyncIntervalList();
+    if (auto* interval = FindChildByName("cbx_Time")) interval->SetAttribute("enable", "1");
+    const char* radio = settings_.clickType == kClickLeft    ? "type_left"
+                         : settings_.clickType == kClickRight ? "type_right"
+                                                              : "type_leftdown";
+    if (auto* button = FindChildByName2<ui::SRadioBox>(radio)) button->SetCheck(true);
+    if (settings_.clickType != kClickLeft && settings_.clickType != kClickRight) {
+        if (auto* interval = FindChildByName("cbx_Time")) interval->SetAttribute("enable", "0");
+    }
+
+    RegisterHotkey();
+    if (auto* list = FindChildByName2<ui::SComboBox>("cbx_hotkey")) {
+        if (settings_.hotkeyModifiers == 0) {
+            for (int i = 0; i < list->GetCount(); ++i) {
+                if (list->GetItemData(i) == static_cast<std::intptr_t>(settings_.hotkeyVk)) {
+                    list->SetCurSel(i);
+                    break;
+                }
+            }
+        }
+    }
+    if (auto* label = FindChildByName("txt_hotkey")) label->SetWindowText(settings_.HotkeyText());
+}
+
+void CMainDlg::Exit() {
+    settings_.Save(platform::Current().GetRegistry());
+    UnregisterStartStopHotkey(platform::Current().GetHotkeys(), GetHwnd());
+    DestroyWindow();
+}
+
+void CMainDlg::OnEvent(ui::EventArgs& event) {
+    const std::string& name = event.nameFrom;
+    if (event.id == ui::EventCmd::kId) {
+        if (name == "btn_close") {
+            ShowWindow(msg::kSwHide);
+        } else if (name == "btn_min") {
+            SendMessage(msg::kSysCommand, msg::kScMinimize, 0);
+        } else if (name == "btn_Sett") {
+            OpenSettings();
+        } else if (name == "logo_url") {
+            OpenAddress(SearchAddress());
+        } else if (name == "url" || name == "faceback") {
+            OpenAddress(SiteAddress());
+        } else {
+            return;
+        }
+        event.handled = true;
+    } else if (event.id == ui::EventLButtonDown::kId) {
+        if (name == "type_left" || name == "type_right" || name == "type_leftdown") {
+            OnClickTypePressed(name);
+            event.handled = true;
+        }
+    } else if (event.id == ui::EventCBSelChange::kId) {
+        if (name == "cbx_Time") {
+            OnIntervalChosen();
+            event.handled = true;
+        } else if (name == "cbx_hotkey") {
+            OnHotkeyChosen();
+            event.handled = true;
+        }
+    }
+}
+
+void CMainDlg::OnClickTypePressed(const std::string& radio) {
+    auto* button = FindChildByName2<ui::SRadioBox>(radio);
+    if (button == nullptr || !button->IsChecked()) return;
+    auto* interval = FindChildByName("cbx_Time");
+    auto* label = FindChildByName("txt_mousetype");
+    if (radio == "type_left") {
+        settings_.clickType = kClickLeft;
+        if (interval) interval->SetAttribute("enable", "1");
+        if (label) label->SetWindowText(u"开始左键连点");
+    } else if (radio == "type_right") {
+        settings_.clickType = kClickRight;
+        if (interval) interval->SetAttribute("enable", "1");
+        if (label) label->SetWindowText(u"开始右键连点");
+    } else {
+        settings_.clickType = kClickLeftLongPress;
+        if (interval) interval->SetAttribute("enable", "0");
+        if (label) label->SetWindowText(u"开始左键长按");
+    }
+}
+
+void CMainDlg::OpenAddress(const std::u16string& address) { platform::Current().GetShell().OpenUrl(address); }
+
+void CMainDlg::OpenSettings() {
+    auto& hotkeys = platform::Current().GetHotkeys();
+    UnregisterStartStopHotkey(hotkeys, GetHwnd());
+    // FIXME: the settings window opens here once it exists; until then the
+    // hotkey is only handed over and given back.
+    RegisterHotkey();
+}
+
+}  // namespace zintra
