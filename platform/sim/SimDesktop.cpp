@@ -321,8 +321,9 @@ int SimDesktop::DispatchPosted() {
 }
 
 int SimDesktop::RunMessageLoop() {
-    // Nothing blocks in the simulation: run what is queued and report the quit code.
-    while (!quitCode_ && DispatchPosted() > 0) {
+    // Nothing blocks in the simulation: run what is queued and report the quit
+    // code. As on Windows, messages posted before the quit still arrive.
+    while (DispatchPosted() > 0) {
     }
     return quitCode_.value_or(0);
 }

@@ -5,7 +5,10 @@
 #include "app/Program.h"
 #include "platform/Messages.h"
 #include "platform/sim/SimDesktop.h"
+#include "tests/unit/support/TestHttpServer.h"
+#include "ui/SHostDialog.h"
 #include "ui/headless/HeadlessBackend.h"
+#include "ui/headless/HeadlessDriver.h"
 
 namespace zintra {
 namespace {
@@ -22,6 +25,8 @@ protected:
         desktop.System().SetExecutablePath(u"C:\\Program Files\\Zintra\\zintra.exe");
     }
     ~ProgramTest() override {
+        // The simulated loop has returned; what the windows posted on their way out still runs.
+        desktop.DispatchPosted();
         ::unsetenv("ZINTRA_UPDATE_URL");
         ::unsetenv("ZINTRA_REPORT_URL");
         platform::SetCurrent(nullptr);
@@ -67,6 +72,54 @@ TEST_F(ProgramTest, AutoStartKeepsTheWindowHiddenButTheHotkeyWorks) {
 TEST_F(ProgramTest, AutoFlagIsCaseSensitive) {
     EXPECT_EQ(RunProgram(u"zintra.exe -AUTO", backend, RunNothing), 0);
     EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwShowNormal});
+}
+
+class UpdateGateTest : public ProgramTest {
+protected:
+    void Publish(const std::string& description) {
+        ASSERT_TRUE(server.Running());
+        Json::Value file;
+        file["path"] = "/update/update.json";
+        file["body"] = description;
+        server.ServeFile(file);
+        ::setenv("ZINTRA_UPDATE_URL", server.Url("/update/update.json").c_str(), 1);
+    }
+    // The update window's user presses `button`; `offered` tells whether it opened.
+    void Answer(const char* button) {
+        backend.SetModalHook([this, button](ui::SHostDialog& dialog) {
+            offered = dialog.GetLayoutName() == "LAYOUT:XML_UPDATE";
+            ui::HeadlessDriver(dialog, backend).Click(button);
+        });
+    }
+
+    test::TestHttpServer server;
+    bool offered = false;
+};
+
+TEST_F(UpdateGateTest, DeclinedUpdateStartsTheMainWindow) {
+    Publish(R"({"version": 3, "updateInfo": "notes"})");
+    Answer("btnNotUpdate");
+    EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
+    EXPECT_TRUE(offered);
+    EXPECT_FALSE(desktop.ShellState().TrayCalls().empty()) << "the main window and its icon came up";
+}
+
+TEST_F(UpdateGateTest, DeclinedForcedUpdateEndsTheProgram) {
+    Publish(R"({"version": 3, "forceUpdate": true})");
+    Answer("btn_close");
+    EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(desktop.ShellState().TrayCalls().empty()) << "no main window";
+    EXPECT_TRUE(desktop.HotkeyRegistrations().empty());
+}
+
+TEST_F(UpdateGateTest, InstalledBuildAsNewAsTheDescriptionOffersNothing) {
+    Publish(R"({"version": 3, "forceUpdate": 1})");
+    desktop.PutValue(u"SOFTWARE\\ZintraMouse", u"Update", platform::reg::kDword, {3, 0, 0, 0});
+    Answer("btn_close");
+    EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
+    EXPECT_FALSE(offered);
+    EXPECT_FALSE(desktop.ShellState().TrayCalls().empty());
 }
 
 }  // namespace
