@@ -8,6 +8,7 @@
 #include "ui/IconDirectory.h"
 #include "ui/ResourcePackage.h"
 #include "ui/SHostDialog.h"
+#include "ui/UiMapWriter.h"
 
 namespace zintra::ui {
 
@@ -19,22 +20,28 @@ platform::NativeWindow HeadlessBackend::CreateHostWindow(platform::MessageHandle
         DestroyHostWindow(window);
         return 0;
     }
+    UiMapWriter::Instance().AddHost(dynamic_cast<SHostWnd*>(&host));
+    UiMapWriter::Instance().Refresh();
     return window;
 }
 
 void HeadlessBackend::DestroyHostWindow(platform::NativeWindow window) {
+    UiMapWriter::Instance().RemoveWindow(window);
     desktop_.DestroyWindow(window);
     windows_.erase(window);
     carets_.erase(window);
     if (capture_ == window) capture_ = 0;
+    UiMapWriter::Instance().Refresh();
 }
 
 void HeadlessBackend::ShowHostWindow(platform::NativeWindow window, int showCommand) {
     desktop_.ShowWindow(window, showCommand);
+    UiMapWriter::Instance().Refresh();
 }
 
 void HeadlessBackend::MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) {
     if (auto it = windows_.find(window); it != windows_.end()) it->second.rect = screenRect;
+    UiMapWriter::Instance().Refresh();
 }
 
 platform::Rect HeadlessBackend::HostWindowRect(platform::NativeWindow window) {
@@ -47,7 +54,10 @@ platform::Rect HeadlessBackend::WorkArea() {
     return {0, 0, screen.width, std::max(0, screen.height - 40)};  // a 40-pixel task bar
 }
 
-void HeadlessBackend::Invalidate(platform::NativeWindow, const platform::Rect&) { ++invalidations_; }
+void HeadlessBackend::Invalidate(platform::NativeWindow, const platform::Rect&) {
+    ++invalidations_;
+    UiMapWriter::Instance().Refresh();
+}
 
 // Fixed metrics: ASCII half the font size wide, everything else the full
 // size; lines 4/3 of the size high.
