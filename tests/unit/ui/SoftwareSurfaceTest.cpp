@@ -249,6 +249,8 @@ TEST_F(RenderedWindows, MainWindowShowsItsBandsBorderAndArtwork) {
         for (int x = 21; x < 100; ++x) white += picture.At(x, y) == kWhite;
     }
     EXPECT_GT(white, 50);
+    // The checked radio's mark shows on its white box although its label is white.
+    EXPECT_EQ(picture.At(1 + 20 + 7, 1 + 30 + 42 + 9), 0xFF015C5Du);
     // The combo box's white edit area.
     EXPECT_EQ(picture.At(1 + 200 + 2, 1 + 30 + 78 + 11), kWhite);
 }
