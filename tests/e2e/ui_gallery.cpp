@@ -8,12 +8,14 @@
 //     --modal           run it as a modal dialog owned by a hidden window
 //     --tab N           switch the first tab control to page N
 //     --at X Y          top-left corner of a plain window (dialogs are centred)
-//     --menu            0.5 s after start show "SMENU:menu_tray" at the cursor
+//     --menu            1.5 s after start show "SMENU:menu_tray" at the cursor
+//     --enable NAME     enable a control (and its enabled edit style), as a
+//                       window class would when its check box is ticked
 //     --result FILE     where result lines go
 //     --leak N          open and auto-close the layout as a dialog N times and
 //                       report GDI objects, user objects and handles
 //
-// Result lines: "event <control> <id>", "dialog <result>", "menu <id>",
+// Result lines: "event <control> <id>", "dialog <result>", "menu-at <x> <y>", "menu <id>",
 // "owner-enabled <0|1>", "owner-timer <ticks>", "hotkey <id>",
 // "leak <what> <after first> <after last>", "ready".
 #include "platform/win32/WindowsApi.h"
@@ -104,6 +106,7 @@ struct Options {
     int y = 40;
     bool menu = false;
     int leak = 0;
+    std::vector<std::string> enable;
 };
 
 void SelectTab(ui::SWindow* window, int page) {
@@ -128,11 +131,13 @@ protected:
                                                  std::intptr_t lParam) override {
         if (message == msg::kInitDialog) {
             SelectTab(this->GetRoot(), options_.tab);
-            if (owner_ != nullptr && !autoClose) {
-                Report(std::string("owner-enabled ") +
-                       (IsWindowEnabled(reinterpret_cast<HWND>(owner_->GetHwnd())) ? "1" : "0"));
+            for (const std::string& name : options_.enable) {
+                if (ui::SWindow* control = this->FindChildByName(name)) {
+                    control->SetAttribute("enable", "1");
+                    if (control->IsClass("edit")) control->SetAttribute("class", "cls_edit2");
+                }
             }
-            if (options_.menu) this->SetTimer(kMenuTimer, 500);
+            if (options_.menu) this->SetTimer(kMenuTimer, 1500);
             if (autoClose) this->SetTimer(kAutoCloseTimer, 1);
         }
         if (message == msg::kTimer && wParam == kMenuTimer) {
@@ -140,6 +145,7 @@ protected:
             ui::SMenu menu;
             if (menu.LoadMenu("SMENU:menu_tray")) {
                 const platform::Point at = platform::Current().GetMouseInput().CursorPosition();
+                Report("menu-at " + std::to_string(at.x) + " " + std::to_string(at.y));
                 Report("menu " + std::to_string(menu.TrackPopupMenu(ui::SMenu::kReturnCommand, at.x, at.y, this->GetHwnd())));
             }
             return 0;
@@ -156,6 +162,11 @@ protected:
     void OnEvent(EventArgs& event) override {
         if (!autoClose) Report("event " + event.nameFrom + " " + std::to_string(event.id));
         if (event.id != ui::EventCmd::kId) return;
+        if (owner_ != nullptr && !autoClose) {
+            // Seen from inside the dialog's loop: the owner must be disabled.
+            Report(std::string("owner-enabled ") +
+                   (IsWindowEnabled(reinterpret_cast<HWND>(owner_->GetHwnd())) ? "1" : "0"));
+        }
         if (event.nameFrom == "btn_sure" || event.nameFrom == "btnUpdate") {
             End(1);
         } else if (event.nameFrom == "btn_close" || event.nameFrom == "btn_cancel" || event.nameFrom == "btnNotUpdate") {
@@ -201,6 +212,8 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
             options.menu = true;
         } else if (a == "--result" && more) {
             resultPath = arg(++i);
+        } else if (a == "--enable" && more) {
+            options.enable.push_back(arg(++i));
         } else if (a == "--leak" && more) {
             options.leak = std::atoi(arg(++i).c_str());
         } else if (a.rfind("--", 0) == 0) {
