@@ -45,6 +45,9 @@ inline constexpr int PointParamY(std::intptr_t lParam) {
     return static_cast<std::int16_t>((static_cast<std::uint32_t>(lParam) >> 16) & 0xFFFF);
 }
 
+// Private messages of the program's own windows.
+inline constexpr std::uint32_t kDownloadProgress = kUser + 503;  // UM_DOWNLOAD_PROGRESS, wParam percent 1..100
+
 // ShowWindow commands.
 inline constexpr int kSwHide = 0;
 inline constexpr int kSwShowNormal = 1;

@@ -9,6 +9,7 @@
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/System.h"
 #include "platform/Timers.h"
 #include "platform/WindowSystem.h"
 
@@ -26,6 +27,7 @@ public:
     virtual Shell& GetShell() = 0;
     virtual Keyboard& GetKeyboard() = 0;
     virtual Process& GetProcess() = 0;
+    virtual System& GetSystem() = 0;
 };
 
 // The platform in use by this process. The program installs the real one at

@@ -54,6 +54,9 @@ public:
     virtual bool SetForegroundWindow(NativeWindow window) = 0;
     // Opens a web address in the user's browser ("OPEN", no parameters, shown).
     virtual bool OpenUrl(const std::u16string& url) = 0;
+    // Starts a downloaded installer (ShellExecuteA "open", no parameters, shown
+    // normally). Returns the shell's result: above 32 when it started.
+    virtual std::intptr_t StartInstaller(const std::string& path) = 0;
 };
 
 }  // namespace zintra::platform

@@ -18,6 +18,7 @@
 namespace zintra::ui {
 
 class SHostDialog;
+class SHostWnd;
 class SListBox;
 class ResourcePackage;
 
@@ -44,9 +45,10 @@ public:
     virtual ~Backend() = default;
 
     // Creates the native window of a host; its messages (WM_CREATE first) go to
-    // `host`. Returns 0 when the window could not be made or WM_CREATE
-    // answered -1, in which case nothing is left behind.
-    virtual platform::NativeWindow CreateHostWindow(platform::MessageHandler& host, const HostWindowSpec& spec) = 0;
+    // the host's HandleMessage, and WM_PAINT is answered by host.Paint on a
+    // surface of the backend. Returns 0 when the window could not be made or
+    // WM_CREATE answered -1, in which case nothing is left behind.
+    virtual platform::NativeWindow CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) = 0;
     virtual void DestroyHostWindow(platform::NativeWindow window) = 0;
     virtual void ShowHostWindow(platform::NativeWindow window, int showCommand) = 0;
     virtual void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) = 0;

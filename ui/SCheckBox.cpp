@@ -38,18 +38,14 @@ platform::Rect SCheckBox::IndicatorRect() const {
     return {rect.left, top, rect.left + kIndicator, top + kIndicator};
 }
 
-Color SCheckBox::MarkColor(Color text) {
-    const int luminance = (text.red * 299 + text.green * 587 + text.blue * 114) / 1000;
-    return luminance > 190 ? Color{0x01, 0x5C, 0x5D, 255} : text;
-}
-
 void SCheckBox::PaintContent(Surface& surface) {
     const platform::Rect box = IndicatorRect();
     const Color color = GetTextColor();
-    const Color mark = MarkColor(color);
     surface.FillRect(box, Color{255, 255, 255, 255});
-    surface.FrameRect(box, mark, 1);
+    surface.FrameRect(box, color, 1);
     if (IsChecked()) {
+        // The mark is dark on the white box whatever colour the text has.
+        const Color mark{0x01, 0x5C, 0x5D, 255};
         surface.DrawLine({box.left + 3, box.top + 7}, {box.left + 6, box.top + 10}, mark, 2);
         surface.DrawLine({box.left + 6, box.top + 10}, {box.left + 11, box.top + 3}, mark, 2);
     }

@@ -18,9 +18,6 @@ protected:
     void PaintContent(Surface& surface) override;
     // The box (or circle) beside the text.
     platform::Rect IndicatorRect() const;
-    // The frame and mark of the white indicator: the text colour, unless that
-    // is too light to see on white (white labels on a dark band).
-    static Color MarkColor(Color text);
 };
 
 }  // namespace zintra::ui

@@ -58,7 +58,8 @@ platform::NativeWindow SHostWnd::Create(platform::NativeWindow parent, int x, in
 
 void SHostWnd::DestroyWindow() {
     if (hwnd_ == 0) return;
-    if (Backend* backend = GetBackend()) backend->DestroyHostWindow(hwnd_);
+    const platform::NativeWindow window = hwnd_;
+    if (Backend* backend = GetBackend()) backend->DestroyHostWindow(window);
     // The backend delivered WM_DESTROY; make sure nothing refers to the window.
     if (root_) ReleaseTree();
     hwnd_ = 0;
@@ -198,6 +199,9 @@ std::optional<std::intptr_t> SHostWnd::HandleMessage(platform::NativeWindow wind
     ++dispatchDepth_;
     std::optional<std::intptr_t> result = OnWindowMessage(message, wParam, lParam);
     if (!result) result = DefaultMessage(message, wParam, lParam);
+    // However the window ends (our DestroyWindow or a native destroy of its
+    // handle) and whoever handled the message, the controls go with it.
+    if (message == msg::kDestroy) Destroyed();
     if (--dispatchDepth_ == 0) released_.clear();
     return result;
 }
@@ -207,12 +211,8 @@ std::optional<std::intptr_t> SHostWnd::DefaultMessage(std::uint32_t message, std
     switch (message) {
         case msg::kCreate:
             return BuildTree() ? 0 : -1;
-        case msg::kDestroy: {
-            const platform::NativeWindow window = hwnd_;
-            ReleaseTree();
-            if (SApplication* application = SApplication::Instance()) application->OnHostDestroyed(window);
+        case msg::kDestroy:
             return 0;
-        }
         case msg::kClose:
             DestroyWindow();
             return 0;
@@ -244,6 +244,13 @@ bool SHostWnd::BuildTree() {
     layoutDirty_ = true;
     EnsureLayout();
     return true;
+}
+
+void SHostWnd::Destroyed() {
+    const platform::NativeWindow window = hwnd_;
+    ReleaseTree();
+    hwnd_ = 0;
+    if (SApplication* application = SApplication::Instance()) application->OnHostDestroyed(window);
 }
 
 void SHostWnd::ReleaseTree() {

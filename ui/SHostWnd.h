@@ -108,6 +108,7 @@ protected:
 private:
     bool BuildTree();
     void ReleaseTree();
+    void Destroyed();
     void RouteMouse(std::uint32_t message, std::intptr_t lParam, std::uintptr_t wParam);
     std::optional<std::intptr_t> RouteKey(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void UpdateHover(SWindow* control);

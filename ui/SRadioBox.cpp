@@ -34,10 +34,10 @@ bool SRadioBox::ApplyAttribute(std::string_view name, std::string_view value, bo
 void SRadioBox::PaintContent(Surface& surface) {
     const platform::Rect box = IndicatorRect();
     const Color color = GetTextColor();
-    const Color mark = MarkColor(color);
     surface.FillRect(box, Color{255, 255, 255, 255});
-    surface.FrameRect(box, mark, 1);
-    if (IsChecked()) surface.FillRect({box.left + 4, box.top + 4, box.right - 4, box.bottom - 4}, mark);
+    surface.FrameRect(box, color, 1);
+    // The mark is dark on the white box whatever colour the text has.
+    if (IsChecked()) surface.FillRect({box.left + 3, box.top + 3, box.right - 3, box.bottom - 3}, Color{0x01, 0x5C, 0x5D, 255});
     platform::Rect text = GetWindowRect();
     text.left = box.right + 4;
     surface.DrawText(text, GetWindowText(), GetFont(), color, text_mode::kSingleLine | text_mode::kVCenter);

@@ -7,10 +7,9 @@
 #include "platform/win32/Win32Platform.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
-    zintra::platform::win32::Win32Platform platform;
-    zintra::platform::SetCurrent(&platform);
+    // Never destroyed: the daily-run thread may still use it while the process ends.
+    auto* platform = new zintra::platform::win32::Win32Platform;
+    zintra::platform::SetCurrent(platform);
     const std::u16string line = commandLine != nullptr ? reinterpret_cast<const char16_t*>(commandLine) : u"";
-    const int exitCode = zintra::RunProgram(line);
-    zintra::platform::SetCurrent(nullptr);
-    return exitCode;
+    return zintra::RunProgram(line);
 }

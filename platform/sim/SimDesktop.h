@@ -16,6 +16,7 @@
 #include "platform/sim/SimKeyboard.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimShell.h"
+#include "platform/sim/SimSystem.h"
 
 namespace zintra::sim {
 
@@ -59,6 +60,7 @@ public:
     platform::Shell& GetShell() override { return shell_; }
     platform::Keyboard& GetKeyboard() override { return keyboard_; }
     platform::Process& GetProcess() override { return process_; }
+    platform::System& GetSystem() override { return system_; }
 
     // Registry
     long OpenKey(platform::RegistryRoot root, const std::u16string& subkey, platform::RegistryKey* key) override;
@@ -107,6 +109,9 @@ public:
     std::int64_t LocalMidnight(std::int64_t calendarTime) override;
 
     // ---- Test controls ----
+
+    // Files, temporary directory and adapter address.
+    SimSystem& System() { return system_; }
 
     // Registry contents, by key path (letter case ignored) and value name.
     std::optional<StoredValue> Value(const std::u16string& keyPath, const std::u16string& name) const;
@@ -219,6 +224,7 @@ private:
     SimShell shell_;
     SimKeyboard keyboard_;
     SimProcess process_;
+    SimSystem system_;
 };
 
 }  // namespace zintra::sim

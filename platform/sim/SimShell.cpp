@@ -38,4 +38,9 @@ bool SimShell::OpenUrl(const std::u16string& url) {
     return true;
 }
 
+std::intptr_t SimShell::StartInstaller(const std::string& path) {
+    installers_.push_back(path);
+    return installerResult_;
+}
+
 }  // namespace zintra::sim

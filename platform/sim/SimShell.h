@@ -17,6 +17,7 @@ public:
     std::uint32_t RegisterWindowMessage(const std::u16string& name) override;
     bool SetForegroundWindow(platform::NativeWindow window) override;
     bool OpenUrl(const std::u16string& url) override;
+    std::intptr_t StartInstaller(const std::string& path) override;
 
     // ---- Test controls ----
     struct TrayCall {
@@ -33,6 +34,9 @@ public:
     void RestartTaskbar() { shown_.reset(); }
     platform::NativeWindow ForegroundWindow() const { return foreground_; }
     const std::vector<std::u16string>& OpenedUrls() const { return urls_; }
+    const std::vector<std::string>& StartedInstallers() const { return installers_; }
+    // What the shell answers when asked to start an installer (42: started).
+    void SetInstallerResult(std::intptr_t result) { installerResult_ = result; }
 
 private:
     std::vector<TrayCall> trayCalls_;
@@ -42,6 +46,8 @@ private:
     std::map<std::u16string, std::uint32_t> messages_;
     platform::NativeWindow foreground_ = 0;
     std::vector<std::u16string> urls_;
+    std::vector<std::string> installers_;
+    std::intptr_t installerResult_ = 42;
 };
 
 }  // namespace zintra::sim

@@ -5,6 +5,7 @@
 #include "platform/win32/Win32Keyboard.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32System.h"
 
 namespace zintra::platform::win32 {
 
@@ -28,6 +29,7 @@ public:
     Shell& GetShell() override { return shell_; }
     Keyboard& GetKeyboard() override { return keyboard_; }
     Process& GetProcess() override { return process_; }
+    System& GetSystem() override { return system_; }
 
     long OpenKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
     long CreateKey(RegistryRoot root, const std::u16string& subkey, RegistryKey* key) override;
@@ -72,6 +74,7 @@ private:
     Win32Shell shell_;
     Win32Keyboard keyboard_;
     Win32Process process_;
+    Win32System system_;
 };
 
 }  // namespace zintra::platform::win32

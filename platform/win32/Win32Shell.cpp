@@ -52,4 +52,8 @@ bool Win32Shell::OpenUrl(const std::u16string& url) {
     return result > 32;
 }
 
+std::intptr_t Win32Shell::StartInstaller(const std::string& path) {
+    return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", path.c_str(), "", nullptr, SW_SHOWNORMAL));
+}
+
 }  // namespace zintra::platform::win32

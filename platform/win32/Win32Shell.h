@@ -11,6 +11,7 @@ public:
     std::uint32_t RegisterWindowMessage(const std::u16string& name) override;
     bool SetForegroundWindow(NativeWindow window) override;
     bool OpenUrl(const std::u16string& url) override;
+    std::intptr_t StartInstaller(const std::string& path) override;
 };
 
 }  // namespace zintra::platform::win32

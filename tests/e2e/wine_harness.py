@@ -83,6 +83,10 @@ class WineDesktop:
             "LANG": "C.UTF-8",
             "LC_ALL": "C.UTF-8",
         })
+        # Servers the program talks to: a loopback port that refuses at once,
+        # unless a test points them at a server of its own.
+        self.env.setdefault("ZINTRA_UPDATE_URL", "http://127.0.0.1:9/update/update.json")
+        self.env.setdefault("ZINTRA_REPORT_URL", "http://127.0.0.1:9/data.html")
         self.processes = []
         self._ensure_prefix()
 

@@ -1,6 +1,7 @@
 // Text for pictures made without a font engine: every glyph is a solid block
-// with the headless backend's fixed metrics (ASCII half the font size wide,
-// everything else the full size, lines 4/3 of the size high), laid out as
+// with the headless backend's fixed metrics (ASCII 0.6 of the font size wide,
+// everything else the full size, a pixel more when bold, lines 4/3 of the
+// size high), laid out as
 // DrawText would lay it out. Enough to see where text goes and in what colour.
 #pragma once
 

@@ -8,11 +8,12 @@
 #include "ui/IconDirectory.h"
 #include "ui/ResourcePackage.h"
 #include "ui/SHostDialog.h"
+#include "ui/SHostWnd.h"
 #include "ui/UiMapWriter.h"
 
 namespace zintra::ui {
 
-platform::NativeWindow HeadlessBackend::CreateHostWindow(platform::MessageHandler& host, const HostWindowSpec& spec) {
+platform::NativeWindow HeadlessBackend::CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) {
     const platform::NativeWindow window = desktop_.CreateMessageWindow(host);
     if (window == 0) return 0;
     windows_[window] = spec;
@@ -59,8 +60,8 @@ void HeadlessBackend::Invalidate(platform::NativeWindow, const platform::Rect&) 
     UiMapWriter::Instance().Refresh();
 }
 
-// Fixed metrics: ASCII half the font size wide, everything else the full
-// size; lines 4/3 of the size high.
+// Fixed metrics: ASCII 0.6 of the font size wide, everything else the full
+// size, one pixel more per character when bold; lines 4/3 of the size high.
 platform::Size HeadlessBackend::MeasureText(const Font& font, std::u16string_view text) {
     const int lineHeight = font.size + font.size / 3;
     int lines = 1;
@@ -72,7 +73,7 @@ platform::Size HeadlessBackend::MeasureText(const Font& font, std::u16string_vie
             line = 0;
             continue;
         }
-        line += c < 0x80 ? (font.size + 1) / 2 : font.size;
+        line += (c < 0x80 ? (font.size * 3 + 4) / 5 : font.size) + (font.bold ? 1 : 0);
         width = std::max(width, line);
     }
     return {width, lines * lineHeight};

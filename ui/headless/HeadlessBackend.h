@@ -20,7 +20,7 @@ class HeadlessBackend final : public Backend {
 public:
     explicit HeadlessBackend(sim::SimDesktop& desktop) : desktop_(desktop) {}
 
-    platform::NativeWindow CreateHostWindow(platform::MessageHandler& host, const HostWindowSpec& spec) override;
+    platform::NativeWindow CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) override;
     void DestroyHostWindow(platform::NativeWindow window) override;
     void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
     void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;

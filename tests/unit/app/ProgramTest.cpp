@@ -15,7 +15,7 @@ protected:
 
 TEST_F(ProgramTest, SecondStartEndsAtOnceWithoutTouchingAnything) {
     desktop.ProcessState().HoldMutex(kSingleInstanceMutex);
-    EXPECT_EQ(RunProgram(u""), 0);
+    EXPECT_EQ(RunProgram(u"", [](std::function<void()>) {}), 0);
     EXPECT_TRUE(desktop.HotkeyRegistrations().empty());
     EXPECT_FALSE(desktop.KeyExists(u"SOFTWARE\\ZintraMouse"));
     EXPECT_EQ(desktop.ProcessState().ComponentsDepth(), 0);
@@ -23,7 +23,7 @@ TEST_F(ProgramTest, SecondStartEndsAtOnceWithoutTouchingAnything) {
 
 TEST_F(ProgramTest, FirstStartTakesTheLockAndReleasesComponentsAtTheEnd) {
     // The simulated loop returns as soon as nothing is queued.
-    EXPECT_EQ(RunProgram(u""), 0);
+    EXPECT_EQ(RunProgram(u"", [](std::function<void()>) {}), 0);
     EXPECT_TRUE(desktop.ProcessState().MutexHeld(kSingleInstanceMutex));
     EXPECT_EQ(desktop.ProcessState().ComponentsDepth(), 0);
 }

@@ -9,6 +9,7 @@
 #include "ui/SLink.h"
 #include "ui/SProgress.h"
 #include "ui/SRadioBox.h"
+#include "ui/SScrollView.h"
 #include "ui/STabCtrl.h"
 
 namespace zintra::ui::test {
@@ -263,6 +264,28 @@ TEST_F(Controls, TabClicksSwitchPagesAndRaiseTheEventWithTheNewPage) {
     EXPECT_EQ(EventIdsFrom("tab_main").back(), EventTabSelChanged::kId);
     // A hidden page's controls cannot be clicked.
     EXPECT_FALSE(driver->Click("useRandomTime"));
+}
+
+TEST_F(Controls, UpdateNotesGrowTheScrollViewAndTheWheelMovesThem) {
+    Open("LAYOUT:XML_UPDATE");
+    SWindow* notes = host->FindChildByName("txt_updateinfo");
+    auto* view = dynamic_cast<SScrollView*>(notes->GetParent());
+    ASSERT_NE(view, nullptr);
+    std::u16string text;
+    for (int line = 0; line < 20; ++line) text += u"修复了一些问题\n";
+    notes->SetWindowText(text);
+    const int top = notes->GetWindowRect().top;
+    EXPECT_GT(notes->GetWindowRect().Height(), view->GetWindowRect().Height());
+    EXPECT_GT(view->GetViewSize().height, view->GetClientRect().Height());
+    const platform::Rect rect = view->GetWindowRect();
+    driver->MouseMove({rect.left + 10, rect.top + 10});
+    host->SendMessage(msg::kMouseWheel, static_cast<std::uintptr_t>(static_cast<std::uint16_t>(-120)) << 16,
+                      msg::MakePointParam(rect.left + 10, rect.top + 10));
+    EXPECT_EQ(view->GetViewOrigin().y, 60);
+    EXPECT_EQ(notes->GetWindowRect().top, top - 60);
+    // It never scrolls past the content.
+    view->SetViewOrigin({0, 100000});
+    EXPECT_EQ(view->GetViewOrigin().y, view->GetViewSize().height - view->GetClientRect().Height());
 }
 
 TEST_F(Controls, ProgressStaysInItsRange) {

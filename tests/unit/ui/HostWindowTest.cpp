@@ -201,6 +201,30 @@ TEST_F(HostWindows, HandlerThatDestroysItsWindowDuringAClickIsSafe) {
     EXPECT_EQ(host.GetRoot(), nullptr);
 }
 
+TEST_F(HostWindows, NativeDestroyOfTheHandleReleasesTheControlsEvenIfTheClassHandledIt) {
+    class HandlesDestroy : public SHostWnd {
+    public:
+        using SHostWnd::SHostWnd;
+        int destroys = 0;
+
+    protected:
+        std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t, std::intptr_t) override {
+            if (message != msg::kDestroy) return std::nullopt;
+            ++destroys;
+            return 0;
+        }
+    } host("LAYOUT:XML_MAINWND");
+    const platform::NativeWindow window = host.Create();
+    ASSERT_NE(window, 0u);
+    ASSERT_EQ(ui.application->Run(window), 0);
+    platform::Current().GetWindowSystem().DestroyWindow(window);
+    EXPECT_EQ(host.destroys, 1);
+    EXPECT_EQ(host.GetHwnd(), 0u);
+    EXPECT_EQ(host.GetRoot(), nullptr);
+    EXPECT_EQ(ui.desktop.QuitCode(), 0);
+    EXPECT_FALSE(host.SetTimer(1, 10));  // no window, no timer
+}
+
 TEST_F(HostWindows, TrayMenuChoiceArrivesAsACommandToItsOwner) {
     RecordingHost host("LAYOUT:XML_MAINWND");
     ASSERT_NE(host.Create(), 0u);

@@ -182,7 +182,7 @@ TEST_F(SoftwareDrawing, TextIsPlacedByItsModeAndClipped) {
     Font font;
     font.size = 12;
     auto surface = Surface();
-    // "ab" is 12 pixels wide in block glyphs; centred in 40 it starts at 14.
+    // "ab" is 16 pixels wide in block glyphs; centred in 40 it starts at 12.
     surface.DrawText({0, 0, 40, 20}, u"ab", font, Color{0, 0, 255, 255},
                      text_mode::kSingleLine | text_mode::kCenter | text_mode::kVCenter);
     EXPECT_EQ(target.At(14 + 2, 10), kBlue);

@@ -1,0 +1,92 @@
+#include "online/CurlEasy.h"
+
+// The transfer options are the long-standing ones (the double-valued progress
+// callback and content length); newer libcurl marks them deprecated.
+#define CURL_DISABLE_DEPRECATION
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace zintra {
+
+namespace {
+
+// libcurl's global set-up must run once before any handle, whichever thread
+// makes the first one.
+void InitialiseLibcurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+template <typename Value>
+void SetOption(void* handle, CURLoption option, Value value) {
+    if (handle != nullptr) curl_easy_setopt(static_cast<CURL*>(handle), option, value);
+}
+
+}  // namespace
+
+CurlEasy::CurlEasy() {
+    InitialiseLibcurlOnce();
+    handle_ = curl_easy_init();
+}
+
+void CurlEasy::SetUrl(const std::string& url) { SetOption(handle_, CURLOPT_URL, url.c_str()); }
+void CurlEasy::SetWriteFunction(WriteFunction function) { SetOption(handle_, CURLOPT_WRITEFUNCTION, function); }
+void CurlEasy::SetWriteData(void* userData) { SetOption(handle_, CURLOPT_WRITEDATA, userData); }
+void CurlEasy::SetNoProgress(bool noProgress) { SetOption(handle_, CURLOPT_NOPROGRESS, noProgress ? 1L : 0L); }
+void CurlEasy::SetProgressFunction(ProgressFunction function) {
+    SetOption(handle_, CURLOPT_PROGRESSFUNCTION, function);
+}
+void CurlEasy::SetProgressData(void* userData) { SetOption(handle_, CURLOPT_PROGRESSDATA, userData); }
+void CurlEasy::SetPostFields(const char* body) { SetOption(handle_, CURLOPT_POSTFIELDS, body); }
+void CurlEasy::SetTimeout(long seconds) { SetOption(handle_, CURLOPT_TIMEOUT, seconds); }
+void CurlEasy::SetTimeoutMilliseconds(long milliseconds) { SetOption(handle_, CURLOPT_TIMEOUT_MS, milliseconds); }
+void CurlEasy::SetFollowLocation(bool follow) { SetOption(handle_, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L); }
+void CurlEasy::SetHeader(bool includeHeaders) { SetOption(handle_, CURLOPT_HEADER, includeHeaders ? 1L : 0L); }
+void CurlEasy::SetNoBody(bool noBody) { SetOption(handle_, CURLOPT_NOBODY, noBody ? 1L : 0L); }
+void CurlEasy::SetRange(const char* range) { SetOption(handle_, CURLOPT_RANGE, range); }
+
+bool CurlEasy::Perform() { return handle_ != nullptr && curl_easy_perform(static_cast<CURL*>(handle_)) == CURLE_OK; }
+
+void CurlEasy::Release() {
+    if (handle_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(handle_));
+    handle_ = nullptr;
+}
+
+long CurlEasy::ResponseCode() const {
+    long code = 0;
+    if (handle_ == nullptr || curl_easy_getinfo(static_cast<CURL*>(handle_), CURLINFO_RESPONSE_CODE, &code) != CURLE_OK) {
+        return 0;
+    }
+    return code;
+}
+
+double CurlEasy::ContentLengthDownload() const {
+    double length = 0;
+    if (handle_ == nullptr ||
+        curl_easy_getinfo(static_cast<CURL*>(handle_), CURLINFO_CONTENT_LENGTH_DOWNLOAD, &length) != CURLE_OK) {
+        return 0;
+    }
+    return length;
+}
+
+std::string CurlEasy::EffectiveUrl() const {
+    char* url = nullptr;
+    if (handle_ == nullptr || curl_easy_getinfo(static_cast<CURL*>(handle_), CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK ||
+        url == nullptr) {
+        return {};
+    }
+    return url;
+}
+
+bool CurlEasy::SupportsProtocol(const std::string& protocol) {
+    InitialiseLibcurlOnce();
+    const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+    if (info == nullptr || info->protocols == nullptr) return false;
+    for (const char* const* p = info->protocols; *p != nullptr; ++p) {
+        if (protocol == *p) return true;
+    }
+    return false;
+}
+
+}  // namespace zintra

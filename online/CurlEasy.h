@@ -1,0 +1,58 @@
+// The one place that talks to libcurl: an easy handle released once, one
+// setter per transfer option the program uses, and the few facts read back
+// after a transfer. Every transfer makes its own handle; nothing is shared.
+// libcurl's header stays in the .cpp (on Windows it brings in <windows.h>).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace zintra {
+
+class CurlEasy {
+public:
+    using WriteFunction = std::size_t (*)(char* data, std::size_t itemSize, std::size_t itemCount, void* userData);
+    using ProgressFunction = int (*)(void* userData, double downloadTotal, double downloadNow, double uploadTotal,
+                                     double uploadNow);
+
+    CurlEasy();
+    ~CurlEasy() { Release(); }
+    CurlEasy(const CurlEasy&) = delete;
+    CurlEasy& operator=(const CurlEasy&) = delete;
+
+    // False when libcurl could not create the handle.
+    explicit operator bool() const { return handle_ != nullptr; }
+
+    // Each sets the libcurl option of the same name. Strings are copied by
+    // libcurl except the post fields, which must outlive Perform.
+    void SetUrl(const std::string& url);
+    void SetWriteFunction(WriteFunction function);
+    void SetWriteData(void* userData);
+    void SetNoProgress(bool noProgress);
+    void SetProgressFunction(ProgressFunction function);
+    void SetProgressData(void* userData);
+    void SetPostFields(const char* body);
+    void SetTimeout(long seconds);
+    void SetTimeoutMilliseconds(long milliseconds);
+    void SetFollowLocation(bool follow);
+    void SetHeader(bool includeHeaders);
+    void SetNoBody(bool noBody);
+    void SetRange(const char* range);
+
+    // True when the transfer completed at the transport level.
+    bool Perform();
+    void Release();
+
+    long ResponseCode() const;
+    // -1 when the server announced no length, 0 when it cannot be read.
+    double ContentLengthDownload() const;
+    std::string EffectiveUrl() const;
+
+    // Whether this libcurl can speak the protocol ("https", "http").
+    static bool SupportsProtocol(const std::string& protocol);
+
+private:
+    void* handle_ = nullptr;
+};
+
+}  // namespace zintra

@@ -1,0 +1,34 @@
+// Whether a newer build exists: the update server's description of its newest
+// version, compared with the installed build the registry names, and the
+// download of the installer it points to.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "online/OnlineConfig.h"
+#include "platform/Platform.h"
+
+namespace zintra {
+
+// Reads the update server's reply into the description. False when there is
+// nothing to parse, the text is not JSON, its top level is not an object, or
+// a text field holds an array or object; the description is then untouched.
+// Keys that are absent leave their fields as they were.
+bool ParseUpdateDescription(std::string_view reply, UpdateDescription& description);
+
+// Asks the update server. True: carry on (no newer version, or the check could
+// not be completed). False: the description names a newer build than the
+// installed one (registry value Update), to be offered to the user.
+bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description);
+
+// Whether text has the form of a URL: a scheme of two or more letters, digits,
+// '+', '-' or '.', starting with a letter, then a colon.
+bool LooksLikeUrl(std::string_view text);
+
+// Downloads the described installer (see HttpDownload for `path`). False when
+// the description has no URL or the transfer failed.
+bool DownloadInstaller(platform::Platform& platform, const UpdateDescription& description, std::string& path,
+                       platform::NativeWindow progressWindow);
+
+}  // namespace zintra

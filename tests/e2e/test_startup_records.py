@@ -1,0 +1,92 @@
+"""The installer hooks and the daily record of the real zintra.exe under Wine:
+/setup and /unsetup report to a statistics server that decrypts and checks
+what it receives, and the first start of a day reports once."""
+
+import json
+import os
+import subprocess
+import sys
+import time
+import unittest
+import urllib.request
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+from wine_harness import PROGRAM_KEY, WineDesktop, wait_for  # noqa: E402
+
+
+class StatisticsServer:
+    def __init__(self):
+        self.process = subprocess.Popen([sys.executable, str(HERE.parent / "servers" / "transfer_server.py")],
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        words = self.process.stdout.readline().split()
+        self.base = f"http://127.0.0.1:{int(words[1])}"
+
+    def events(self):
+        log = json.loads(urllib.request.urlopen(self.base + "/_control/log").read())
+        found = []
+        for verdict in log["reports"]:
+            assert verdict["problems"] == [], verdict["problems"]
+            found.append(json.loads(verdict["plaintext"])["items"][0]["types"])
+        return found
+
+    def reset(self):
+        urllib.request.urlopen(urllib.request.Request(self.base + "/_control/reset", data=b"")).read()
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait(10)
+
+
+class StartupRecords(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = StatisticsServer()
+        cls.desktop = WineDesktop()
+        cls.desktop.env["ZINTRA_REPORT_URL"] = cls.server.base + "/data.html"
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.close()
+        cls.server.close()
+
+    def setUp(self):
+        self.desktop.reg("delete", PROGRAM_KEY, "/v", "lastRunTime", "/f")
+        self.server.reset()
+
+    def tearDown(self):
+        self.desktop.stop_wine()
+
+    def test_setup_records_the_day_and_reports_installed(self):
+        result = self.desktop.run(os.environ["ZINTRA_EXE"], "/setup", timeout=60)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(self.server.events(), ["1"])
+        value = self.desktop.query_value(PROGRAM_KEY, "lastRunTime")
+        self.assertIsNotNone(value)
+        self.assertEqual(value[0], "REG_SZ")
+        midnight = int(value[1])
+        self.assertLess(abs(time.time() - midnight), 2 * 86400)
+
+        # The installation day itself sends no daily report.
+        self.desktop.start(os.environ["ZINTRA_EXE"])
+        time.sleep(3)
+        self.assertEqual(self.server.events(), ["1"])
+
+    def test_unsetup_reports_removal(self):
+        result = self.desktop.run(os.environ["ZINTRA_EXE"], "/unsetup", timeout=60)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(self.server.events(), ["2"])
+        self.assertIsNone(self.desktop.query_value(PROGRAM_KEY, "lastRunTime"))
+
+    def test_first_start_of_the_day_reports_once(self):
+        self.desktop.start(os.environ["ZINTRA_EXE"])
+        wait_for(lambda: self.server.events() == ["3"], 30, what="the daily report")
+        second = self.desktop.run(os.environ["ZINTRA_EXE"], timeout=30)
+        self.assertEqual(second.returncode, 0)
+        time.sleep(1)
+        self.assertEqual(self.server.events(), ["3"], "a second start on the same day reports nothing")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "online/HttpDownload.h"
+#include "platform/Messages.h"
+#include "platform/sim/SimDesktop.h"
+#include "tests/unit/support/TestHttpServer.h"
+
+namespace zintra {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kDate[] = "Mon, 04 Mar 2019 08:00:00 GMT";
+
+// Records the progress messages a download posts to its window.
+class ProgressWindow final : public platform::MessageHandler {
+public:
+    std::vector<std::uintptr_t> percentages;
+    std::vector<std::uint32_t> others;
+    std::optional<std::intptr_t> HandleMessage(platform::NativeWindow, std::uint32_t message, std::uintptr_t wParam,
+                                               std::intptr_t lParam) override {
+        if (message == msg::kDownloadProgress && lParam == 0) {
+            percentages.push_back(wParam);
+        } else {
+            others.push_back(message);
+        }
+        return 0;
+    }
+};
+
+class HttpDownloadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server_.Running());
+        root_ = fs::temp_directory_path() / ("zintra-download-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "downloads");
+        directory_ = (root_ / "downloads").string() + "/";
+        desktop_.System().SetTemporaryDirectory(directory_);
+        window_ = desktop_.CreateMessageWindow(progress_);
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    void Serve(const std::string& path, std::size_t size, const char* lastModified = kDate) {
+        Json::Value file;
+        file["path"] = path;
+        file["size"] = static_cast<Json::UInt64>(size);
+        if (lastModified != nullptr) file["last_modified"] = lastModified;
+        server_.ServeFile(file);
+    }
+    void Write(const std::string& name, const std::string& bytes) {
+        std::ofstream(directory_ + name, std::ios::binary) << bytes;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(directory_ + name, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    bool Exists(const std::string& name) const { return fs::exists(directory_ + name); }
+    // The Range header of the download's GET request.
+    std::string RangeOfLastGet() {
+        std::string range = "(no GET)";
+        const Json::Value log = server_.Log();
+        for (const auto& request : log["requests"]) {
+            if (request["method"].asString() == "GET" && request["path"].asString().rfind("/_control", 0) != 0) {
+                range = request["range"].asString();
+            }
+        }
+        return range;
+    }
+    std::vector<std::string> Listing(const fs::path& directory) const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    test::TestHttpServer server_;
+    sim::SimDesktop desktop_;
+    ProgressWindow progress_;
+    platform::NativeWindow window_ = 0;
+    fs::path root_;
+    std::string directory_;
+};
+
+TEST_F(HttpDownloadTest, EmptyPathSavesUnderTheUrlsNameWithoutQueryInTheTemporaryDirectory) {
+    Serve("/dl/setup_2.exe", 5000);
+    std::string path;
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup_2.exe?x=1"), path, window_));
+    EXPECT_EQ(path, directory_ + "setup_2.exe");
+    EXPECT_EQ(Read("setup_2.exe"), test::ServedContent(5000));
+    EXPECT_EQ(RangeOfLastGet(), "bytes=0-");
+    EXPECT_EQ(Listing(directory_), std::vector<std::string>{"setup_2.exe"}) << "the sidecar is gone";
+}
+
+TEST_F(HttpDownloadTest, PartialFileWithoutSidecarIsContinuedFromItsSize) {
+    Serve("/dl/setup.exe", 5000, "Tue, 05 Mar 2019 09:00:00 GMT");
+    Write("setup.exe", test::ServedContent(5000).substr(0, 1000));
+    std::string path = directory_;
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_));
+    EXPECT_EQ(RangeOfLastGet(), "bytes=1000-");
+    EXPECT_EQ(Read("setup.exe"), test::ServedContent(5000));
+}
+
+TEST_F(HttpDownloadTest, SidecarDateDecidesWhetherThePartialFileIsKept) {
+    const struct {
+        const char* serverDate;
+        const char* expectedRange;
+    } cases[] = {
+        {"mon, 04 mar 2019 08:00:00 gmt", "bytes=1000-"},  // same date, other case: continue
+        {"Wed, 06 Mar 2019 10:00:00 GMT", "bytes=0-"},     // another date: start again
+        {nullptr, "bytes=0-"},                             // no date at all: start again
+    };
+    for (const auto& c : cases) {
+        server_.Reset();
+        Serve("/dl/setup.exe", 5000, c.serverDate);
+        const std::string partial = c.expectedRange == std::string("bytes=1000-")
+                                        ? test::ServedContent(1000)
+                                        : std::string(1000, 'J');  // bytes of some other build
+        Write("setup.exe", partial);
+        Write("setup.exe.cfg", std::string("[list]\r\nModified=") + kDate + "\r\n");
+        std::string path = directory_;
+        ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_));
+        EXPECT_EQ(RangeOfLastGet(), c.expectedRange) << (c.serverDate ? c.serverDate : "no date");
+        EXPECT_EQ(Read("setup.exe"), test::ServedContent(5000)) << (c.serverDate ? c.serverDate : "no date");
+        EXPECT_FALSE(Exists("setup.exe.cfg"));
+        fs::remove(directory_ + "setup.exe");
+    }
+}
+
+TEST_F(HttpDownloadTest, ProbeRecordsTheServersDateInTheSidecar) {
+    Serve("/dl/setup.exe", 10);
+    ASSERT_TRUE(ProbeRemoteFile(desktop_, directory_ + "setup.exe", server_.Url("/dl/setup.exe")));
+    EXPECT_EQ(desktop_.System().ReadProfileValue("list", "Modified", "", directory_ + "setup.exe.cfg"), kDate);
+}
+
+TEST_F(HttpDownloadTest, ZeroAnnouncedLengthFailsAndCreatesNothing) {
+    Json::Value file;
+    file["path"] = "/dl/empty.exe";
+    file["zero_length"] = true;
+    file["last_modified"] = kDate;
+    server_.ServeFile(file);
+    std::string path;
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/empty.exe"), path, window_));
+    EXPECT_TRUE(Listing(directory_).empty());
+    EXPECT_EQ(RangeOfLastGet(), "(no GET)");
+}
+
+TEST_F(HttpDownloadTest, RedirectMovesTheFileToTheFinalNameAndReplacesAnOlderOne) {
+    for (bool emptyRedirect : {false, true}) {
+        server_.Reset();
+        Serve("/dl/setup_3.exe", 3000);
+        Json::Value redirect;
+        redirect["path"] = "/dl/setup.exe";
+        redirect["redirect"] = "/dl/setup_3.exe";
+        redirect["redirect_body"] = "<html>moved</html>";
+        redirect["redirect_length_zero"] = emptyRedirect;  // a redirect announcing 0 bytes is no empty file
+        redirect["last_modified"] = kDate;
+        server_.ServeFile(redirect);
+        Write("setup_3.exe", "an older installer");
+
+        std::string path;
+        ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_)) << emptyRedirect;
+        EXPECT_EQ(path, directory_ + "setup_3.exe");
+        EXPECT_EQ(Read("setup_3.exe"), test::ServedContent(3000)) << "the redirect's own body is not kept";
+        EXPECT_EQ(Listing(directory_), std::vector<std::string>{"setup_3.exe"}) << "no first name, no sidecars";
+        fs::remove(directory_ + "setup_3.exe");
+    }
+}
+
+TEST_F(HttpDownloadTest, UrlWithoutAFileNameFails) {
+    for (const char* url : {"/dl/", "/dl/..", "/dl/. ."}) {
+        std::string path;
+        EXPECT_FALSE(HttpDownload(desktop_, server_.Url(url), path, window_)) << url;
+    }
+    std::string unchanged = directory_;
+    EXPECT_FALSE(HttpDownload(desktop_, "", unchanged, window_));
+    EXPECT_EQ(unchanged, directory_);
+    EXPECT_TRUE(Listing(directory_).empty());
+    EXPECT_EQ(Listing(root_), std::vector<std::string>{"downloads"});
+}
+
+TEST_F(HttpDownloadTest, HostileNamesStayInsideTheDirectory) {
+    const struct {
+        const char* urlPath;
+        const char* savedAs;
+    } cases[] = {
+        {"/dl/..%2f..%2fevil.exe", "..%2f..%2fevil.exe"},
+        {"/dl/..\\..\\evil1.exe", "evil1.exe"},
+        {"/dl/C:evil2.exe", "evil2.exe"},
+        {"/dl/setup.exe.", "setup.exe"},
+    };
+    for (const auto& c : cases) {
+        std::string path;
+        HttpDownload(desktop_, server_.Url(c.urlPath), path, window_);
+        EXPECT_EQ(path, directory_ + c.savedAs) << c.urlPath;
+        EXPECT_TRUE(Exists(c.savedAs)) << c.urlPath;
+    }
+    EXPECT_EQ(Listing(root_), std::vector<std::string>{"downloads"});
+}
+
+TEST(DownloadFileName, KeepsOnlyAPlainName) {
+    EXPECT_EQ(DownloadFileName("http://h/dl/setup_2.exe?x=1"), "setup_2.exe");
+    EXPECT_EQ(DownloadFileName("setup.exe"), "setup.exe");
+    EXPECT_EQ(DownloadFileName("http://h/a/b\\c:d\\..\\e.exe"), "e.exe");
+    EXPECT_EQ(DownloadFileName("http://h/a/se\ttup\x01\x7F.exe"), "setup.exe");
+    EXPECT_EQ(DownloadFileName("http://h/a/..%2fx"), "..%2fx");
+    for (const char* nameless : {"http://h/", "http://h/a/..", "http://h/a/.", "http://h/a/. . ", "http://h/a/\x01",
+                                 "http://h/a/C:", "http://h/a/x\\"}) {
+        EXPECT_EQ(DownloadFileName(nameless), std::nullopt) << nameless;
+    }
+}
+
+TEST_F(HttpDownloadTest, ProgressIsPostedInOrderUpTo100) {
+    Json::Value file;
+    file["path"] = "/dl/slow.exe";
+    file["size"] = 200000;
+    file["chunks"] = 8;
+    file["delay"] = 0.03;
+    server_.ServeFile(file);
+    std::string path;
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/slow.exe"), path, window_));
+    desktop_.DispatchPosted();
+    const auto& seen = progress_.percentages;
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(progress_.others.empty());
+    EXPECT_GE(seen.front(), 1u);
+    EXPECT_EQ(seen.back(), 100u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_GT(std::set<std::uintptr_t>(seen.begin(), seen.end()).size(), 1u) << "progress before the end";
+}
+
+TEST(DownloadProgress, UnknownTotalPostsNothingAndNothingIsEverAborted) {
+    sim::SimDesktop desktop;
+    ProgressWindow window;
+    DownloadProgressRecord record{&desktop, desktop.CreateMessageWindow(window)};
+    EXPECT_EQ(ReportDownloadProgress(&record, 0, 0, 0, 0), 0);
+    EXPECT_EQ(ReportDownloadProgress(&record, 0, 500, 0, 0), 0);
+    EXPECT_EQ(ReportDownloadProgress(&record, 1000, 0, 0, 0), 0);
+    EXPECT_EQ(ReportDownloadProgress(&record, 1000, 9, 0, 0), 0);  // 0.9 %
+    EXPECT_EQ(ReportDownloadProgress(&record, 1000, 999, 0, 0), 0);
+    EXPECT_EQ(ReportDownloadProgress(&record, 1000, 1000, 0, 0), 0);
+    desktop.DispatchPosted();
+    EXPECT_EQ(window.percentages, (std::vector<std::uintptr_t>{99, 100}));
+}
+
+TEST_F(HttpDownloadTest, NothingListeningFailsAndLeavesNoSidecar) {
+    // A port that is bound but not listening refuses every connection.
+    const int refusing = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    ASSERT_EQ(::bind(refusing, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::getsockname(refusing, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/dl/setup.exe";
+
+    Write("setup.exe", "partial");
+    std::string path;
+    EXPECT_FALSE(HttpDownload(desktop_, url, path, window_));
+    ::close(refusing);
+    EXPECT_EQ(path, directory_ + "setup.exe");
+    EXPECT_FALSE(Exists("setup.exe.cfg"));
+}
+
+}  // namespace
+}  // namespace zintra

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "online/CurlEasy.h"
+#include "online/HttpFetch.h"
+#include "tests/unit/support/TestHttpServer.h"
+
+namespace zintra {
+namespace {
+
+using namespace std::chrono_literals;
+
+class HttpFetchTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server_.Running()); }
+    void TearDown() override { SetFetchAttemptTimeoutForTesting(0ms); }
+
+    test::TestHttpServer server_;
+};
+
+TEST_F(HttpFetchTest, WithoutBodyGetsAndWithBodyPostsItAsForm) {
+    TransferSink sink;
+    ASSERT_TRUE(HttpFetch(server_.Url("/echo"), nullptr, sink));
+    EXPECT_EQ(sink.Text(), "GET\n\n");
+    EXPECT_EQ(sink.buffer[sink.length], '\0');
+
+    ASSERT_TRUE(HttpFetch(server_.Url("/echo"), "a=1&b=two+3", sink));
+    EXPECT_EQ(sink.Text(), "POST\napplication/x-www-form-urlencoded\na=1&b=two+3");
+
+    const Json::Value requests = server_.Log()["requests"];
+    ASSERT_EQ(requests.size(), 3u) << "one request per fetch, then the log request";
+    EXPECT_EQ(requests[1]["body"].asString(), "a=1&b=two+3");
+}
+
+TEST_F(HttpFetchTest, RedirectsAreFollowed) {
+    Json::Value file;
+    file["path"] = "/old";
+    file["redirect"] = "/echo";
+    file["redirect_body"] = "moved";
+    server_.ServeFile(file);
+    TransferSink sink;
+    ASSERT_TRUE(HttpFetch(server_.Url("/old"), nullptr, sink));
+    EXPECT_EQ(sink.Text(), "GET\n\n");
+}
+
+TEST_F(HttpFetchTest, ErrorPageCountsAsSuccessWithItsBody) {
+    TransferSink sink;
+    ASSERT_TRUE(HttpFetch(server_.Url("/missing"), nullptr, sink));
+    EXPECT_EQ(sink.Text(), "no such page");
+}
+
+TEST_F(HttpFetchTest, ServerThatNeverAnswersIsTriedThreeTimesThenFails) {
+    SetFetchAttemptTimeoutForTesting(300ms);
+    TransferSink sink;
+    EXPECT_FALSE(HttpFetch(server_.SilentUrl("/update/update.json"), nullptr, sink));
+    EXPECT_EQ(sink.buffer, nullptr);
+    EXPECT_EQ(server_.Log()["silent_accepts"].asInt(), 3);
+}
+
+TEST_F(HttpFetchTest, RetryAfterABrokenReplyStartsFromAnEmptyBuffer) {
+    SetFetchAttemptTimeoutForTesting(700ms);
+    TransferSink sink;
+    ASSERT_TRUE(HttpFetch(server_.Url("/flaky?key=retry"), nullptr, sink));
+    EXPECT_EQ(sink.Text(), "complete");
+
+    // A sink that still holds an earlier reply is emptied too.
+    ASSERT_TRUE(HttpFetch(server_.Url("/echo"), nullptr, sink));
+    EXPECT_EQ(sink.Text(), "GET\n\n");
+}
+
+TEST_F(HttpFetchTest, RepliesAreCappedAt16MiB) {
+    TransferSink sink;
+    ASSERT_TRUE(HttpFetch(server_.Url("/big?size=" + std::to_string(kMaxReplyBytes)), nullptr, sink));
+    EXPECT_EQ(static_cast<std::size_t>(sink.length), kMaxReplyBytes);
+    EXPECT_EQ(sink.buffer[sink.length], '\0');
+
+    EXPECT_FALSE(HttpFetch(server_.Url("/big?size=" + std::to_string(kMaxReplyBytes + 1)), nullptr, sink));
+    EXPECT_EQ(sink.buffer, nullptr);
+    EXPECT_EQ(sink.length, 0);
+}
+
+TEST(TransferSink, MemoryAppendsKeepAZeroTerminatedBufferAndGrowGeometrically) {
+    TransferSink sink;
+    std::string expected;
+    std::set<std::size_t> capacities;
+    for (int i = 0; i < 100000; ++i) {
+        char byte = static_cast<char>('a' + i % 26);
+        ASSERT_EQ(AppendToSink(&byte, 1, 1, &sink), 1u);
+        expected += byte;
+        capacities.insert(sink.capacity);
+    }
+    EXPECT_EQ(sink.Text(), expected);
+    EXPECT_EQ(sink.buffer[sink.length], '\0');
+    EXPECT_LT(capacities.size(), 25u) << "the buffer was reallocated for most chunks";
+
+    char byte = 'x';
+    EXPECT_EQ(AppendToSink(&byte, 1, 0, &sink), 0u);
+    EXPECT_EQ(AppendToSink(&byte, 1, 1, nullptr), 0u);
+    sink.Clear();
+    EXPECT_EQ(sink.buffer, nullptr);
+    EXPECT_EQ(sink.length, 0);
+}
+
+TEST(TransferSink, FileSinkWritesToTheStreamAndLeavesTheBufferAlone) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    TransferSink sink(file);
+    char data[] = "abcdef";
+    EXPECT_EQ(AppendToSink(data, 1, 6, &sink), 6u);
+    EXPECT_EQ(sink.buffer, nullptr);
+    EXPECT_EQ(std::ftell(file), 6);
+    std::fclose(file);
+}
+
+TEST(CurlEasy, SecureUrlsAreSupported) { EXPECT_TRUE(CurlEasy::SupportsProtocol("https")); }
+
+}  // namespace
+}  // namespace zintra
