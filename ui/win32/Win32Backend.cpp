@@ -6,6 +6,7 @@
 
 #include "ui/SApplication.h"
 #include "ui/SHostDialog.h"
+#include "ui/SHostWnd.h"
 #include "ui/UiMapWriter.h"
 #include "ui/win32/Win32DropDown.h"
 #include "ui/win32/Win32HostWindow.h"
@@ -34,7 +35,7 @@ Win32Backend::~Win32Backend() {
     }
 }
 
-platform::NativeWindow Win32Backend::CreateHostWindow(platform::MessageHandler& host, const HostWindowSpec& spec) {
+platform::NativeWindow Win32Backend::CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) {
     const std::wstring className = Wide(spec.className.empty() ? u"ZUIHOST" : spec.className);
     if (!Win32HostWindow::RegisterClassOnce(className)) return 0;
     // No system frame: the layout draws the whole window, caption included.

@@ -25,7 +25,7 @@ public:
     Win32Backend();
     ~Win32Backend() override;
 
-    platform::NativeWindow CreateHostWindow(platform::MessageHandler& host, const HostWindowSpec& spec) override;
+    platform::NativeWindow CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) override;
     void DestroyHostWindow(platform::NativeWindow window) override;
     void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
     void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
