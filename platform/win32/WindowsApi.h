@@ -18,3 +18,5 @@
 #undef LoadMenu
 #undef DrawText
 #undef CreateDialog
+#undef SetWindowText
+#undef GetWindowText

@@ -9,6 +9,7 @@
 #include "ui/ResourcePackage.h"
 #include "ui/SHostDialog.h"
 #include "ui/SHostWnd.h"
+#include "ui/UiMapWriter.h"
 
 namespace zintra::ui {
 
@@ -20,22 +21,28 @@ platform::NativeWindow HeadlessBackend::CreateHostWindow(SHostWnd& host, const H
         DestroyHostWindow(window);
         return 0;
     }
+    UiMapWriter::Instance().AddHost(dynamic_cast<SHostWnd*>(&host));
+    UiMapWriter::Instance().Refresh();
     return window;
 }
 
 void HeadlessBackend::DestroyHostWindow(platform::NativeWindow window) {
+    UiMapWriter::Instance().RemoveWindow(window);
     desktop_.DestroyWindow(window);
     windows_.erase(window);
     carets_.erase(window);
     if (capture_ == window) capture_ = 0;
+    UiMapWriter::Instance().Refresh();
 }
 
 void HeadlessBackend::ShowHostWindow(platform::NativeWindow window, int showCommand) {
     desktop_.ShowWindow(window, showCommand);
+    UiMapWriter::Instance().Refresh();
 }
 
 void HeadlessBackend::MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) {
     if (auto it = windows_.find(window); it != windows_.end()) it->second.rect = screenRect;
+    UiMapWriter::Instance().Refresh();
 }
 
 platform::Rect HeadlessBackend::HostWindowRect(platform::NativeWindow window) {
@@ -48,7 +55,10 @@ platform::Rect HeadlessBackend::WorkArea() {
     return {0, 0, screen.width, std::max(0, screen.height - 40)};  // a 40-pixel task bar
 }
 
-void HeadlessBackend::Invalidate(platform::NativeWindow, const platform::Rect&) { ++invalidations_; }
+void HeadlessBackend::Invalidate(platform::NativeWindow, const platform::Rect&) {
+    ++invalidations_;
+    UiMapWriter::Instance().Refresh();
+}
 
 // Fixed metrics: ASCII 0.6 of the font size wide, everything else the full
 // size, one pixel more per character when bold; lines 4/3 of the size high.

@@ -14,6 +14,7 @@ public:
     explicit Win32ResourcePackage(std::uintptr_t module) : module_(module) {}
     using ResourcePackage::Load;
     std::optional<std::string> Load(std::string_view type, std::string_view name) const override;
+    std::uintptr_t Module() const { return module_; }
 
 private:
     std::uintptr_t module_;

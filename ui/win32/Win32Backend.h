@@ -1,0 +1,69 @@
+// The toolkit on real Windows: one native window per host window, painted by
+// the software surface with GDI text and GDI+ pictures, layered windows for
+// translucent layouts, nested modal loops, native pop-up menus, drop-down
+// lists, the drag image and icons from the program's resources.
+#pragma once
+
+#include "platform/win32/WindowsApi.h"
+
+#include <map>
+#include <memory>
+
+#include "ui/Backend.h"
+#include "ui/ImageCache.h"
+#include "ui/win32/GdiTextRasterizer.h"
+#include "ui/win32/GdiplusDecoder.h"
+#include "ui/win32/Win32DragImage.h"
+#include "ui/win32/Win32Icons.h"
+
+namespace zintra::ui {
+
+class Win32HostWindow;
+
+class Win32Backend final : public Backend {
+public:
+    Win32Backend();
+    ~Win32Backend() override;
+
+    platform::NativeWindow CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) override;
+    void DestroyHostWindow(platform::NativeWindow window) override;
+    void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
+    void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
+    platform::Rect HostWindowRect(platform::NativeWindow window) override;
+    platform::Rect WorkArea() override;
+    void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
+    void BeginWindowDrag(platform::NativeWindow window) override;
+    platform::Size MeasureText(const Font& font, std::u16string_view text) override;
+    void SetCapture(platform::NativeWindow window) override;
+    void ReleaseCapture() override;
+    void ShowCaret(platform::NativeWindow window, const platform::Rect& rect) override;
+    void HideCaret(platform::NativeWindow window) override;
+    void RunModalLoop(SHostDialog& dialog) override;
+    void EndModalLoop(SHostDialog& dialog) override;
+    int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) override;
+    int RunDropDown(const DropDownRequest& request) override;
+    bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
+                        std::uint32_t flags) override;
+    void MoveDragImage(platform::Point screenPoint) override;
+    void EndDragImage() override;
+    void OpenUrl(const std::u16string& url) override;
+    std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
+    std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
+
+    // ---- For the backend's own windows ----
+    ImageCache& Images() { return images_; }
+    GdiTextRasterizer& Text() { return text_; }
+    Win32HostWindow* Find(platform::NativeWindow window) const;
+    // A host window received its last message.
+    void ForgetWindow(HWND hwnd);
+
+private:
+    GdiplusDecoder decoder_;
+    GdiTextRasterizer text_;
+    ImageCache images_;
+    Win32Icons icons_;
+    Win32DragImage drag_;
+    std::map<platform::NativeWindow, std::unique_ptr<Win32HostWindow>> windows_;
+};
+
+}  // namespace zintra::ui

@@ -1,0 +1,172 @@
+#include "ui/win32/Win32DropDown.h"
+
+#include <algorithm>
+
+#include "ui/SListBox.h"
+#include "ui/SoftwareSurface.h"
+#include "ui/win32/Win32Backend.h"
+
+namespace zintra::ui {
+
+namespace {
+
+const wchar_t kDropDownClass[] = L"ZUIDROPDOWN";
+constexpr int kBorder = 1;
+constexpr Color kBorderColor{0x01, 0x5C, 0x5D, 255};
+
+}  // namespace
+
+Win32DropDown::Win32DropDown(Win32Backend& backend, const DropDownRequest& request)
+    : backend_(backend), request_(request) {}
+
+Win32DropDown::~Win32DropDown() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+platform::Rect Win32DropDown::Place(const platform::Rect& anchor, int height, const platform::Rect& workArea) {
+    platform::Rect rect{anchor.left, anchor.bottom, anchor.right, anchor.bottom + height};
+    if (rect.bottom > workArea.bottom && anchor.top - height >= workArea.top) {
+        rect = {anchor.left, anchor.top - height, anchor.right, anchor.top};
+    }
+    return rect;
+}
+
+int Win32DropDown::ItemAtClient(POINT point) const {
+    if (point.x < 0 || point.x >= width_ || point.y < 0 || point.y >= height_) return -1;
+    return request_.list->ItemAt({static_cast<int>(point.x), static_cast<int>(point.y)});
+}
+
+void Win32DropDown::Highlight(int index) {
+    if (index == hover_) return;
+    hover_ = index;
+    request_.list->SetCurSel(index);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Win32DropDown::Paint(HDC dc) {
+    picture_.Resize(width_, height_);
+    SoftwareSurface surface(picture_, backend_.Images(), backend_.Text());
+    surface.FillRect({0, 0, width_, height_}, Color{255, 255, 255, 255});
+    request_.list->UpdateLayout({kBorder, kBorder, width_ - kBorder, height_ - kBorder}, std::nullopt);
+    request_.list->Paint(surface);
+    surface.FrameRect({0, 0, width_, height_}, kBorderColor, kBorder);
+    if (!canvas_.Ensure(width_, height_)) return;
+    canvas_.CopyFrom(picture_);
+    BitBlt(dc, 0, 0, width_, height_, canvas_.Dc(), 0, 0, SRCCOPY);
+}
+
+LRESULT CALLBACK Win32DropDown::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32DropDown*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        self->Paint(dc);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+    if (message == WM_ERASEBKGND) return 1;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+int Win32DropDown::Run(const platform::Rect& workArea) {
+    SListBox* list = request_.list;
+    if (list == nullptr || list->GetCount() == 0) return -1;
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.style = CS_DROPSHADOW;
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = kDropDownClass;
+        return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    if (!registered) return -1;
+    // FIXME: lists taller than the drop height are cut, not scrolled; the
+    // program's lists fit.
+    const int content = list->GetCount() * list->GetItemHeight();
+    height_ = std::min(std::max(request_.dropHeight, list->GetItemHeight()), content) + 2 * kBorder;
+    width_ = std::max(request_.anchor.Width(), 20);
+    const platform::Rect rect = Place(request_.anchor, height_, workArea);
+    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kDropDownClass, L"", WS_POPUP,
+                            rect.left, rect.top, width_, height_, reinterpret_cast<HWND>(request_.owner), nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    if (hwnd_ == nullptr) return -1;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const int original = list->GetCurSel();
+    hover_ = original;
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    UpdateWindow(hwnd_);
+    SetCapture(hwnd_);
+
+    int chosen = -1;
+    bool open = true;
+    MSG message;
+    while (open) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (message.hwnd == hwnd_ && message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) {
+            // Captured: positions outside the list arrive here too.
+            POINT point{static_cast<short>(LOWORD(message.lParam)), static_cast<short>(HIWORD(message.lParam))};
+            const int index = ItemAtClient(point);
+            switch (message.message) {
+                case WM_MOUSEMOVE:
+                    if (index >= 0) Highlight(index);
+                    break;
+                case WM_LBUTTONUP:
+                    // The release of the press that opened the list is not a choice.
+                    if (index >= 0) {
+                        chosen = index;
+                        open = false;
+                    }
+                    break;
+                case WM_LBUTTONDOWN:
+                case WM_RBUTTONDOWN:
+                case WM_MBUTTONDOWN:
+                    if (index < 0) open = false;
+                    break;
+                default:
+                    break;
+            }
+            continue;
+        }
+        if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+            switch (message.wParam) {
+                case VK_ESCAPE:
+                case VK_TAB:
+                case VK_MENU:
+                    open = false;
+                    break;
+                case VK_RETURN:
+                    chosen = hover_;
+                    open = false;
+                    break;
+                case VK_UP:
+                    Highlight(std::max(0, hover_ - 1));
+                    break;
+                case VK_DOWN:
+                    Highlight(std::min(list->GetCount() - 1, hover_ + 1));
+                    break;
+                default:
+                    break;
+            }
+            continue;
+        }
+        if (message.message == WM_CHAR || message.message == WM_KEYUP) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+        if (GetCapture() != hwnd_) open = false;  // someone else took the mouse
+    }
+    if (GetCapture() == hwnd_) ReleaseCapture();
+    // The caller applies the choice as a change of its own.
+    list->SetCurSel(original);
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+    return chosen;
+}
+
+}  // namespace zintra::ui
