@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "app/HiddenHost.h"
 #include "clicker/CMainDlg.h"
 #include "online/OnlineConfig.h"
 #include "online/UpdateCheck.h"
@@ -90,20 +89,6 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
                 if (mainWindow->GetHwnd() != 0) mainWindow->DestroyWindow();
             }
         }
-    }
-    process.UninitializeComponents();
-    return exitCode;
-}
-
-int RunHiddenClicker(std::u16string_view commandLine, const BackgroundRunner& background) {
-    platform::Platform& platform = platform::Current();
-    if (auto exitCode = StartAsClicker(platform, commandLine, background)) return *exitCode;
-    auto& process = platform.GetProcess();
-    process.InitializeComponents();
-    int exitCode = 0;
-    {
-        HiddenHost host(platform);
-        if (host.Create()) exitCode = platform.GetWindowSystem().RunMessageLoop();
     }
     process.UninitializeComponents();
     return exitCode;

@@ -19,7 +19,4 @@ inline constexpr char16_t kSingleInstanceMutex[] = u"{21087290-410E-487B-9C9A-13
 int RunProgram(std::u16string_view commandLine, ui::Backend& backend,
                const BackgroundRunner& background = RunOnDetachedThread);
 
-// FIXME: the clicker without windows, until the Windows build has its toolkit backend.
-int RunHiddenClicker(std::u16string_view commandLine, const BackgroundRunner& background = RunOnDetachedThread);
-
 }  // namespace zintra

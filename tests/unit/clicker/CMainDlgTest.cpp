@@ -22,6 +22,23 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaults) {
     EXPECT_TRUE(log.empty()) << log.front();
 }
 
+TEST_F(MainWindowTest, StoredSettingsDriveTheHotkeyAndTheClicks) {
+    std::vector<std::uint8_t> data(24, 0);
+    data[8] = 1;       // right click
+    data[16] = 0x74;   // F5
+    const float interval = 0.2f;
+    std::memcpy(&data[12], &interval, 4);
+    desktop.PutValue(kProgramKey, u"MouseData", platform::reg::kBinary, data);
+    Start();
+    EXPECT_FALSE(desktop.PressHotKey(0, kVkF8));
+    ASSERT_TRUE(desktop.PressHotKey(0, kVkF5));
+    desktop.AdvanceBy(1000);
+    EXPECT_EQ(desktop.SentEvents().size(), 6u * 3u);
+    EXPECT_EQ(desktop.SentEvents()[1].flags, msg::kMouseEventRightDown);
+    EXPECT_EQ(List("cbx_Time").GetLBText(List("cbx_Time").GetCurSel()), u"0.2");
+    EXPECT_EQ(Text("txt_hotkey"), u"F5");
+}
+
 TEST_F(MainWindowTest, RightClickRadioThenHotkeySendsRightClicks) {
     Start();
     ASSERT_TRUE(driver->Click("type_right"));

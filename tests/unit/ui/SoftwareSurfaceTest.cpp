@@ -264,7 +264,7 @@ TEST_F(RenderedWindows, CustomDialogIsTheBackgroundPictureAtItsSize) {
 
 TEST_F(RenderedWindows, PngFileHoldsTheRenderedPixels) {
     const PixelBuffer picture = Render("LAYOUT:XML_SETTING");
-    const auto path = std::filesystem::temp_directory_path() / "zintra-setting-render.png";
+    const auto path = std::filesystem::temp_directory_path() / ("zintra-setting-render-" + std::to_string(::getpid()) + ".png");
     ASSERT_TRUE(WritePngFile(picture, path.string()));
     std::ifstream file(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -2,6 +2,8 @@
 // screen rectangle and state, rewritten whole when windows change.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,7 +26,10 @@ struct Line {
 class UiMap : public ::testing::Test {
 protected:
     UiFixture ui;
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "zintra-uimap-test";
+    // One folder per test: ctest runs tests in parallel processes.
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("zintra-uimap-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                                 "-" + std::to_string(::getpid()));
     std::filesystem::path path = dir / "map.txt";
 
     void SetUp() override {
