@@ -221,16 +221,5 @@ TEST_F(PositionPicking, DisablingTheGroupLeavesARunningCaptureArmed) {
     });
 }
 
-TEST_F(PositionPicking, CtrlQTakenByAnotherProgramLeavesTheFieldsFollowingTheCursor) {
-    ui.desktop.ReserveHotKey(msg::kModControl, kQ);
-    Open([&](HeadlessDriver& driver) {
-        ASSERT_TRUE(driver.Click("chk_ctrlq"));
-        EXPECT_FALSE(ui.desktop.PressHotKey(msg::kModControl, kQ));
-        ui.desktop.MoveCursor({5, 6});
-        ui.desktop.AdvanceBy(1000);
-        EXPECT_EQ(Fields(driver), Shown({5, 6}));
-    });
-}
-
 }  // namespace
 }  // namespace zintra::test

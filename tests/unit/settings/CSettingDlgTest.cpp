@@ -135,6 +135,7 @@ TEST_F(SettingsWindow, ConfirmReadsTheEditsAsIntegers) {
     EXPECT_EQ(settings.posY, 7);
     EXPECT_EQ(settings.limitCount, 5);
     EXPECT_EQ(settings.randomMax, 3) << "the limit and the random maximum are separate fields";
+    EXPECT_FALSE(LookupFailed());
 }
 
 TEST_F(SettingsWindow, NumberBeyond32BitsConfirmsAsTheLargestInteger) {
