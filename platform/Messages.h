@@ -33,9 +33,6 @@ inline constexpr std::uint32_t kMouseLeave = 0x02A3;
 inline constexpr std::uint32_t kHotKey = 0x0312;         // WM_HOTKEY
 inline constexpr std::uint32_t kUser = 0x0400;           // WM_USER
 
-// Private messages of the program's own windows.
-inline constexpr std::uint32_t kDownloadProgress = kUser + 503;  // UM_DOWNLOAD_PROGRESS, wParam percent 1..100
-
 // lParam of mouse messages: signed 16-bit client coordinates.
 inline constexpr std::intptr_t MakePointParam(int x, int y) {
     return static_cast<std::intptr_t>((static_cast<std::uint32_t>(y & 0xFFFF) << 16) |
@@ -47,6 +44,9 @@ inline constexpr int PointParamX(std::intptr_t lParam) {
 inline constexpr int PointParamY(std::intptr_t lParam) {
     return static_cast<std::int16_t>((static_cast<std::uint32_t>(lParam) >> 16) & 0xFFFF);
 }
+
+// Private messages of the program's own windows.
+inline constexpr std::uint32_t kDownloadProgress = kUser + 503;  // UM_DOWNLOAD_PROGRESS, wParam percent 1..100
 
 // ShowWindow commands.
 inline constexpr int kSwHide = 0;

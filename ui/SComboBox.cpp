@@ -129,8 +129,9 @@ void SComboBox::PaintContent(Surface& surface) {
     if (editBackground_) surface.FillRect({rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1}, *editBackground_);
     if (const Skin* button = buttonSkin_.empty() ? nullptr : FindSkin(buttonSkin_)) {
         const int width = button->StateSize().width;
+        const int state = VisualState();
         surface.DrawSkin({rect.right - width, rect.top, rect.right, rect.bottom}, *button,
-                         std::min(VisualState(), button->states - 1), 255);
+                         state < button->states ? state : 0, 255);
         textRect.right -= width;
     }
     textRect.left += 4;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimDesktop.h"
 #include "res/ControlIds.h"
@@ -89,8 +90,8 @@ protected:
     std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
                                                  std::intptr_t) override {
         messages.push_back(message);
-        if (message == 0x0113) timers.push_back(wParam);
-        if (message == 0x0312) {
+        if (message == msg::kTimer) timers.push_back(wParam);
+        if (message == msg::kHotKey) {
             hotkeys.push_back(wParam);
             return 0;
         }
