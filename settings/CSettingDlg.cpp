@@ -132,7 +132,9 @@ void CSettingDlg::OnInitDialog() {
         crosshairRect_ = crosshair->GetWindowRect();
     }
     MakeDragImage();
-    if (settings_ != nullptr) RegisterStartStopHotkey(platform::Current().GetHotkeys(), GetHwnd(), *settings_);
+    if (settings_ != nullptr) {
+        RegisterStartStopHotkey(platform::Current().GetHotkeys(), GetHwnd(), *settings_, HOTKEY_START_STOP);
+    }
     FillControls();
 }
 

@@ -77,7 +77,9 @@ void CSettingDlg::CountTestTick() {
     if (settings_ == nullptr) return;
     // The limit is the field's text at every step, ticked or not.
     std::int32_t limit = 0;
-    if (const ui::SEdit* edit = FindChildByName2<ui::SEdit>("edt_LimitCount")) limit = ReadInteger(edit->GetWindowText());
+    if (const ui::SEdit* edit = FindChildByName2<ui::SEdit>("edt_LimitCount")) {
+        limit = ReadInteger(edit->GetWindowText());
+    }
     if (testCount_ >= limit) {
         StopCountTest();
         return;
