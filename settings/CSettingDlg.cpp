@@ -1,0 +1,302 @@
+// CSettingDlg: opening, the window's messages and events, filling the
+// controls, the three option groups, defaults and confirmation.
+#include "settings/CSettingDlg.h"
+
+#include <string>
+
+#include "clicker/NumberText.h"
+#include "clicker/ProgramKey.h"
+#include "clicker/StartStopHotkey.h"
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "settings/AutoRunEntry.h"
+#include "ui/CDragWnd.h"
+#include "ui/SCheckBox.h"
+#include "ui/SEdit.h"
+
+namespace zintra {
+
+namespace {
+
+constexpr int kAboutPage = 2;
+
+// Style classes of the layout (the first keeps the layout's spelling).
+constexpr char kClassEnabled[] = "cls_enbale";
+constexpr char kClassDisabled[] = "cls_disable";
+constexpr char kClassEdit[] = "cls_edit2";
+constexpr char kClassEditDisabled[] = "cls_editdisable";
+
+}  // namespace
+
+std::u16string IntegerText(std::int32_t value) {
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+CSettingDlg::CSettingDlg() : SHostDialog("LAYOUT:XML_SETTING") {}
+
+CSettingDlg::~CSettingDlg() {
+    if (dragShown_) ui::CDragWnd::DragEnd();
+    EndPreciseTiming();
+}
+
+// ---- Messages and events ----
+
+std::optional<std::intptr_t> CSettingDlg::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
+                                                          std::intptr_t lParam) {
+    const platform::Point point{msg::PointParamX(lParam), msg::PointParamY(lParam)};
+    switch (message) {
+        case msg::kInitDialog:
+            OnInitDialog();
+            return 0;
+        case msg::kClose:
+            CloseWindow();
+            return 0;
+        // Mouse messages go on to the controls after the drag has seen them.
+        case msg::kLButtonDown:
+            OnLButtonDown(point);
+            return std::nullopt;
+        case msg::kMouseMove:
+            OnMouseMove(point);
+            return std::nullopt;
+        case msg::kLButtonUp:
+            OnLButtonUp();
+            return std::nullopt;
+        case msg::kActivateApp:
+            OnActivateApp();
+            return 0;
+        case msg::kHotKey:
+            if (wParam == HOTKEY_CAPTURE) {
+                OnCaptureHotkey();
+                return 0;
+            }
+            if (wParam == HOTKEY_START_STOP) {
+                OnStartStopHotkey();
+                return 0;
+            }
+            return std::nullopt;
+        case msg::kTimer:
+            if (wParam == TIMER_TRACK_CURSOR) OnTrackCursorTimer();
+            if (wParam == TIMER_COUNT_TEST) OnCountTestTimer();
+            return std::nullopt;
+        case msg::kDestroy:
+            // The window's timers and hotkeys die with it; so does what they drove.
+            EndDrag();
+            ctrlQCapture_ = false;
+            testRunning_ = false;
+            EndPreciseTiming();
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+void CSettingDlg::OnEvent(ui::EventArgs& event) {
+    const std::string& name = event.nameFrom;
+    if (event.id == ui::EventCmd::kId) {
+        event.handled = true;
+        if (name == "btn_close") {
+            CloseWindow();
+        } else if (name == "useRandomTime") {
+            ApplyRandomTimeGroup();
+        } else if (name == "useFixedPos") {
+            ApplyFixedPosGroup();
+        } else if (name == "useLimitCount") {
+            ApplyLimitCountGroup();
+        } else if (name == "chk_ctrlq") {
+            ToggleCtrlQCapture();
+        } else if (name == "btn_default") {
+            RestoreDefaults();
+        } else if (name == "btn_sure") {
+            ConfirmSettings();
+        } else {
+            event.handled = false;
+        }
+        return;
+    }
+    if (event.id == ui::EventRENotify::kId && name == "edt_LimitCount") {
+        if (static_cast<ui::EventRENotify&>(event).notifyCode == msg::kEnChange && event.sender != nullptr) {
+            ShowLimitHint(event.sender->GetWindowText());
+        }
+        event.handled = true;
+        return;
+    }
+    if (event.id == ui::EventTabSelChanged::kId && name == "tab_main") {
+        OnTabChanged(static_cast<ui::EventTabSelChanged&>(event).newSel);
+        event.handled = true;
+    }
+}
+
+void CSettingDlg::OnInitDialog() {
+    if (ui::SWindow* crosshair = FindChildByName2<ui::SWindow>("btn_circle")) {
+        crosshairRect_ = crosshair->GetWindowRect();
+    }
+    MakeDragImage();
+    if (settings_ != nullptr) {
+        RegisterStartStopHotkey(platform::Current().GetHotkeys(), GetHwnd(), *settings_, HOTKEY_START_STOP);
+    }
+    FillControls();
+}
+
+void CSettingDlg::CloseWindow() {
+    auto& hotkeys = platform::Current().GetHotkeys();
+    hotkeys.UnregisterHotKey(GetHwnd(), HOTKEY_CAPTURE);
+    hotkeys.UnregisterHotKey(GetHwnd(), HOTKEY_START_STOP);
+    EndDialog(0);
+}
+
+void CSettingDlg::OnTabChanged(int newPage) {
+    // The defaults button means nothing on the about page.
+    SetControlAttribute("btn_default", "show", newPage != kAboutPage ? "1" : "0");
+}
+
+// ---- Filling the controls ----
+
+void CSettingDlg::FillControls() {
+    if (settings_ == nullptr) return;
+    const ClickSettings& s = *settings_;
+    SetControlText("txt_testHotkey", CountTestHint(s.HotkeyText(), IntegerText(s.limitCount)));
+    // The limit edit reports the change, which rewrites the hint from its text.
+    SetControlText("edt_LimitCount", IntegerText(s.limitCount));
+    SetControlText("edt_posY", IntegerText(s.posY));
+    SetControlText("edt_posX", IntegerText(s.posX));
+    SetControlText("edt_time", IntegerText(s.randomMax));
+
+    SetCheckBox("chk_CloseRightTip", s.closeRightTip != 0);
+    SetCheckBox("chk_HideMain", s.hideMain != 0);
+    SetCheckBox("useRandomTime", s.useRandomTime != 0);
+    SetCheckBox("useFixedPos", s.useFixedPos != 0);
+    SetCheckBox("useLimitCount", s.useLimitCount != 0);
+
+    ReadAutoRun();
+    SetCheckBox("chk_setAutoRun", settings_->autoRun != 0);
+
+    ApplyRandomTimeGroup();
+    ApplyFixedPosGroup();
+    ApplyLimitCountGroup();
+}
+
+void CSettingDlg::ApplyRandomTimeGroup() {
+    if (settings_ == nullptr) return;
+    const std::optional<bool> ticked = CheckBoxState("useRandomTime");
+    if (!ticked) return;
+    settings_->useRandomTime = *ticked ? 1 : 0;
+    SetControlAttribute("edt_time", "enable", *ticked ? "1" : "0");
+}
+
+void CSettingDlg::ApplyFixedPosGroup() {
+    if (settings_ == nullptr) return;
+    const std::optional<bool> ticked = CheckBoxState("useFixedPos");
+    if (!ticked) return;
+    settings_->useFixedPos = *ticked ? 1 : 0;
+    const char* enable = *ticked ? "1" : "0";
+    const char* editClass = *ticked ? kClassEdit : kClassEditDisabled;
+    SetControlAttribute("wnd_useFixedPos", "class", *ticked ? kClassEnabled : kClassDisabled);
+    for (const char* edit : {"edt_posX", "edt_posY"}) {
+        SetControlAttribute(edit, "enable", enable);
+        SetControlAttribute(edit, "class", editClass);
+    }
+    // A running Ctrl+Q capture stays armed; only the box is greyed.
+    SetControlAttribute("chk_ctrlq", "enable", enable);
+}
+
+void CSettingDlg::ApplyLimitCountGroup() {
+    if (settings_ == nullptr) return;
+    const std::optional<bool> ticked = CheckBoxState("useLimitCount");
+    if (!ticked) return;
+    settings_->useLimitCount = *ticked ? 1 : 0;
+    SetControlAttribute("wnd_limitCount", "class", *ticked ? kClassEnabled : kClassDisabled);
+    SetControlAttribute("edt_LimitCount", "enable", *ticked ? "1" : "0");
+    SetControlAttribute("edt_LimitCount", "class", *ticked ? kClassEdit : kClassEditDisabled);
+}
+
+void CSettingDlg::RestoreDefaults() {
+    if (settings_ == nullptr) return;
+    ClickSettings& s = *settings_;
+    s.closeRightTip = 0;
+    s.hideMain = 0;
+    s.useFixedPos = 0;
+    s.useLimitCount = 0;
+    s.useRandomTime = 0;
+    s.limitCount = 0;
+    s.randomMax = 0;
+    s.posX = 0;
+    s.posY = 0;
+    FillControls();
+}
+
+void CSettingDlg::ConfirmSettings() {
+    if (settings_ == nullptr) return;
+    ClickSettings& s = *settings_;
+    if (auto value = EditInteger("edt_LimitCount")) s.limitCount = *value;
+    if (auto value = EditInteger("edt_posY")) s.posY = *value;
+    if (auto value = EditInteger("edt_posX")) s.posX = *value;
+    if (auto value = EditInteger("edt_time")) s.randomMax = *value;
+
+    if (auto box = CheckBoxState("chk_CloseRightTip")) s.closeRightTip = *box ? 1 : 0;
+    if (auto box = CheckBoxState("chk_HideMain")) s.hideMain = *box ? 1 : 0;
+    if (auto box = CheckBoxState("useRandomTime")) s.useRandomTime = *box ? 1 : 0;
+    if (auto box = CheckBoxState("useFixedPos")) s.useFixedPos = *box ? 1 : 0;
+    if (auto box = CheckBoxState("useLimitCount")) s.useLimitCount = *box ? 1 : 0;
+
+    platform::Registry& registry = platform::Current().GetRegistry();
+    platform::ScopedRegistryKey key(registry);
+    if (OpenProgramKey(registry, key)) {
+        // The stored autoRun is the state read at filling; nobody reads it back.
+        s.WriteTo(registry, key.Get());
+        WriteAutoRun();
+    }
+    CloseWindow();
+}
+
+// ---- Start with the system ----
+
+void CSettingDlg::ReadAutoRun() {
+    if (settings_ == nullptr) return;
+    if (const std::optional<bool> present = QueryAutoRunEntry(platform::Current().GetRegistry())) {
+        settings_->autoRun = *present ? 1 : 0;
+    }
+}
+
+void CSettingDlg::WriteAutoRun() {
+    if (settings_ == nullptr) return;
+    const std::optional<bool> ticked = CheckBoxState("chk_setAutoRun");
+    if (!ticked) return;
+    // An unchanged box leaves the entry alone, even one that points elsewhere.
+    if ((*ticked ? 1 : 0) == settings_->autoRun) return;
+    settings_->autoRun = *ticked ? 1 : 0;
+    platform::Platform& platform = platform::Current();
+    if (*ticked) {
+        WriteAutoRunEntry(platform.GetRegistry(), platform.GetSystem().ExecutablePath());
+    } else {
+        RemoveAutoRunEntry(platform.GetRegistry());
+    }
+}
+
+// ---- Control helpers ----
+
+void CSettingDlg::SetControlText(std::string_view name, const std::u16string& text) {
+    if (ui::SWindow* control = FindChildByName2<ui::SWindow>(name)) control->SetWindowText(text);
+}
+
+void CSettingDlg::SetCheckBox(std::string_view name, bool checked) {
+    if (ui::SCheckBox* box = FindChildByName2<ui::SCheckBox>(name)) box->SetCheck(checked);
+}
+
+void CSettingDlg::SetControlAttribute(std::string_view name, std::string_view attribute, std::string_view value) {
+    if (ui::SWindow* control = FindChildByName2<ui::SWindow>(name)) control->SetAttribute(attribute, value);
+}
+
+std::optional<bool> CSettingDlg::CheckBoxState(std::string_view name) const {
+    const ui::SCheckBox* box = FindChildByName2<ui::SCheckBox>(name);
+    if (box == nullptr) return std::nullopt;
+    return box->IsChecked();
+}
+
+std::optional<std::int32_t> CSettingDlg::EditInteger(std::string_view name) const {
+    const ui::SEdit* edit = FindChildByName2<ui::SEdit>(name);
+    if (edit == nullptr) return std::nullopt;
+    return ReadInteger(edit->GetWindowText());
+}
+
+}  // namespace zintra

@@ -1,0 +1,125 @@
+// The settings window: edits the optional part of the main window's click
+// settings in place, writes them on confirmation, and hosts the two ways of
+// picking a fixed position and the click-count test.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "clicker/ClickSettings.h"
+#include "platform/Types.h"
+#include "ui/Bitmap.h"
+#include "ui/SHostDialog.h"
+
+namespace zintra {
+
+class CSettingDlg : public ui::SHostDialog {
+public:
+    // Hotkeys and timers of this window (not of the main window).
+    static constexpr int HOTKEY_START_STOP = 1224;
+    static constexpr int HOTKEY_CAPTURE = 1225;
+    static constexpr std::uintptr_t TIMER_TRACK_CURSOR = 1524;
+    static constexpr std::uintptr_t TIMER_COUNT_TEST = 1525;
+    static constexpr std::uint32_t kTrackCursorPeriod = 50;
+
+    CSettingDlg();
+    ~CSettingDlg() override;
+
+    // The record to edit; lent by the main window, never freed here.
+    void SetSettings(ClickSettings* settings) { settings_ = settings; }
+    ClickSettings* GetSettings() const { return settings_; }
+
+    // ---- Filling and taking back (CSettingDlg.cpp) ----
+    void FillControls();
+    void ApplyRandomTimeGroup();
+    void ApplyFixedPosGroup();
+    void ApplyLimitCountGroup();
+    void RestoreDefaults();
+    void ConfirmSettings();
+    // Start with the system: derive autoRun from the Run key / apply the box.
+    void ReadAutoRun();
+    void WriteAutoRun();
+
+    // ---- Coordinate picking (CSettingDlgPicking.cpp) ----
+    void MakeDragImage();
+    void ToggleCtrlQCapture();
+
+    // ---- Count test (CSettingDlgCountTest.cpp) ----
+    void CountTestTick();
+    void SendTestClick();
+
+    // ---- State, for the tests and the main window ----
+    const platform::Rect& CrosshairRect() const { return crosshairRect_; }
+    const std::optional<ui::Bitmap>& DragImage() const { return dragImage_; }
+    bool DragPressed() const { return dragPressed_; }
+    bool DragShown() const { return dragShown_; }
+    platform::Point PickedPosition() const { return {pickX_, pickY_}; }
+    bool CtrlQCaptureArmed() const { return ctrlQCapture_; }
+    bool TestRunning() const { return testRunning_; }
+    std::int32_t TestCount() const { return testCount_; }
+
+protected:
+    std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
+                                                 std::intptr_t lParam) override;
+    void OnEvent(ui::EventArgs& event) override;
+
+private:
+    void OnInitDialog();
+    // Unregisters both hotkeys of this window and ends it with 0.
+    void CloseWindow();
+    void OnTabChanged(int newPage);
+
+    // Picking.
+    void OnLButtonDown(platform::Point client);
+    void OnMouseMove(platform::Point client);
+    void OnLButtonUp();
+    void OnActivateApp();
+    void EndDrag();
+    void OnTrackCursorTimer();
+    void OnCaptureHotkey();
+    void ShowPickedPosition();
+    platform::Point WindowCorner() const;
+
+    // Count test.
+    void OnStartStopHotkey();
+    void OnCountTestTimer();
+    void StopCountTest();
+    void ShowLimitHint(const std::u16string& limitText);
+    void BeginPreciseTiming();
+    void EndPreciseTiming();
+
+    // Control helpers: each does nothing when the control is missing.
+    void SetControlText(std::string_view name, const std::u16string& text);
+    void SetCheckBox(std::string_view name, bool checked);
+    void SetControlAttribute(std::string_view name, std::string_view attribute, std::string_view value);
+    std::optional<bool> CheckBoxState(std::string_view name) const;
+    std::optional<std::int32_t> EditInteger(std::string_view name) const;
+
+    ClickSettings* settings_ = nullptr;
+    platform::Rect crosshairRect_;
+    std::optional<ui::Bitmap> dragImage_;
+    bool dragPressed_ = false;
+    bool dragShown_ = false;
+    std::int32_t pickX_ = 0;
+    std::int32_t pickY_ = 0;
+    bool ctrlQCapture_ = false;
+    bool testRunning_ = false;
+    std::int32_t testCount_ = 0;
+    std::int32_t testStartX_ = 0;
+    std::int32_t testStartY_ = 0;
+    bool preciseTiming_ = false;
+};
+
+// "%d" of a record field, as the edits show it.
+std::u16string IntegerText(std::int32_t value);
+
+// The count test's instruction: the hotkey's label and the limit as text.
+std::u16string CountTestHint(const std::u16string& hotkeyText, const std::u16string& limitText);
+// "当前已经点击%d次".
+std::u16string CountTestProgress(std::int32_t count);
+// interval × 1000 in double precision, truncated toward zero; products the
+// timer cannot take are held to its range (0 for none or negative).
+std::uint32_t CountTestPeriod(float intervalSeconds);
+
+}  // namespace zintra

@@ -1,0 +1,122 @@
+// CSettingDlg: picking the fixed position, by dragging the crosshair or by
+// arming Ctrl+Q, which freezes the position the cursor was sampled at.
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "settings/CSettingDlg.h"
+#include "ui/CDragWnd.h"
+#include "ui/SCheckBox.h"
+#include "ui/SkinBitmap.h"
+
+namespace zintra {
+
+namespace {
+
+constexpr std::uint32_t kCaptureVirtualKey = 0x51;  // 'Q'
+constexpr std::uint8_t kOpaque = 255;
+
+}  // namespace
+
+void CSettingDlg::MakeDragImage() { dragImage_ = ui::RenderSkinToBitmap("skin_img_drag"); }
+
+platform::Point CSettingDlg::WindowCorner() const {
+    // The host window has no frame: client (0, 0) is its top-left corner.
+    const platform::Rect rect = GetWindowRect();
+    return {rect.left, rect.top};
+}
+
+void CSettingDlg::ShowPickedPosition() {
+    SetControlText("edt_posX", IntegerText(pickX_));
+    SetControlText("edt_posY", IntegerText(pickY_));
+}
+
+// ---- Dragging the crosshair ----
+
+void CSettingDlg::OnLButtonDown(platform::Point client) {
+    if (settings_ == nullptr || settings_->useFixedPos == 0 || !crosshairRect_.Contains(client)) return;
+    // Moves and the release keep coming while the cursor is outside the window.
+    SetCapture(GetRoot());
+    dragShown_ = false;
+    dragPressed_ = true;
+    const platform::Point corner = WindowCorner();
+    pickX_ = client.x + corner.x;
+    pickY_ = client.y + corner.y;
+}
+
+void CSettingDlg::OnMouseMove(platform::Point client) {
+    if (settings_ == nullptr) return;
+    if (dragPressed_ && dragShown_) {
+        const platform::Point corner = WindowCorner();
+        pickX_ = client.x + corner.x;
+        pickY_ = client.y + corner.y;
+        ui::CDragWnd::DragMove({pickX_, pickY_});
+    } else if (dragPressed_) {
+        // The first move only creates the picture; the second one shows it.
+        dragShown_ = true;
+        if (dragImage_ && !dragImage_->Empty()) {
+            platform::Rect crosshair = crosshairRect_;
+            if (ui::SWindow* control = FindChildByName2<ui::SWindow>("btn_circle")) {
+                crosshair = control->GetWindowRect();
+            }
+            const platform::Point hotSpot{crosshair.Width() / 2, crosshair.Height() / 2};
+            ui::CDragWnd::DragBegin(*dragImage_, hotSpot, 0, kOpaque, ui::CDragWnd::kColorKey | ui::CDragWnd::kAlpha);
+        }
+    }
+    if (settings_->useFixedPos == 0) return;
+    const std::optional<bool> capturing = CheckBoxState("chk_ctrlq");
+    if ((capturing && *capturing) || dragShown_) ShowPickedPosition();
+}
+
+void CSettingDlg::OnLButtonUp() {
+    // Only our own press is ended here; the controls handle theirs.
+    if (!dragPressed_ && !dragShown_) return;
+    ReleaseCapture();
+    EndDrag();
+}
+
+void CSettingDlg::OnActivateApp() {
+    if (!dragShown_) return;
+    EndDrag();
+    ReleaseCapture();
+}
+
+void CSettingDlg::EndDrag() {
+    if (dragShown_) ui::CDragWnd::DragEnd();
+    dragPressed_ = false;
+    dragShown_ = false;
+}
+
+// ---- Ctrl+Q capture ----
+
+void CSettingDlg::ToggleCtrlQCapture() {
+    const std::optional<bool> ticked = CheckBoxState("chk_ctrlq");
+    if (!ticked) return;
+    ctrlQCapture_ = *ticked;
+    auto& hotkeys = platform::Current().GetHotkeys();
+    if (ctrlQCapture_) {
+        hotkeys.UnregisterHotKey(GetHwnd(), HOTKEY_CAPTURE);
+        hotkeys.RegisterHotKey(GetHwnd(), HOTKEY_CAPTURE, msg::kModControl, kCaptureVirtualKey);
+        SetTimer(TIMER_TRACK_CURSOR, kTrackCursorPeriod);
+    } else {
+        hotkeys.UnregisterHotKey(GetHwnd(), HOTKEY_CAPTURE);
+        KillTimer(TIMER_TRACK_CURSOR);
+    }
+}
+
+void CSettingDlg::OnTrackCursorTimer() {
+    // A stale expiry after the capture ended must not move the frozen fields.
+    if (!ctrlQCapture_) return;
+    const platform::Point cursor = platform::Current().GetMouseInput().CursorPosition();
+    pickX_ = cursor.x;
+    pickY_ = cursor.y;
+    ShowPickedPosition();
+}
+
+void CSettingDlg::OnCaptureHotkey() {
+    // No new sample: the fields keep the last one, at most 50 ms old.
+    ctrlQCapture_ = false;
+    SetCheckBox("chk_ctrlq", false);
+    platform::Current().GetHotkeys().UnregisterHotKey(GetHwnd(), HOTKEY_CAPTURE);
+    KillTimer(TIMER_TRACK_CURSOR);
+}
+
+}  // namespace zintra

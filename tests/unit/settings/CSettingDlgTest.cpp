@@ -1,0 +1,280 @@
+// The settings window: what it shows, how its groups follow their boxes, what
+// reaches the record at once and what only on confirmation, and what reaches
+// the registry.
+#include <cstring>
+
+#include "clicker/StartStopHotkey.h"
+#include "tests/unit/settings/SettingsFixture.h"
+
+namespace zintra::test {
+namespace {
+
+std::vector<std::uint8_t> Bytes(const ClickSettings& record) {
+    std::vector<std::uint8_t> bytes(kClickSettingsSize);
+    std::memcpy(bytes.data(), &record, kClickSettingsSize);
+    return bytes;
+}
+
+// ---- Opening and filling ----
+
+TEST_F(SettingsWindow, OpeningShowsTheRecordInTheControls) {
+    settings.limitCount = 5;
+    settings.posX = 12;
+    settings.posY = -7;
+    settings.randomMax = 3;
+    settings.useFixedPos = 1;
+    settings.hideMain = 1;
+    Open([&](HeadlessDriver& driver) {
+        EXPECT_EQ(Text(driver, "edt_LimitCount"), u"5");
+        EXPECT_EQ(Text(driver, "edt_posX"), u"12");
+        EXPECT_EQ(Text(driver, "edt_posY"), u"-7");
+        EXPECT_EQ(Text(driver, "edt_time"), u"3");
+        EXPECT_EQ(Text(driver, "txt_testHotkey"), u"2、按下F8后，自动点击设定数5次后停止");
+        EXPECT_TRUE(Checked(driver, "useFixedPos"));
+        EXPECT_TRUE(Checked(driver, "chk_HideMain"));
+        EXPECT_FALSE(Checked(driver, "useRandomTime"));
+        EXPECT_FALSE(Checked(driver, "useLimitCount"));
+        EXPECT_FALSE(Checked(driver, "chk_CloseRightTip"));
+        EXPECT_FALSE(Checked(driver, "chk_ctrlq"));
+        // The groups follow their boxes from the start.
+        EXPECT_TRUE(Enabled(driver, "edt_posX"));
+        EXPECT_FALSE(Enabled(driver, "edt_time"));
+        EXPECT_FALSE(Enabled(driver, "edt_LimitCount"));
+    });
+    EXPECT_FALSE(LookupFailed()) << "every control the window uses is in its layout";
+}
+
+TEST_F(SettingsWindow, StartStopHotkeyBelongsToTheWindowWhileItIsOpen) {
+    settings.hotkeyModifiers = msg::kModControl | msg::kModShift;
+    settings.hotkeyVk = 'A';
+    Open([&](HeadlessDriver&) {
+        const auto registration = ui.desktop.HotkeyFor(dialog->GetHwnd(), CSettingDlg::HOTKEY_START_STOP);
+        ASSERT_TRUE(registration);
+        EXPECT_EQ(registration->modifiers, msg::kModControl | msg::kModShift);
+        EXPECT_EQ(registration->virtualKey, std::uint32_t{'A'});
+    });
+    EXPECT_TRUE(ui.desktop.HotkeyRegistrations().empty());
+}
+
+// ---- The three groups ----
+
+TEST_F(SettingsWindow, RandomTimeBoxEnablesItsEditAndSetsTheRecordAtOnce) {
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("useRandomTime"));
+        EXPECT_EQ(settings.useRandomTime, 1);
+        EXPECT_TRUE(Enabled(driver, "edt_time"));
+        EXPECT_EQ(Class(driver, "edt_time"), "cls_editdisable") << "its class is not changed";
+        ASSERT_TRUE(driver.Click("useRandomTime"));
+        EXPECT_EQ(settings.useRandomTime, 0);
+        EXPECT_FALSE(Enabled(driver, "edt_time"));
+    });
+}
+
+TEST_F(SettingsWindow, FixedPositionBoxStylesAndEnablesItsGroup) {
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("useFixedPos"));
+        EXPECT_EQ(settings.useFixedPos, 1);
+        EXPECT_EQ(Class(driver, "wnd_useFixedPos"), "cls_enbale");
+        for (const char* edit : {"edt_posX", "edt_posY"}) {
+            EXPECT_TRUE(Enabled(driver, edit)) << edit;
+            EXPECT_EQ(Class(driver, edit), "cls_edit2") << edit;
+        }
+        EXPECT_TRUE(Enabled(driver, "chk_ctrlq"));
+
+        ASSERT_TRUE(driver.Click("useFixedPos"));
+        EXPECT_EQ(settings.useFixedPos, 0);
+        EXPECT_EQ(Class(driver, "wnd_useFixedPos"), "cls_disable");
+        for (const char* edit : {"edt_posX", "edt_posY"}) {
+            EXPECT_FALSE(Enabled(driver, edit)) << edit;
+            EXPECT_EQ(Class(driver, edit), "cls_editdisable") << edit;
+        }
+        EXPECT_FALSE(Enabled(driver, "chk_ctrlq"));
+    });
+}
+
+TEST_F(SettingsWindow, LimitBoxStylesAndEnablesItsGroup) {
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("useLimitCount"));
+        EXPECT_EQ(settings.useLimitCount, 1);
+        EXPECT_EQ(Class(driver, "wnd_limitCount"), "cls_enbale");
+        EXPECT_TRUE(Enabled(driver, "edt_LimitCount"));
+        EXPECT_EQ(Class(driver, "edt_LimitCount"), "cls_edit2");
+        ASSERT_TRUE(driver.Click("useLimitCount"));
+        EXPECT_EQ(settings.useLimitCount, 0);
+        EXPECT_EQ(Class(driver, "wnd_limitCount"), "cls_disable");
+        EXPECT_FALSE(Enabled(driver, "edt_LimitCount"));
+        EXPECT_EQ(Class(driver, "edt_LimitCount"), "cls_editdisable");
+    });
+}
+
+TEST_F(SettingsWindow, TickingUseFixedPosThenClosingKeepsItInTheRecordButNotTheRegistry) {
+    EXPECT_EQ(Open([&](HeadlessDriver& driver) {
+                  ASSERT_TRUE(driver.Click("useFixedPos"));
+                  ASSERT_TRUE(driver.Click("btn_close"));
+              }),
+              0);
+    EXPECT_EQ(settings.useFixedPos, 1);
+    EXPECT_FALSE(StoredRecord());
+}
+
+// ---- Typing and confirming ----
+
+TEST_F(SettingsWindow, ConfirmReadsTheEditsAsIntegers) {
+    settings.posX = 40;
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("useFixedPos"));
+        ASSERT_TRUE(driver.Click("useLimitCount"));
+        ASSERT_TRUE(driver.Click("useRandomTime"));
+        Retype(driver, "edt_posX", u"");
+        Retype(driver, "edt_posY", u"007");
+        Retype(driver, "edt_LimitCount", u"5");
+        Retype(driver, "edt_time", u"3");
+        ASSERT_TRUE(driver.Click("btn_sure"));
+    });
+    EXPECT_EQ(settings.posX, 0) << "an empty field confirms as 0";
+    EXPECT_EQ(settings.posY, 7);
+    EXPECT_EQ(settings.limitCount, 5);
+    EXPECT_EQ(settings.randomMax, 3) << "the limit and the random maximum are separate fields";
+    EXPECT_FALSE(LookupFailed());
+}
+
+TEST_F(SettingsWindow, NumberBeyond32BitsConfirmsAsTheLargestInteger) {
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("useLimitCount"));
+        Retype(driver, "edt_LimitCount", u"99999999999");
+        ASSERT_TRUE(driver.Click("btn_sure"));
+    });
+    EXPECT_EQ(settings.limitCount, 2147483647);
+}
+
+TEST_F(SettingsWindow, TypingALimitRewritesTheHintAtOnceButTheRecordOnlyOnConfirm) {
+    settings.limitCount = 4;
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("useLimitCount"));
+        Retype(driver, "edt_LimitCount", u"012");
+        EXPECT_EQ(Text(driver, "txt_testHotkey"), u"2、按下F8后，自动点击设定数012次后停止")
+            << "the field's text, not its number";
+        EXPECT_EQ(settings.limitCount, 4);
+        ASSERT_TRUE(driver.Click("btn_sure"));
+    });
+    EXPECT_EQ(settings.limitCount, 12);
+}
+
+TEST_F(SettingsWindow, PageOneBoxesReachTheRecordOnlyOnConfirm) {
+    Open([&](HeadlessDriver& driver) {
+        ShowPage(driver, 1);
+        ASSERT_TRUE(driver.Click("chk_CloseRightTip"));
+        ASSERT_TRUE(driver.Click("chk_HideMain"));
+        EXPECT_EQ(settings.closeRightTip, 0);
+        EXPECT_EQ(settings.hideMain, 0);
+        ASSERT_TRUE(driver.Click("btn_sure"));
+    });
+    EXPECT_EQ(settings.closeRightTip, 1);
+    EXPECT_EQ(settings.hideMain, 1);
+}
+
+TEST_F(SettingsWindow, ConfirmWritesTheWholeRecordEvenWhenNothingChanged) {
+    const int flushes = ui.desktop.FlushCount();
+    EXPECT_EQ(Open([&](HeadlessDriver& driver) { ASSERT_TRUE(driver.Click("btn_sure")); }), 0);
+    const auto stored = StoredRecord();
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->type, platform::reg::kBinary);
+    EXPECT_EQ(stored->data, Bytes(settings));
+    EXPECT_GT(ui.desktop.FlushCount(), flushes);
+    EXPECT_TRUE(ui.desktop.HotkeyRegistrations().empty()) << "ending gives both hotkeys back";
+    EXPECT_EQ(ui.desktop.OpenKeyHandles(), 0);
+}
+
+TEST_F(SettingsWindow, UnopenableSettingsKeyEndsTheWindowWithoutWriting) {
+    ui.desktop.FailKey(kProgramKey);
+    MakeRunKey();
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("useLimitCount"));
+        Retype(driver, "edt_LimitCount", u"9");
+        ShowPage(driver, 1);
+        ASSERT_TRUE(driver.Click("chk_setAutoRun"));
+        ASSERT_TRUE(driver.Click("btn_sure"));
+        EXPECT_TRUE(dialog->IsEnded());
+    });
+    EXPECT_EQ(ui.backend.AutoClosedDialogs(), 0);
+    EXPECT_FALSE(StoredRecord());
+    EXPECT_FALSE(RunEntry()) << "the Run key is not touched either";
+    EXPECT_EQ(settings.limitCount, 9) << "the record keeps what the window read";
+}
+
+TEST_F(SettingsWindow, FailedWriteIsNotFlushedAndTheWindowStillEnds) {
+    ui.desktop.FailWrites(true);
+    const int flushes = ui.desktop.FlushCount();
+    Open([&](HeadlessDriver& driver) { ASSERT_TRUE(driver.Click("btn_sure")); });
+    EXPECT_FALSE(StoredRecord());
+    EXPECT_EQ(ui.desktop.FlushCount(), flushes);
+    EXPECT_EQ(ui.backend.AutoClosedDialogs(), 0);
+}
+
+// ---- Defaults ----
+
+TEST_F(SettingsWindow, RestoreDefaultsChangesTheRecordButNotTheRegistry) {
+    settings.useRandomTime = settings.useFixedPos = settings.useLimitCount = 1;
+    settings.closeRightTip = settings.hideMain = 1;
+    settings.limitCount = 8;
+    settings.randomMax = 4;
+    settings.posX = 100;
+    settings.posY = 200;
+    settings.clickType = kClickRight;
+    settings.interval = 2.0f;
+    settings.hotkeyVk = msg::kVkF1;
+    ASSERT_TRUE(settings.Save(ui.desktop));
+    const auto before = StoredRecord();
+
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("btn_default"));
+        EXPECT_EQ(Text(driver, "edt_posX"), u"0");
+        EXPECT_EQ(Text(driver, "edt_time"), u"0");
+        EXPECT_FALSE(Checked(driver, "useFixedPos"));
+        EXPECT_FALSE(Enabled(driver, "edt_posX"));
+        ASSERT_TRUE(driver.Click("btn_close"));
+    });
+    EXPECT_EQ(settings.useRandomTime + settings.useFixedPos + settings.useLimitCount, 0);
+    EXPECT_EQ(settings.closeRightTip + settings.hideMain, 0);
+    EXPECT_EQ(settings.limitCount, 0);
+    EXPECT_EQ(settings.randomMax, 0) << "0, not the 1 of a fresh record";
+    EXPECT_EQ(settings.posX + settings.posY, 0);
+    EXPECT_EQ(settings.clickType, kClickRight);
+    EXPECT_EQ(settings.interval, 2.0f);
+    EXPECT_EQ(settings.hotkeyVk, msg::kVkF1);
+    EXPECT_EQ(StoredRecord()->data, before->data);
+}
+
+// ---- Pages ----
+
+TEST_F(SettingsWindow, DefaultsButtonIsHiddenOnTheAboutPageOnly) {
+    Open([&](HeadlessDriver& driver) {
+        EXPECT_TRUE(driver.State("btn_default")->visible);
+        ShowPage(driver, 2);
+        EXPECT_FALSE(driver.State("btn_default")->visible);
+        ShowPage(driver, 1);
+        EXPECT_TRUE(driver.State("btn_default")->visible);
+        ShowPage(driver, 2);
+        ShowPage(driver, 0);
+        EXPECT_TRUE(driver.State("btn_default")->visible);
+    });
+}
+
+// ---- Without a record ----
+
+TEST_F(SettingsWindow, WithoutARecordNothingIsChangedAndTheWindowStillCloses) {
+    dialog = std::make_unique<CSettingDlg>();
+    ui.backend.SetModalHook([&](ui::SHostDialog&) {
+        HeadlessDriver driver(*dialog, ui.backend);
+        ASSERT_TRUE(driver.Click("btn_default"));
+        ASSERT_TRUE(driver.Click("btn_sure"));
+        EXPECT_FALSE(dialog->IsEnded());
+        ASSERT_TRUE(driver.Click("btn_close"));
+    });
+    EXPECT_EQ(dialog->DoModal(0), 0);
+    EXPECT_EQ(ui.backend.AutoClosedDialogs(), 0);
+    EXPECT_FALSE(StoredRecord());
+}
+
+}  // namespace
+}  // namespace zintra::test
