@@ -3,6 +3,7 @@
 #include "clicker/StartStopHotkey.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
+#include "settings/CSettingDlg.h"
 #include "tray/SShellNotifyIcon.h"
 #include "ui/SComboBox.h"
 #include "ui/SRadioBox.h"
@@ -197,10 +198,12 @@ void CMainDlg::OnClickTypePressed(const std::string& radio) {
 void CMainDlg::OpenAddress(const std::u16string& address) { platform::Current().GetShell().OpenUrl(address); }
 
 void CMainDlg::OpenSettings() {
-    auto& hotkeys = platform::Current().GetHotkeys();
-    UnregisterStartStopHotkey(hotkeys, GetHwnd());
-    // FIXME: the settings window opens here once it exists; until then the
-    // hotkey is only handed over and given back.
+    settingDlg_.reset();
+    // While the settings window is open its count test owns the start/stop hotkey.
+    UnregisterStartStopHotkey(platform::Current().GetHotkeys(), GetHwnd());
+    settingDlg_ = std::make_unique<CSettingDlg>();
+    settingDlg_->SetSettings(&settings_);
+    settingDlg_->DoModal(GetHwnd());
     RegisterHotkey();
 }
 

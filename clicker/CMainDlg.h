@@ -12,6 +12,7 @@
 
 namespace zintra {
 
+class CSettingDlg;
 class SShellNotifyIcon;
 
 class CMainDlg final : public ui::SHostWnd, private RunNotifier {
@@ -49,6 +50,8 @@ private:
     ClickSettings settings_;
     ClickEngine engine_;
     bool initialised_ = false;
+    // The last settings window; it lives until the next one is opened.
+    std::unique_ptr<CSettingDlg> settingDlg_;
 };
 
 }  // namespace zintra

@@ -272,11 +272,28 @@ TEST_F(MainWindowTest, WebLinksAndOtherButtons) {
     EXPECT_EQ(main->SendMessage(1624, 0, 0), 0);
 }
 
-TEST_F(MainWindowTest, SettingsButtonHandsTheHotkeyOverAndBack) {
+TEST_F(MainWindowTest, SettingsWindowTakesTheHotkeyWhileOpenAndGivesBackTheNewOne) {
     Start();
-    main->Settings().hotkeyVk = kVkF5;  // as the settings window may change it
+    ASSERT_TRUE(PressHotkey());  // a run in progress goes on meanwhile
+    bool hotkeyOnMainWhileOpen = true;
+    bool hotkeyOnSettingsWhileOpen = false;
+    OnNextDialog([&](ui::SHostDialog& dialog, ui::HeadlessDriver& user) {
+        hotkeyOnMainWhileOpen = desktop.HotkeyFor(main->GetHwnd(), 1224).has_value();
+        hotkeyOnSettingsWhileOpen = desktop.HotkeyFor(dialog.GetHwnd(), 1224).has_value();
+        desktop.AdvanceBy(300);
+        main->Settings().hotkeyVk = kVkF5;  // as if changed meanwhile
+        user.Click("useLimitCount");
+        user.Click("btn_sure");
+    });
+    const auto clicksBefore = desktop.SentEvents().size();
     driver->Click("btn_Sett");
+    EXPECT_FALSE(hotkeyOnMainWhileOpen);
+    EXPECT_TRUE(hotkeyOnSettingsWhileOpen);
+    EXPECT_GT(desktop.SentEvents().size(), clicksBefore) << "clicking went on while the window was open";
     EXPECT_EQ(desktop.HotkeyFor(main->GetHwnd(), 1224)->virtualKey, kVkF5);
+    EXPECT_EQ(main->Settings().useLimitCount, 1);
+    ASSERT_EQ(StoredRecord().size(), 424u) << "confirming wrote the record";
+    EXPECT_EQ(StoredRecord()[2], 1);
 }
 
 TEST_F(MainWindowTest, UnavailableKeyLeavesTheLayoutAndRegistersNoHotkey) {
