@@ -165,6 +165,23 @@ class WineDesktop:
                 return parts[1], (parts[2].strip() if len(parts) > 2 else "")
         return None
 
+    def stored_text(self, key, name):
+        """A REG_SZ value as the prefix's user.reg holds it (after stop_wine), or
+        None. reg.exe cannot print text outside the console's code page."""
+        path = self.prefix / "user.reg"
+        section = "[" + key.split("\\", 1)[1].replace("\\", "\\\\") + "]"
+        current = None
+        for line in path.read_text(encoding="utf-8", errors="replace").splitlines():
+            if line.startswith("["):
+                current = line.split("]")[0] + "]"
+                continue
+            if current and current.lower() == section.lower() and line.startswith(f'"{name}"='):
+                raw = line.split("=", 1)[1]
+                if not raw.startswith('"'):
+                    return None
+                return _unescape_registry_text(raw[1:-1])
+        return None
+
     # ---- X input and pictures ----
 
     def xdotool(self, *args):
@@ -189,6 +206,27 @@ class WineDesktop:
         subprocess.run(["import", "-display", self.display.name, "-window", "root", str(path)],
                        env=self.env, check=True, timeout=30)
         return path
+
+
+def _unescape_registry_text(text):
+    out = []
+    i = 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            follower = text[i + 1]
+            if follower == "x":
+                j = i + 2
+                while j < len(text) and j < i + 6 and text[j] in "0123456789abcdefABCDEF":
+                    j += 1
+                out.append(chr(int(text[i + 2:j], 16)))
+                i = j
+                continue
+            out.append({"n": "\n", "t": "\t", "0": "\0"}.get(follower, follower))
+            i += 2
+            continue
+        out.append(text[i])
+        i += 1
+    return "".join(out)
 
 
 class ClickTarget:
