@@ -15,7 +15,7 @@ case "$target" in
     cmake -S "$here" -B "$here/build/native" "${common[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null ;;
   sanitize)
     CC=clang CXX=clang++ cmake -S "$here" -B "$here/build/sanitize" "${common[@]}" -DCMAKE_BUILD_TYPE=Debug \
-      -DZINTRA_SANITIZE=ON "$@" >/dev/null ;;
+      -DZINTRA_SANITIZE=ON -DZINTRA_FUZZ=ON "$@" >/dev/null ;;
   windows)
     prefix="$(bash "$here/scripts/setup-deps.sh")"
     cmake -S "$here" -B "$here/build/windows" "${common[@]}" -DCMAKE_BUILD_TYPE=MinSizeRel \

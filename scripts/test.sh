@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test of Zintra on a fresh Debian 12 machine:
 #   1. the native behaviour tests on the simulated platform,
-#   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and
+#      a bounded run of each fuzz target from its seed corpus,
 #   3. the end-to-end tests of the real zintra.exe under Wine on a virtual display.
 # Installs what it needs first (scripts/setup-deps.sh). Ends with one summary line.
 set -euo pipefail
@@ -47,8 +48,30 @@ run_suite() {  # run_suite <name> <build target> [ctest args...]
   [ "$code" -eq 0 ] || status=1
 }
 
+run_fuzzers() {  # each fuzz target for a bounded time, on a scratch copy of its corpus
+  local seconds="${ZINTRA_FUZZ_SECONDS:-20}" fuzzer name corpus
+  for fuzzer in build/sanitize/tests/zintra_fuzz_*; do
+    [ -x "$fuzzer" ] || continue
+    name="${fuzzer##*/zintra_fuzz_}"
+    corpus="$(mktemp -d)"
+    cp -r "tests/fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true
+    echo "== fuzz $name (${seconds} s)"
+    if (cd "$corpus" && "$here/$fuzzer" "$corpus" -max_total_time="$seconds" -print_final_stats=0 \
+          >"$logs/fuzz-$name.log" 2>&1); then
+      passed=$((passed + 1))
+      grep -E '^Done' "$logs/fuzz-$name.log" || true
+    else
+      failed=$((failed + 1))
+      status=1
+      tail -40 "$logs/fuzz-$name.log"
+    fi
+    rm -rf "$corpus"
+  done
+}
+
 run_suite native native -j "$(nproc)"
 run_suite sanitize sanitize -j "$(nproc)"
+run_fuzzers
 run_suite windows windows
 
 echo "${passed} passed, ${failed} failed"
