@@ -10,7 +10,8 @@ standard input closes, so it never outlives the test that started it.
 - /flaky?key=K breaks off its first answer for K midway, then answers fully.
 - Files registered through POST /_control/file are served with Range,
   HEAD, Last-Modified, optional redirects and optional slow chunks; their
-  bytes are generated, or the given "body" text.
+  bytes are generated, the given "body" text, or the bytes of the local
+  "file" path, read when requested.
 - POST /data.html decrypts a usage report with the openssl command line,
   checks the document and keeps the verdict.
 - GET /_control/log returns every request, the report verdicts and how many
@@ -191,6 +192,9 @@ class Handler(BaseHTTPRequestHandler):
         data = content(settings.get("size", 0))
         if "body" in settings:
             data = settings["body"].encode("utf-8")
+        if "file" in settings:
+            with open(settings["file"], "rb") as source:
+                data = source.read()
         if settings.get("zero_length"):
             data = b""
         status = 200

@@ -1,0 +1,182 @@
+"""The update gate of the real zintra.exe under Wine: a loopback update server
+describes a newer build, the update window offers it before any main window,
+"立即更新" downloads a real tiny installer with the progress panel showing,
+checks its digest and starts it, and the program ends; a wrong digest leaves
+"重试" and no file behind; declining ends the program only when forced."""
+
+import hashlib
+import json
+import os
+import subprocess
+import sys
+import time
+import unittest
+import urllib.request
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+from program_harness import Program, wine_path  # noqa: E402
+from wine_harness import PROGRAM_KEY, WineDesktop, wait_for  # noqa: E402
+
+WINDOW = "UpdateWindow"
+INSTALLER = "setup_9.exe"
+NOTES = "1. Clicks keep their pace after sleep\n2. The tray menu remembers its place"
+
+
+class UpdateServer:
+    def __init__(self):
+        self.process = subprocess.Popen([sys.executable, str(HERE.parent / "servers" / "transfer_server.py")],
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        words = self.process.stdout.readline().split()
+        self.base = f"http://127.0.0.1:{int(words[1])}"
+
+    def register(self, **settings):
+        request = urllib.request.Request(self.base + "/_control/file", data=json.dumps(settings).encode())
+        urllib.request.urlopen(request, timeout=10).read()
+
+    def describe(self, **description):
+        self.register(path="/update/update.json", body=json.dumps(description, ensure_ascii=False))
+
+    def requested(self, path):
+        log = json.loads(urllib.request.urlopen(self.base + "/_control/log", timeout=10).read())
+        return [r for r in log["requests"] if r["path"] == path and r["method"] == "GET"]
+
+    def reset(self):
+        urllib.request.urlopen(urllib.request.Request(self.base + "/_control/reset", data=b""), timeout=10).read()
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait(10)
+
+
+class UpdateGate(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.installer = Path(os.environ["ZINTRA_FAKE_INSTALLER"])
+        cls.digest = hashlib.md5(cls.installer.read_bytes()).hexdigest()
+        cls.server = UpdateServer()
+        cls.desktop = WineDesktop()
+        cls.desktop.env["ZINTRA_UPDATE_URL"] = cls.server.base + "/update/update.json"
+        cls.marker = cls.desktop.dir / "installer-ran.txt"
+        cls.desktop.env["ZINTRA_INSTALLER_MARKER"] = wine_path(cls.marker)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.close()
+        cls.server.close()
+
+    def setUp(self):
+        self.desktop.reg("delete", PROGRAM_KEY, "/v", "Update", "/f")
+        self.server.reset()
+        self.marker.unlink(missing_ok=True)
+        for leftover in self.temp_files():
+            leftover.unlink()
+
+    def tearDown(self):
+        self.desktop.stop_wine()
+
+    # ---- helpers ----
+
+    def temp_dirs(self):
+        users = self.desktop.prefix / "drive_c" / "users"
+        # Wine 8 keeps %TEMP% in the profile's own Temp folder; newer ones under AppData.
+        return [p for pattern in ("*/Temp", "*/AppData/Local/Temp") for p in users.glob(pattern) if p.is_dir()]
+
+    def temp_files(self):
+        return [f for d in self.temp_dirs() for f in d.iterdir() if f.name.startswith(INSTALLER)]
+
+    def offer(self, name, **description):
+        """Describes build 9 and starts the program, which must offer it."""
+        description.setdefault("version", 9)
+        description.setdefault("updateInfo", NOTES)
+        self.server.describe(**description)
+        return Program(self.desktop, name, wait_for_window=WINDOW)
+
+    def serve_installer(self, **settings):
+        self.server.register(path="/dl/" + INSTALLER, file=str(self.installer), **settings)
+        return self.server.base + "/dl/" + INSTALLER
+
+    def assert_never_showed_the_main_window(self, program):
+        self.assertNotIn(("mainWindow", "*"), program.controls())
+
+    # ---- tests ----
+
+    def test_newer_build_is_offered_then_downloaded_checked_and_installed(self):
+        url = self.serve_installer(chunks=40, delay=0.15)
+        # A digest in capitals still matches.
+        program = self.offer("update-install", url=url, fileMd5=self.digest.upper())
+        self.assert_never_showed_the_main_window(program)
+        self.assertEqual(program.control(WINDOW, "version").text, "9")
+        # The map writes line breaks as spaces.
+        self.assertEqual(program.control(WINDOW, "txt_updateinfo").text.split(), NOTES.split())
+        self.assertFalse(program.control(WINDOW, "upProgressWindow").visible)
+        self.assertEqual(program.control(WINDOW, "btnUpdate").text, "立即更新")
+        program.photograph(WINDOW, "update-offer.png")
+
+        program.click(WINDOW, "btnUpdate")
+        panel = program.control(WINDOW, "upProgressWindow", timeout=10, where=lambda c: c.visible)
+        self.assertEqual(program.control(WINDOW, "UpdateText").text, "正在下载安装包...")
+        # The panel covers both buttons while it shows.
+        for name in ("btnUpdate", "btnNotUpdate"):
+            button = program.control(WINDOW, name)
+            self.assertTrue(panel.top <= button.top and button.bottom <= panel.bottom, (panel, button))
+        program.photograph(WINDOW, "update-downloading.png")
+        self.assertFalse(self.marker.exists(), "the installer starts only after the whole download")
+
+        self.assertEqual(program.exit_code(timeout=60), 0)
+        wait_for(self.marker.exists, 20, what="the installer's marker")
+        ran_from = self.marker.read_text(errors="replace").splitlines()[0]
+        self.assertTrue(ran_from.lower().endswith("\\temp\\" + INSTALLER), ran_from)
+        self.assertEqual(len(self.server.requested("/update/update.json")), 1)
+        self.assertTrue(self.server.requested("/dl/" + INSTALLER))
+        self.assert_never_showed_the_main_window(program)
+
+    def test_wrong_digest_removes_the_download_and_offers_retry(self):
+        url = self.serve_installer()
+        program = self.offer("update-mismatch", url=url, fileMd5="0" * 32)
+        program.click(WINDOW, "btnUpdate")
+        program.control(WINDOW, "btnUpdate", timeout=60, where=lambda c: c.text == "重试")
+        self.assertFalse(program.control(WINDOW, "upProgressWindow").visible)
+        first_downloads = len(self.server.requested("/dl/" + INSTALLER))
+        self.assertGreater(first_downloads, 0, "the installer was downloaded")
+        self.assertEqual(self.temp_files(), [], "the damaged download is deleted")
+        self.assertTrue(self.temp_dirs(), "the Wine temporary folder exists")
+        program.photograph(WINDOW, "update-retry.png")
+        time.sleep(1)
+        self.assertFalse(self.marker.exists(), "a damaged installer is never started")
+        self.assertIsNone(program.process.poll(), "the window stays open for another try")
+
+        # A retry downloads afresh, slowly enough to see the panel, and fails the same way.
+        self.serve_installer(chunks=10, delay=0.2)
+        program.click(WINDOW, "btnUpdate")
+        program.control(WINDOW, "upProgressWindow", timeout=10, where=lambda c: c.visible)
+        program.control(WINDOW, "upProgressWindow", timeout=60, where=lambda c: not c.visible)
+        self.assertGreater(len(self.server.requested("/dl/" + INSTALLER)), first_downloads)
+        self.assertEqual(program.control(WINDOW, "btnUpdate").text, "重试")
+        self.assertEqual(self.temp_files(), [])
+        self.assertFalse(self.marker.exists())
+
+    def test_declining_a_forced_update_ends_the_program(self):
+        program = self.offer("update-forced", forceUpdate=True, url="http://127.0.0.1:9/dl/" + INSTALLER)
+        program.click(WINDOW, "btnNotUpdate")
+        self.assertEqual(program.exit_code(), 0)
+        self.assert_never_showed_the_main_window(program)
+
+    def test_declining_an_optional_update_opens_the_main_window(self):
+        program = self.offer("update-optional", forceUpdate=False, url="http://127.0.0.1:9/dl/" + INSTALLER)
+        program.click(WINDOW, "btnNotUpdate")
+        program.window("mainWindow")
+        self.assertFalse(program.window_visible(WINDOW))
+        self.assertIsNone(program.process.poll())
+
+    def test_installed_build_as_new_as_the_described_one_is_not_offered(self):
+        self.desktop.reg("add", PROGRAM_KEY, "/v", "Update", "/t", "REG_DWORD", "/d", "9", "/f")
+        self.server.describe(version=9, updateInfo=NOTES, url="http://127.0.0.1:9/dl/" + INSTALLER)
+        program = Program(self.desktop, "update-current")
+        self.assertTrue(self.server.requested("/update/update.json"), "the update server was asked")
+        self.assertNotIn((WINDOW, "*"), program.controls())
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
