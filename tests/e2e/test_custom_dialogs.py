@@ -98,6 +98,7 @@ class CustomDialogs(unittest.TestCase):
 
         again = Program(self.desktop, "custom-hotkey-again")
         self.assertEqual(again.control("mainWindow", "txt_hotkey").text, "Ctrl+Shift+A")
+        self.assertEqual(again.control("mainWindow", "cbx_hotkey").text, "", "a key with modifiers selects no entry")
         self.assert_hotkey_toggles_clicks(target)
 
     def test_a_typed_interval_sets_the_pace_of_the_clicks(self):
