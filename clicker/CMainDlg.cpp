@@ -1,5 +1,7 @@
 #include "clicker/CMainDlg.h"
 
+#include <cctype>
+
 #include "clicker/StartStopHotkey.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
@@ -8,38 +10,21 @@
 #include "ui/SComboBox.h"
 #include "ui/SRadioBox.h"
 #include "ui/SStatic.h"
+#include "ui/TextUtil.h"
 
 namespace zintra {
 
 namespace {
 
+// Web addresses carry their text as UTF-8 bytes, unreserved ones as they are.
 std::u16string PercentEncode(std::u16string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
     std::u16string encoded;
-    auto byte = [&](unsigned value) {
-        const bool plain = (value >= 'A' && value <= 'Z') || (value >= 'a' && value <= 'z') ||
-                           (value >= '0' && value <= '9') || value == '-' || value == '_' || value == '.' ||
-                           value == '~';
-        if (plain) {
-            encoded.push_back(static_cast<char16_t>(value));
+    for (const unsigned char byte : ui::Utf16ToUtf8(text)) {
+        if (std::isalnum(byte) || byte == '-' || byte == '_' || byte == '.' || byte == '~') {
+            encoded.push_back(byte);
         } else {
-            encoded += u'%';
-            encoded.push_back(static_cast<char16_t>(kHex[value >> 4]));
-            encoded.push_back(static_cast<char16_t>(kHex[value & 15]));
-        }
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (c < 0x80) {
-            byte(c);
-        } else if (c < 0x800) {
-            byte(0xC0 | (c >> 6)), byte(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            byte(0xE0 | (c >> 12)), byte(0x80 | ((c >> 6) & 0x3F)), byte(0x80 | (c & 0x3F));
-        } else {
-            byte(0xF0 | (c >> 18)), byte(0x80 | ((c >> 12) & 0x3F)), byte(0x80 | ((c >> 6) & 0x3F)),
-                byte(0x80 | (c & 0x3F));
+            encoded += {u'%', static_cast<char16_t>(kHex[byte >> 4]), static_cast<char16_t>(kHex[byte & 15])};
         }
     }
     return encoded;

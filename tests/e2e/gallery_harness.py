@@ -54,7 +54,41 @@ def read_map(path):
     return controls
 
 
-class Gallery:
+class MappedScreen:
+    """What the toolkit's control map tells about a running program: where its
+    windows and controls are. Subclasses set desktop, name and map_path."""
+
+    @staticmethod
+    def wine_path(path):
+        return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+    def controls(self):
+        return read_map(self.map_path)
+
+    def control(self, window, name, timeout=15, where=None):
+        """The control's map entry once it exists (and satisfies `where`)."""
+        def found():
+            control = self.controls().get((window, name))
+            return control if control is not None and (where is None or where(control)) else None
+        return wait_for(found, timeout, what=f"{window}/{name}")
+
+    def type_text(self, text):
+        self.desktop.xdotool("type", "--delay", "60", text)
+        time.sleep(0.3)
+
+    def photograph(self, window, file_name):
+        """Saves the window's rectangle of the screen as a PNG; returns its path."""
+        frame = self.control(window, "*", where=lambda c: c.visible)
+        time.sleep(0.5)  # let the last paint land
+        shot = self.desktop.screenshot(f"{self.name}-screen.png")
+        path = self.desktop.dir / file_name
+        width, height = frame.size
+        subprocess.run([CONVERT, str(shot), "-crop", f"{width}x{height}+{frame.left}+{frame.top}", "+repage",
+                        str(path)], check=True, timeout=30)
+        return path
+
+
+class Gallery(MappedScreen):
     """One run of ui_gallery.exe on a layout."""
 
     def __init__(self, desktop, name, layout, *options):
@@ -81,20 +115,6 @@ class Gallery:
                  what=f"{name} to show its window")
         time.sleep(0.3)
 
-    @staticmethod
-    def wine_path(path):
-        return "Z:" + str(Path(path).resolve()).replace("/", "\\")
-
-    def controls(self):
-        return read_map(self.map_path)
-
-    def control(self, window, name, timeout=10, where=None):
-        """The control's map entry once it exists (and satisfies `where`)."""
-        def found():
-            control = self.controls().get((window, name))
-            return control if control is not None and (where is None or where(control)) else None
-        return wait_for(found, timeout, what=f"{window}/{name}")
-
     def results(self):
         try:
             return self.result_path.read_text(encoding="utf-8").splitlines()
@@ -113,22 +133,6 @@ class Gallery:
 
     def click_control(self, window, name):
         self.click(*self.control(window, name, where=lambda c: c.visible).centre)
-
-    def type_text(self, text):
-        self.desktop.xdotool("type", "--delay", "60", text)
-        time.sleep(0.3)
-
-    def photograph(self, window, file_name):
-        """Saves the window's rectangle of the screen as a PNG; returns its path."""
-        frame = self.control(window, "*", where=lambda c: c.visible)
-        time.sleep(0.5)  # let the last paint land
-        shot = self.desktop.screenshot(f"{self.name}-screen.png")
-        path = self.desktop.dir / file_name
-        width, height = frame.size
-        subprocess.run([CONVERT, str(shot), "-crop", f"{width}x{height}+{frame.left}+{frame.top}", "+repage",
-                        str(path)], check=True, timeout=30)
-        return path
-
 
 def pixels(path):
     """(width, height, pixel(x, y) -> (r, g, b)) of a picture file."""

@@ -7,24 +7,19 @@ plus what wine_harness.py reads.
 """
 
 import os
-import subprocess
 import sys
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from gallery_harness import CONVERT, read_map  # noqa: E402
+from gallery_harness import MappedScreen  # noqa: E402
 from wine_harness import WineDesktop, wait_for  # noqa: E402,F401
 
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
 
 
-def wine_path(path):
-    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
-
-
-class Program:
+class Program(MappedScreen):
     """One run of zintra.exe; its windows are named as in their layouts
     (mainWindow, SettingWindow, customWindow, …)."""
 
@@ -34,7 +29,7 @@ class Program:
         self.map_path = desktop.dir / f"{name}.map"
         self.map_path.unlink(missing_ok=True)
         before = desktop.env.get("ZINTRA_UI_MAP")
-        desktop.env["ZINTRA_UI_MAP"] = wine_path(self.map_path)
+        desktop.env["ZINTRA_UI_MAP"] = self.wine_path(self.map_path)
         try:
             self.process = desktop.start(os.environ["ZINTRA_EXE"], *args, log_name=f"{name}.log")
         finally:
@@ -46,15 +41,6 @@ class Program:
             self.window(wait_for_window)
 
     # ---- where things are ----
-
-    def controls(self):
-        return read_map(self.map_path)
-
-    def control(self, window, name, timeout=15, where=None):
-        def found():
-            control = self.controls().get((window, name))
-            return control if control is not None and (where is None or where(control)) else None
-        return wait_for(found, timeout, what=f"{window}/{name}")
 
     def window(self, window, timeout=30):
         """The window's own map entry once it shows."""
@@ -85,10 +71,6 @@ class Program:
         time.sleep(0.3)
         self.click_at(box.left + 20, box.bottom + 1 + index * 22 + 11)
 
-    def type_text(self, text):
-        self.desktop.xdotool("type", "--delay", "60", text)
-        time.sleep(0.3)
-
     def post(self, message, wparam=0, lparam=0, window_class="ZUIHOST", title="Zintra"):
         result = self.desktop.run(os.environ["ZINTRA_POST_MESSAGE"], window_class, title, str(message), str(wparam),
                                   str(lparam), timeout=30)
@@ -96,13 +78,3 @@ class Program:
 
     def exit_code(self, timeout=30):
         return self.process.wait(timeout)
-
-    def photograph(self, window, file_name):
-        frame = self.window(window)
-        time.sleep(0.5)
-        shot = self.desktop.screenshot(f"{self.name}-screen.png")
-        path = self.desktop.dir / file_name
-        width, height = frame.size
-        subprocess.run([CONVERT, str(shot), "-crop", f"{width}x{height}+{frame.left}+{frame.top}", "+repage",
-                        str(path)], check=True, timeout=30)
-        return path

@@ -14,7 +14,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from gallery_harness import pixels  # noqa: E402
-from program_harness import Program, wine_path  # noqa: E402
+from program_harness import Program  # noqa: E402
 from wine_harness import PROGRAM_KEY, ClickTarget, WineDesktop, wait_for  # noqa: E402
 
 WINDOW = "SettingWindow"
@@ -230,7 +230,7 @@ class SettingsWindow(unittest.TestCase):
         self.assertEqual(kind, "REG_SZ")
         self.assertTrue(data.endswith('" -auto'), data)
         self.assertTrue(data.startswith('"'), data)
-        self.assertEqual(data[1:-len('" -auto')].lower(), wine_path(os.environ["ZINTRA_EXE"]).lower())
+        self.assertEqual(data[1:-len('" -auto')].lower(), Program.wine_path(os.environ["ZINTRA_EXE"]).lower())
 
         # Reopened, the box shows the entry; unticked and confirmed, it is gone.
         self.open_settings(program)

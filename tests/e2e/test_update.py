@@ -16,7 +16,7 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
-from program_harness import Program, wine_path  # noqa: E402
+from program_harness import Program  # noqa: E402
 from wine_harness import PROGRAM_KEY, WineDesktop, wait_for  # noqa: E402
 
 WINDOW = "UpdateWindow"
@@ -59,7 +59,7 @@ class UpdateGate(unittest.TestCase):
         cls.desktop = WineDesktop()
         cls.desktop.env["ZINTRA_UPDATE_URL"] = cls.server.base + "/update/update.json"
         cls.marker = cls.desktop.dir / "installer-ran.txt"
-        cls.desktop.env["ZINTRA_INSTALLER_MARKER"] = wine_path(cls.marker)
+        cls.desktop.env["ZINTRA_INSTALLER_MARKER"] = Program.wine_path(cls.marker)
 
     @classmethod
     def tearDownClass(cls):
