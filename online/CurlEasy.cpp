@@ -41,7 +41,12 @@ void CurlEasy::SetProgressData(void* userData) { SetOption(handle_, CURLOPT_PROG
 void CurlEasy::SetPostFields(const char* body) { SetOption(handle_, CURLOPT_POSTFIELDS, body); }
 void CurlEasy::SetTimeout(long seconds) { SetOption(handle_, CURLOPT_TIMEOUT, seconds); }
 void CurlEasy::SetTimeoutMilliseconds(long milliseconds) { SetOption(handle_, CURLOPT_TIMEOUT_MS, milliseconds); }
-void CurlEasy::SetFollowLocation(bool follow) { SetOption(handle_, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L); }
+void CurlEasy::SetFollowLocation(bool follow) {
+    SetOption(handle_, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L);
+    // This libcurl follows without end by default, so a redirect loop would hold
+    // an untimed download forever; newer versions stop at the same 30.
+    if (follow) SetOption(handle_, CURLOPT_MAXREDIRS, kMaxRedirects);
+}
 void CurlEasy::SetHeader(bool includeHeaders) { SetOption(handle_, CURLOPT_HEADER, includeHeaders ? 1L : 0L); }
 void CurlEasy::SetNoBody(bool noBody) { SetOption(handle_, CURLOPT_NOBODY, noBody ? 1L : 0L); }
 void CurlEasy::SetRange(const char* range) { SetOption(handle_, CURLOPT_RANGE, range); }

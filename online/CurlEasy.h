@@ -15,6 +15,9 @@ public:
     using ProgressFunction = int (*)(void* userData, double downloadTotal, double downloadNow, double uploadTotal,
                                      double uploadNow);
 
+    // Redirects followed before a transfer fails.
+    static constexpr long kMaxRedirects = 30;
+
     CurlEasy();
     ~CurlEasy() { Release(); }
     CurlEasy(const CurlEasy&) = delete;

@@ -1,5 +1,7 @@
 #include "online/JsonText.h"
 
+#include <exception>
+
 namespace zintra {
 
 std::string WriteCompactJson(const Json::Value& document) {
@@ -19,7 +21,14 @@ bool ParseJson(std::string_view text, Json::Value& document) {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     Json::Reader reader;
 #pragma GCC diagnostic pop
-    return reader.parse(text.data(), text.data() + text.size(), document);
+    try {
+        return reader.parse(text.data(), text.data() + text.size(), document);
+    } catch (const std::exception&) {
+        // The reader throws rather than fails on nesting deeper than its
+        // stack limit; a reply built that way is simply not an answer.
+        document = Json::Value();
+        return false;
+    }
 }
 
 }  // namespace zintra

@@ -7,6 +7,9 @@
 //   online_probe fetch URL [BODY]       RESULT 0|1, then the reply
 //   online_probe download URL [DIR]     RESULT, PATH, PROGRESS <percent>...
 //   online_probe report EVENT           RESULT, MAC
+//   online_probe md5 FILE               MD5 <hex>, BYTES <size>, SECONDS <time>
+//                                       (the update window's check, timed for bench/run)
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,6 +19,7 @@
 #include "online/CurlEasy.h"
 #include "online/HttpDownload.h"
 #include "online/HttpFetch.h"
+#include "online/Md5.h"
 #include "online/UsageReport.h"
 #include "platform/Messages.h"
 #include "platform/win32/Win32Platform.h"
@@ -91,11 +95,17 @@ int main(int argc, char** argv) {
         std::fwrite(sink.Text().data(), 1, sink.Text().size(), stdout);
     } else if (args.size() >= 2 && args[0] == "download") {
         exitCode = Download(platform, args[1], args.size() > 2 ? args[2] : "");
+    } else if (args.size() == 2 && args[0] == "md5") {
+        const auto start = std::chrono::steady_clock::now();
+        const std::string digest = Md5OfFile(args[1]);
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        std::printf("MD5 %s\nBYTES %ld\nSECONDS %.6f\n", digest.c_str(), FileSize(args[1]), elapsed.count());
     } else if (args.size() == 2 && args[0] == "report") {
         const bool ok = SendUsageReport(platform, static_cast<UsageEvent>(std::atoi(args[1].c_str())));
         std::printf("RESULT %d\nMAC %s\n", ok ? 1 : 0, GetAdapterAddress(platform).c_str());
     } else {
-        std::fprintf(stderr, "usage: online_probe https|tempdir|fetch URL [BODY]|download URL [DIR]|report EVENT\n");
+        std::fprintf(stderr,
+                     "usage: online_probe https|tempdir|fetch URL [BODY]|download URL [DIR]|report EVENT|md5 FILE\n");
         exitCode = 2;
     }
     std::fflush(stdout);

@@ -2,6 +2,7 @@
  * program (or the shell) would: post_message.exe <class> <title> <msg> [wParam] [lParam].
  * Exits 0 when the window was found and the message posted. */
 #include <windows.h>
+#include <shellapi.h>
 #include <stdlib.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int show) {

@@ -9,7 +9,8 @@ standard input closes, so it never outlives the test that started it.
 - /big?size=N answers N bytes.
 - /flaky?key=K breaks off its first answer for K midway, then answers fully.
 - Files registered through POST /_control/file are served with Range,
-  HEAD, Last-Modified, optional redirects and optional slow chunks; their
+  HEAD, Last-Modified, optional redirects, optional slow chunks and an
+  optional early end of the connection ("truncate_at"); their
   bytes are generated, the given "body" text, or the bytes of the local
   "file" path, read when requested.
 - POST /data.html decrypts a usage report with the openssl command line,
@@ -213,6 +214,13 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(data)))
         self.end_headers()
         if not send_body:
+            return
+        if settings.get("truncate_at") is not None:
+            # The full length is announced, then the connection drops at the given file offset.
+            cut = max(0, settings["truncate_at"] - (int(match.group(1)) if status == 206 else 0))
+            self.wfile.write(data[:cut])
+            self.wfile.flush()
+            self.close_connection = True
             return
         chunks = max(1, settings.get("chunks", 1))
         step = max(1, -(-len(data) // chunks))

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "online/CurlEasy.h"
 #include "online/HttpDownload.h"
 #include "platform/Messages.h"
 #include "platform/sim/SimDesktop.h"
@@ -208,6 +209,68 @@ TEST_F(HttpDownloadTest, HostileNamesStayInsideTheDirectory) {
         EXPECT_TRUE(Exists(c.savedAs)) << c.urlPath;
     }
     EXPECT_EQ(Listing(root_), std::vector<std::string>{"downloads"});
+}
+
+TEST_F(HttpDownloadTest, RedirectToANameWithSeparatorsStaysInsideTheDirectory) {
+    const struct {
+        const char* location;
+        const char* savedAs;
+    } cases[] = {
+        {"/dl/..\\..\\moved1.exe", "moved1.exe"},
+        {"/dl/sub\\C:moved2.exe?a=/b", "moved2.exe"},
+        {"/dl/..%2F..%2Fmoved3.exe", "..%2F..%2Fmoved3.exe"},
+    };
+    for (const auto& c : cases) {
+        server_.Reset();
+        Serve(c.location, 700);
+        Json::Value redirect;
+        redirect["path"] = "/dl/setup.exe";
+        redirect["redirect"] = c.location;
+        redirect["last_modified"] = kDate;
+        server_.ServeFile(redirect);
+        std::string path;
+        // The server sees the location's path as curl sends it; only the saved name matters here.
+        HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_);
+        EXPECT_EQ(path.rfind(directory_, 0), 0u) << c.location << " → " << path;
+        EXPECT_EQ(path.find('\\', directory_.size()), std::string::npos) << path;
+        EXPECT_EQ(Listing(root_), std::vector<std::string>{"downloads"}) << c.location;
+    }
+}
+
+TEST_F(HttpDownloadTest, RedirectLoopFailsInsteadOfRunningForever) {
+    for (const char* name : {"/dl/a.exe", "/dl/b.exe"}) {
+        Json::Value redirect;
+        redirect["path"] = name;
+        redirect["redirect"] = name == std::string("/dl/a.exe") ? "/dl/b.exe" : "/dl/a.exe";
+        redirect["last_modified"] = kDate;
+        server_.ServeFile(redirect);
+    }
+    std::string path;
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/a.exe"), path, window_));
+    std::size_t gets = 0;
+    for (const auto& request : server_.Log()["requests"]) gets += request["method"].asString() == "GET";
+    EXPECT_LE(gets, static_cast<std::size_t>(CurlEasy::kMaxRedirects + 2));
+    EXPECT_FALSE(Exists("b.exe"));
+    EXPECT_EQ(Read("a.exe"), "") << "no redirect body ends up in the file";
+}
+
+TEST_F(HttpDownloadTest, TruncatedInstallerFailsAndTheNextRunCompletesIt) {
+    Json::Value file;
+    file["path"] = "/dl/setup.exe";
+    file["size"] = 50000;
+    file["last_modified"] = kDate;
+    file["truncate_at"] = 20000;
+    server_.ServeFile(file);
+    std::string path;
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_));
+    EXPECT_EQ(Read("setup.exe"), test::ServedContent(50000).substr(0, 20000)) << "what arrived is kept";
+
+    file.removeMember("truncate_at");
+    server_.ServeFile(file);
+    path.clear();
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_));
+    EXPECT_EQ(RangeOfLastGet(), "bytes=20000-");
+    EXPECT_EQ(Read("setup.exe"), test::ServedContent(50000));
 }
 
 TEST(DownloadFileName, KeepsOnlyAPlainName) {

@@ -82,6 +82,33 @@ TEST_F(HttpFetchTest, RepliesAreCappedAt16MiB) {
     EXPECT_EQ(sink.length, 0);
 }
 
+TEST_F(HttpFetchTest, RedirectLoopFailsAfterABoundedNumberOfRequests) {
+    Json::Value file;
+    file["path"] = "/loop";
+    file["redirect"] = "/loop";
+    server_.ServeFile(file);
+    TransferSink sink;
+    EXPECT_FALSE(HttpFetch(server_.Url("/loop"), nullptr, sink));
+    EXPECT_EQ(sink.buffer, nullptr);
+    const auto requests = server_.Log()["requests"].size();
+    EXPECT_LE(requests, static_cast<unsigned>(3 * (CurlEasy::kMaxRedirects + 1) + 2));
+}
+
+TEST_F(HttpFetchTest, TricklingServerIsGivenUpAfterEachAttemptsTimeLimit) {
+    // One byte a second: data keeps coming, so only the bound on the whole attempt ends it.
+    SetFetchAttemptTimeoutForTesting(1500ms);
+    Json::Value file;
+    file["path"] = "/update/update.json";
+    file["body"] = R"({"version": 99, "url": "http://127.0.0.1:9/setup.exe"})";
+    file["chunks"] = 54;
+    file["delay"] = 1.0;
+    server_.ServeFile(file);
+    TransferSink sink;
+    EXPECT_FALSE(HttpFetch(server_.Url("/update/update.json"), nullptr, sink));
+    EXPECT_EQ(sink.buffer, nullptr);
+    EXPECT_EQ(sink.length, 0);
+}
+
 TEST(TransferSink, MemoryAppendsKeepAZeroTerminatedBufferAndGrowGeometrically) {
     TransferSink sink;
     std::string expected;

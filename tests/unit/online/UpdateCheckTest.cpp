@@ -68,6 +68,16 @@ TEST(ParseUpdateDescription, WrongShapesDoNotParseAndChangeNothing) {
     }
 }
 
+TEST(ParseUpdateDescription, DeepNestingIsRefusedNotThrown) {
+    // The library throws past its nesting limit; a hostile reply must not end the program.
+    for (const std::string& reply : {std::string(1001, '['), "{\"version\": 5, \"x\": " + std::string(5000, '[')}) {
+        UpdateDescription description;
+        description.version = 11;
+        EXPECT_FALSE(ParseUpdateDescription(reply, description));
+        EXPECT_EQ(description.version, 11);
+    }
+}
+
 TEST(LooksLikeUrl, SchemeOfTwoOrMoreCharactersThenAColon) {
     EXPECT_TRUE(LooksLikeUrl("http://update.example/setup.exe"));
     EXPECT_TRUE(LooksLikeUrl("https://h/x"));
