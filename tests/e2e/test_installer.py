@@ -12,7 +12,7 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
-from test_startup_records import StatisticsServer  # noqa: E402
+from server_harness import TransferServer  # noqa: E402
 from wine_harness import PROGRAM_KEY, ClickTarget, WineDesktop, wait_for  # noqa: E402
 
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zintra"
@@ -22,7 +22,7 @@ RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 class Installer(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.server = StatisticsServer()
+        cls.server = TransferServer()
         cls.desktop = WineDesktop()
         cls.desktop.env["ZINTRA_REPORT_URL"] = cls.server.base + "/data.html"
         profile = next(p for p in (cls.desktop.prefix / "drive_c" / "users").iterdir()

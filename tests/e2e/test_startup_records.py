@@ -2,47 +2,22 @@
 /setup and /unsetup report to a statistics server that decrypts and checks
 what it receives, and the first start of a day reports once."""
 
-import json
 import os
-import subprocess
 import sys
 import time
 import unittest
-import urllib.request
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
+from server_harness import TransferServer  # noqa: E402
 from wine_harness import PROGRAM_KEY, WineDesktop, wait_for  # noqa: E402
-
-
-class StatisticsServer:
-    def __init__(self):
-        self.process = subprocess.Popen([sys.executable, str(HERE.parent / "servers" / "transfer_server.py")],
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        words = self.process.stdout.readline().split()
-        self.base = f"http://127.0.0.1:{int(words[1])}"
-
-    def events(self):
-        log = json.loads(urllib.request.urlopen(self.base + "/_control/log").read())
-        found = []
-        for verdict in log["reports"]:
-            assert verdict["problems"] == [], verdict["problems"]
-            found.append(json.loads(verdict["plaintext"])["items"][0]["types"])
-        return found
-
-    def reset(self):
-        urllib.request.urlopen(urllib.request.Request(self.base + "/_control/reset", data=b"")).read()
-
-    def close(self):
-        self.process.stdin.close()
-        self.process.wait(10)
 
 
 class StartupRecords(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.server = StatisticsServer()
+        cls.server = TransferServer()
         cls.desktop = WineDesktop()
         cls.desktop.env["ZINTRA_REPORT_URL"] = cls.server.base + "/data.html"
 

@@ -5,18 +5,16 @@ checks its digest and starts it, and the program ends; a wrong digest leaves
 "重试" and no file behind; declining ends the program only when forced."""
 
 import hashlib
-import json
 import os
-import subprocess
 import sys
 import time
 import unittest
-import urllib.request
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 from program_harness import Program  # noqa: E402
+from server_harness import TransferServer  # noqa: E402
 from wine_harness import PROGRAM_KEY, WineDesktop, wait_for  # noqa: E402
 
 WINDOW = "UpdateWindow"
@@ -24,38 +22,12 @@ INSTALLER = "setup_9.exe"
 NOTES = "1. Clicks keep their pace after sleep\n2. The tray menu remembers its place"
 
 
-class UpdateServer:
-    def __init__(self):
-        self.process = subprocess.Popen([sys.executable, str(HERE.parent / "servers" / "transfer_server.py")],
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        words = self.process.stdout.readline().split()
-        self.base = f"http://127.0.0.1:{int(words[1])}"
-
-    def register(self, **settings):
-        request = urllib.request.Request(self.base + "/_control/file", data=json.dumps(settings).encode())
-        urllib.request.urlopen(request, timeout=10).read()
-
-    def describe(self, **description):
-        self.register(path="/update/update.json", body=json.dumps(description, ensure_ascii=False))
-
-    def requested(self, path):
-        log = json.loads(urllib.request.urlopen(self.base + "/_control/log", timeout=10).read())
-        return [r for r in log["requests"] if r["path"] == path and r["method"] == "GET"]
-
-    def reset(self):
-        urllib.request.urlopen(urllib.request.Request(self.base + "/_control/reset", data=b""), timeout=10).read()
-
-    def close(self):
-        self.process.stdin.close()
-        self.process.wait(10)
-
-
 class UpdateGate(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.installer = Path(os.environ["ZINTRA_FAKE_INSTALLER"])
         cls.digest = hashlib.md5(cls.installer.read_bytes()).hexdigest()
-        cls.server = UpdateServer()
+        cls.server = TransferServer()
         cls.desktop = WineDesktop()
         cls.desktop.env["ZINTRA_UPDATE_URL"] = cls.server.base + "/update/update.json"
         cls.marker = cls.desktop.dir / "installer-ran.txt"

@@ -1,0 +1,48 @@
+"""The loopback transfer server (tests/servers/transfer_server.py) as the
+end-to-end tests use it: one process per test class, files registered through
+its control page, and its log of requests and decrypted usage reports."""
+
+import json
+import subprocess
+import sys
+import urllib.request
+from pathlib import Path
+
+SERVER = Path(__file__).resolve().parent.parent / "servers" / "transfer_server.py"
+
+
+class TransferServer:
+    def __init__(self):
+        self.process = subprocess.Popen([sys.executable, str(SERVER)], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        words = self.process.stdout.readline().split()
+        self.base = f"http://127.0.0.1:{int(words[1])}"
+
+    def register(self, **settings):
+        """Serves a file: path, size, body, file, redirect, chunks, delay, truncate_at, …"""
+        request = urllib.request.Request(self.base + "/_control/file", data=json.dumps(settings).encode())
+        urllib.request.urlopen(request, timeout=10).read()
+
+    def describe(self, **description):
+        """Serves update.json with the given description."""
+        self.register(path="/update/update.json", body=json.dumps(description, ensure_ascii=False))
+
+    def log(self):
+        return json.loads(urllib.request.urlopen(self.base + "/_control/log", timeout=10).read())
+
+    def requested(self, path):
+        return [r for r in self.log()["requests"] if r["path"] == path and r["method"] == "GET"]
+
+    def events(self):
+        """The event types of the usage reports received, each checked by the server."""
+        found = []
+        for verdict in self.log()["reports"]:
+            assert verdict["problems"] == [], verdict["problems"]
+            found.append(json.loads(verdict["plaintext"])["items"][0]["types"])
+        return found
+
+    def reset(self):
+        urllib.request.urlopen(urllib.request.Request(self.base + "/_control/reset", data=b""), timeout=10).read()
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait(10)
