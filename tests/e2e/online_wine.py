@@ -12,13 +12,13 @@ import os
 import subprocess
 import sys
 import time
-import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVERS = os.path.join(os.path.dirname(HERE), "servers")
 sys.path.insert(0, SERVERS)
 sys.path.insert(0, HERE)
 from transfer_server import content  # noqa: E402  the bytes the server serves
+from server_harness import TransferServer  # noqa: E402
 from wine_harness import WineDesktop  # noqa: E402
 
 DATE = "Mon, 04 Mar 2019 08:00:00 GMT"
@@ -29,17 +29,6 @@ def check(condition, what):
     if not condition:
         failures.append(what)
         print("FAIL:", what)
-
-
-def start_server():
-    process = subprocess.Popen([sys.executable, os.path.join(SERVERS, "transfer_server.py")],
-                               stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-    words = process.stdout.readline().split()
-    return process, "http://127.0.0.1:%d" % int(words[1])
-
-
-def post(url, document):
-    return urllib.request.urlopen(url, data=json.dumps(document).encode()).read()
 
 
 def wine(probe, environment, *arguments):
@@ -65,7 +54,8 @@ def main():
     probe = os.environ["ZINTRA_ONLINE_PROBE"]
     desktop = WineDesktop(640, 480)
     environment = desktop.env
-    server, base = start_server()
+    server = TransferServer()
+    base = server.base
     try:
         check(fields(wine(probe, environment, "https")).get("HTTPS") == "1", "libcurl speaks https")
 
@@ -76,8 +66,7 @@ def main():
         # A partial installer left by an ended transfer (no sidecar) is continued.
         temporary = fields(wine(probe, environment, "tempdir"))["TEMP"]
         size = 300000
-        post(base + "/_control/file", {"path": "/dl/setup_wine.exe", "size": size, "chunks": 6, "delay": 0.03,
-                                        "last_modified": DATE})
+        server.register(path="/dl/setup_wine.exe", size=size, chunks=6, delay=0.03, last_modified=DATE)
         partial = unix_path(str(desktop.prefix), temporary + "setup_wine.exe")
         os.makedirs(os.path.dirname(partial), exist_ok=True)
         with open(partial, "wb") as f:
@@ -91,14 +80,14 @@ def main():
         progress = [int(p) for p in download.get("PROGRESS", "").split()]
         check(progress and progress == sorted(progress) and 1 <= progress[0] and progress[-1] == 100,
               "progress rises to 100: %r" % progress)
-        log = json.loads(urllib.request.urlopen(base + "/_control/log").read())
+        log = server.log()
         ranges = [r["range"] for r in log["requests"] if r["method"] == "GET" and r["path"].startswith("/dl/")]
         check(ranges == ["bytes=1000-"], "download resumes at 1000: %r" % ranges)
 
         report_environment = dict(environment, ZINTRA_REPORT_URL=base + "/data.html")
         report = fields(wine(probe, report_environment, "report", "1"))
         check(report.get("RESULT") == "1", "report delivered")
-        log = json.loads(urllib.request.urlopen(base + "/_control/log").read())
+        log = server.log()
         check(len(log["reports"]) == 1, "one report arrived")
         if log["reports"]:
             verdict = log["reports"][0]
@@ -109,8 +98,7 @@ def main():
             check((document["channelcode"], document["version"]) == ("10001", "1.0.0.1"), "default identity")
             check(abs(document["createtime"] - time.time()) < 600, "createtime is now")
     finally:
-        server.stdin.close()
-        server.wait(timeout=10)
+        server.close()
         desktop.close()
     if failures:
         print("%d check(s) failed" % len(failures))
