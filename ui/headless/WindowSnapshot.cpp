@@ -1,48 +1,36 @@
 #include "ui/headless/WindowSnapshot.h"
 
-#include <map>
-#include <memory>
-
-#include "ui/Backend.h"
+#include "ui/HostRenderer.h"
 #include "ui/SApplication.h"
 #include "ui/SHostWnd.h"
-#include "ui/headless/PngSurface.h"
+#include "ui/headless/FreeTypeTextRasterizer.h"
+#include "ui/headless/PngFile.h"
 
 namespace zintra::ui {
 
 namespace {
 
-std::unique_ptr<PngSurface> Paint(SHostWnd& host) {
-    SApplication* application = SApplication::Instance();
-    if (application == nullptr || host.GetRoot() == nullptr) return nullptr;
-    auto pictures = std::make_shared<std::map<std::string, std::optional<Bitmap>>>();
-    auto surface = std::make_unique<PngSurface>(host.GetClientSize().width, host.GetClientSize().height,
-                       [application, pictures](const Skin& skin) -> const Bitmap* {
-                           auto it = pictures->find(skin.source);
-                           if (it == pictures->end()) {
-                               std::optional<Bitmap> decoded;
-                               if (auto bytes = application->LoadResource(skin.source)) {
-                                   decoded = application->GetBackend().DecodeImage(*bytes);
-                               }
-                               it = pictures->emplace(skin.source, std::move(decoded)).first;
-                           }
-                           return it->second ? &*it->second : nullptr;
-                       });
-    host.Paint(*surface);
-    return surface;
+// The window as the Win32 backend paints it, with real glyphs where a font is at hand.
+std::optional<PixelBuffer> Paint(SHostWnd& host) {
+    if (SApplication::Instance() == nullptr || host.GetRoot() == nullptr) return std::nullopt;
+    ImageCache images(ImageCache::ApplicationLoader());
+    FreeTypeTextRasterizer text;
+    PixelBuffer picture;
+    RenderHost(host, picture, images, text);
+    return picture;
 }
 
 }  // namespace
 
 std::optional<Bitmap> RenderWindow(SHostWnd& host) {
-    auto surface = Paint(host);
-    if (!surface) return std::nullopt;
-    return surface->Pixels();
+    auto picture = Paint(host);
+    if (!picture) return std::nullopt;
+    return picture->ToBitmap();
 }
 
 bool SaveWindowPng(SHostWnd& host, const std::string& path) {
-    auto surface = Paint(host);
-    return surface && surface->WritePng(path);
+    auto picture = Paint(host);
+    return picture && WritePngFile(*picture, path);
 }
 
 }  // namespace zintra::ui
