@@ -72,7 +72,7 @@ TEST_F(UpdateDlgTest, OfferShowsTheVersionAndTheNotes) {
     description.updateInfo = "新版本：更快的点击";
     std::u16string version, notes;
     bool panelShown = true;
-    Run([&](ui::SHostDialog& dialog, ui::HeadlessDriver& user) {
+    Run([&](ui::SHostDialog&, ui::HeadlessDriver& user) {
         version = user.State("version")->text;
         notes = user.State("txt_updateinfo")->text;
         panelShown = user.State("upProgressWindow")->visible;
