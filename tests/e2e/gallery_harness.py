@@ -13,7 +13,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from wine_harness import WineDesktop, wait_for  # noqa: E402,F401
+from wine_harness import wait_for  # noqa: E402
 
 CONVERT = "/usr/bin/convert"  # the real ImageMagick, not the stand-in on PATH
 

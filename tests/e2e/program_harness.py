@@ -13,7 +13,6 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from gallery_harness import MappedScreen  # noqa: E402
-from wine_harness import WineDesktop, wait_for  # noqa: E402,F401
 
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111

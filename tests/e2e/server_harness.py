@@ -8,6 +8,8 @@ import sys
 import urllib.request
 from pathlib import Path
 
+from wine_harness import WineTestCase
+
 SERVER = Path(__file__).resolve().parent.parent / "servers" / "transfer_server.py"
 
 
@@ -46,3 +48,21 @@ class TransferServer:
     def close(self):
         self.process.stdin.close()
         self.process.wait(10)
+
+
+class ServerTestCase(WineTestCase):
+    """A desktop and a loopback server per class; the server forgets every file
+    and request before each test."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.server = TransferServer()
+        super().setUpClass()
+
+    @classmethod
+    def tearDownClass(cls):
+        super().tearDownClass()
+        cls.server.close()
+
+    def setUp(self):
+        self.server.reset()

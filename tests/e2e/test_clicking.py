@@ -9,7 +9,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from wine_harness import ClickTarget, WineDesktop, summary  # noqa: E402
+from wine_harness import ClickTarget, WineTestCase, summary  # noqa: E402
 
 
 def mouse_data(click_type=0, interval=0.1, vk=0x77, modifiers=0, use_limit=0, limit=0,
@@ -21,18 +21,7 @@ def mouse_data(click_type=0, interval=0.1, vk=0x77, modifiers=0, use_limit=0, li
     return bytes(record)
 
 
-class HotkeyClicking(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = WineDesktop()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-
-    def tearDown(self):
-        self.desktop.stop_wine()
-
+class HotkeyClicking(WineTestCase):
     def start(self, record=None):
         if record is None:
             self.desktop.delete_mouse_data()

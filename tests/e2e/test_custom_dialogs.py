@@ -10,7 +10,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from program_harness import WM_CLOSE, Program  # noqa: E402
-from wine_harness import ClickTarget, WineDesktop, summary, wait_for  # noqa: E402
+from wine_harness import ClickTarget, WineTestCase, summary, wait_for  # noqa: E402
 
 HOTKEY_PROMPT = "请直接在键盘上输入新的热键"
 INTERVAL_PROMPT = "请输入要设置的时间间隔"
@@ -18,20 +18,9 @@ CUSTOM_HOTKEY_ENTRY = 12
 CUSTOM_INTERVAL_ENTRY = 9
 
 
-class CustomDialogs(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = WineDesktop()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-
+class CustomDialogs(WineTestCase):
     def setUp(self):
         self.desktop.delete_mouse_data()
-
-    def tearDown(self):
-        self.desktop.stop_wine()
 
     # ---- helpers ----
 

@@ -3,7 +3,6 @@ that trickle, flood, loop or answer nonsense must only ever cost a delay (the
 main window still opens, no update is offered, nothing crashes), and ten
 copies started at once leave exactly one running."""
 
-import os
 import sys
 import time
 import unittest
@@ -12,30 +11,18 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 from program_harness import Program  # noqa: E402
-from server_harness import TransferServer  # noqa: E402
-from wine_harness import WineDesktop, wait_for  # noqa: E402
+from server_harness import ServerTestCase  # noqa: E402
+from wine_harness import WineTestCase, wait_for  # noqa: E402
 
 UPDATE = "/update/update.json"
 OFFER = '{"version": 99, "updateInfo": "x", "url": "http://127.0.0.1:9/setup.exe"}'
 
 
-class HostileUpdateServer(unittest.TestCase):
+class HostileUpdateServer(ServerTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.server = TransferServer()
-        cls.desktop = WineDesktop()
+        super().setUpClass()
         cls.desktop.env["ZINTRA_UPDATE_URL"] = cls.server.base + UPDATE
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-        cls.server.close()
-
-    def setUp(self):
-        self.server.reset()
-
-    def tearDown(self):
-        self.desktop.stop_wine()
 
     def assert_starts_normally(self, name, timeout=60):
         program = Program(self.desktop, name, wait_for_window=None)
@@ -86,22 +73,16 @@ class HostileUpdateServer(unittest.TestCase):
         self.assertEqual(len(self.server.requested(UPDATE)), 3, "three attempts, each cut off by its time limit")
 
 
-class SimultaneousStarts(unittest.TestCase):
+class SimultaneousStarts(WineTestCase):
     def test_ten_simultaneous_starts_leave_exactly_one_instance(self):
-        desktop = WineDesktop()
-        try:
-            desktop.stop_wine()
-            programs = [Program(desktop, f"simultaneous-{i}", wait_for_window=None) for i in range(10)]
-            wait_for(lambda: sum(p.process.poll() is not None for p in programs) >= 9, 180,
-                     interval=0.5, what="nine of the ten to end")
-            time.sleep(3)  # a late loser would still end here
-            running = [p for p in programs if p.process.poll() is None]
-            self.assertEqual(len(running), 1)
-            self.assertEqual([p.process.returncode for p in programs if p not in running], [0] * 9)
-            running[0].window("mainWindow", timeout=60)
-        finally:
-            desktop.close()
-
+        programs = [Program(self.desktop, f"simultaneous-{i}", wait_for_window=None) for i in range(10)]
+        wait_for(lambda: sum(p.process.poll() is not None for p in programs) >= 9, 180,
+                 interval=0.5, what="nine of the ten to end")
+        time.sleep(3)  # a late loser would still end here
+        running = [p for p in programs if p.process.poll() is None]
+        self.assertEqual(len(running), 1)
+        self.assertEqual([p.process.returncode for p in programs if p not in running], [0] * 9)
+        running[0].window("mainWindow", timeout=60)
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -12,28 +12,22 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
-from server_harness import TransferServer  # noqa: E402
-from wine_harness import PROGRAM_KEY, ClickTarget, WineDesktop, wait_for  # noqa: E402
+from server_harness import ServerTestCase  # noqa: E402
+from wine_harness import PROGRAM_KEY, ClickTarget, wait_for  # noqa: E402
 
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zintra"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 
 
-class Installer(unittest.TestCase):
+class Installer(ServerTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.server = TransferServer()
-        cls.desktop = WineDesktop()
+        super().setUpClass()
         cls.desktop.env["ZINTRA_REPORT_URL"] = cls.server.base + "/data.html"
         profile = next(p for p in (cls.desktop.prefix / "drive_c" / "users").iterdir()
                        if p.name != "Public" and (p / "AppData").exists())
         cls.install_dir = profile / "AppData" / "Local" / "Programs" / "Zintra"
         cls.start_menu = profile / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Zintra"
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-        cls.server.close()
 
     def setup_exe(self):
         return os.environ["ZINTRA_SETUP"]

@@ -12,23 +12,12 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from program_harness import WM_CLOSE, WM_COMMAND, Program  # noqa: E402
-from wine_harness import PROGRAM_KEY, ClickTarget, WineDesktop, summary  # noqa: E402
+from wine_harness import PROGRAM_KEY, ClickTarget, WineTestCase, summary  # noqa: E402
 
 
-class MainWindow(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = WineDesktop()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-
+class MainWindow(WineTestCase):
     def setUp(self):
         self.desktop.delete_mouse_data()
-
-    def tearDown(self):
-        self.desktop.stop_wine()
 
     def clicks_for(self, target, seconds):
         self.desktop.move_pointer(*target.centre())

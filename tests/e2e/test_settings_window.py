@@ -15,7 +15,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from gallery_harness import pixels  # noqa: E402
 from program_harness import Program  # noqa: E402
-from wine_harness import PROGRAM_KEY, ClickTarget, WineDesktop, wait_for  # noqa: E402
+from wine_harness import PROGRAM_KEY, ClickTarget, WineTestCase, wait_for  # noqa: E402
 
 WINDOW = "SettingWindow"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -30,15 +30,7 @@ TAB_STRIP = (0x33, 0xAE, 0xAE)
 POS_X, POS_Y, LIMIT_COUNT = 28, 32, 36
 
 
-class SettingsWindow(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = WineDesktop()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-
+class SettingsWindow(WineTestCase):
     def setUp(self):
         self.desktop.delete_mouse_data()
         self.desktop.reg("delete", RUN_KEY, "/v", RUN_VALUE, "/f")

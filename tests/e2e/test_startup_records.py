@@ -10,28 +10,19 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
-from server_harness import TransferServer  # noqa: E402
-from wine_harness import PROGRAM_KEY, WineDesktop, wait_for  # noqa: E402
+from server_harness import ServerTestCase  # noqa: E402
+from wine_harness import PROGRAM_KEY, wait_for  # noqa: E402
 
 
-class StartupRecords(unittest.TestCase):
+class StartupRecords(ServerTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.server = TransferServer()
-        cls.desktop = WineDesktop()
+        super().setUpClass()
         cls.desktop.env["ZINTRA_REPORT_URL"] = cls.server.base + "/data.html"
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-        cls.server.close()
-
     def setUp(self):
+        super().setUp()
         self.desktop.reg("delete", PROGRAM_KEY, "/v", "lastRunTime", "/f")
-        self.server.reset()
-
-    def tearDown(self):
-        self.desktop.stop_wine()
 
     def test_setup_records_the_day_and_reports_installed(self):
         result = self.desktop.run(os.environ["ZINTRA_EXE"], "/setup", timeout=60)

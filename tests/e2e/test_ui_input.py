@@ -9,21 +9,11 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from gallery_harness import Gallery, WineDesktop, wait_for  # noqa: E402
+from gallery_harness import Gallery  # noqa: E402
+from wine_harness import WineTestCase, wait_for  # noqa: E402
 
 
-class Input(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = WineDesktop()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-
-    def tearDown(self):
-        self.desktop.stop_wine()
-
+class Input(WineTestCase):
     def test_clicking_a_radio_checks_it_and_clears_the_others(self):
         gallery = Gallery(self.desktop, "input-radio", "LAYOUT:XML_MAINWND")
         gallery.click_control("mainWindow", "type_right")

@@ -2,27 +2,19 @@
 GDI objects, user objects and handles as after the first time (as Wine
 reports them; it may report zeros)."""
 
+import os
 import sys
 import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from gallery_harness import WineDesktop, wait_for  # noqa: E402
-import os  # noqa: E402
+from wine_harness import WineTestCase, wait_for  # noqa: E402
 
 DIALOGS = ["LAYOUT:XML_SETTING", "LAYOUT:XML_CUSTOM", "LAYOUT:XML_CUSTOMTIME", "LAYOUT:XML_UPDATE",
            "LAYOUT:XML_MAINWND"]
 
 
-class Leaks(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = WineDesktop()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-
+class Leaks(WineTestCase):
     def test_resources_stay_flat_across_fifty_dialogs(self):
         report = []
         for layout in DIALOGS:

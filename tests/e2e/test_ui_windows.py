@@ -7,25 +7,15 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from gallery_harness import Gallery, WineDesktop, pixels  # noqa: E402
+from gallery_harness import Gallery, pixels  # noqa: E402
+from wine_harness import WineTestCase  # noqa: E402
 
 CAPTION = (0x01, 0x5C, 0x5D)
 BODY = (0x00, 0x9A, 0x9A)
 WHITE = (0xFF, 0xFF, 0xFF)
 
 
-class Windows(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = WineDesktop()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-
-    def tearDown(self):
-        self.desktop.stop_wine()
-
+class Windows(WineTestCase):
     def show(self, name, layout, window, size, *options):
         gallery = Gallery(self.desktop, name, layout, *options)
         frame = gallery.control(window, "*", where=lambda c: c.visible)

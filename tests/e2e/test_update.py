@@ -14,39 +14,30 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 from program_harness import Program  # noqa: E402
-from server_harness import TransferServer  # noqa: E402
-from wine_harness import PROGRAM_KEY, WineDesktop, wait_for  # noqa: E402
+from server_harness import ServerTestCase  # noqa: E402
+from wine_harness import PROGRAM_KEY, wait_for  # noqa: E402
 
 WINDOW = "UpdateWindow"
 INSTALLER = "setup_9.exe"
 NOTES = "1. Clicks keep their pace after sleep\n2. The tray menu remembers its place"
 
 
-class UpdateGate(unittest.TestCase):
+class UpdateGate(ServerTestCase):
     @classmethod
     def setUpClass(cls):
         cls.installer = Path(os.environ["ZINTRA_FAKE_INSTALLER"])
         cls.digest = hashlib.md5(cls.installer.read_bytes()).hexdigest()
-        cls.server = TransferServer()
-        cls.desktop = WineDesktop()
+        super().setUpClass()
         cls.desktop.env["ZINTRA_UPDATE_URL"] = cls.server.base + "/update/update.json"
         cls.marker = cls.desktop.dir / "installer-ran.txt"
         cls.desktop.env["ZINTRA_INSTALLER_MARKER"] = Program.wine_path(cls.marker)
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.close()
-        cls.server.close()
-
     def setUp(self):
+        super().setUp()
         self.desktop.reg("delete", PROGRAM_KEY, "/v", "Update", "/f")
-        self.server.reset()
         self.marker.unlink(missing_ok=True)
         for leftover in self.temp_files():
             leftover.unlink()
-
-    def tearDown(self):
-        self.desktop.stop_wine()
 
     # ---- helpers ----
 

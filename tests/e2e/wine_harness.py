@@ -19,6 +19,7 @@ import statistics
 import subprocess
 import tempfile
 import time
+import unittest
 from pathlib import Path
 
 REG_EXE = r"C:\windows\system32\reg.exe"
@@ -206,6 +207,22 @@ class WineDesktop:
         subprocess.run(["import", "-display", self.display.name, "-window", "root", str(path)],
                        env=self.env, check=True, timeout=30)
         return path
+
+
+class WineTestCase(unittest.TestCase):
+    """Tests that share one desktop per class; every test ends with all programs
+    of the prefix stopped, so the next starts from the stored state alone."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = WineDesktop()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.close()
+
+    def tearDown(self):
+        self.desktop.stop_wine()
 
 
 def _unescape_registry_text(text):
