@@ -64,6 +64,14 @@ run_fuzzers() {  # each fuzz target for a bounded time, on a scratch copy of its
       failed=$((failed + 1))
       status=1
       tail -40 "$logs/fuzz-$name.log"
+      # The failing input, kept beside the logs and printed so a run elsewhere can be reproduced.
+      for artifact in "$corpus"/crash-* "$corpus"/leak-* "$corpus"/timeout-* "$corpus"/oom-*; do
+        [ -f "$artifact" ] || continue
+        cp "$artifact" "$logs/fuzz-$name-${artifact##*/}"
+        echo "== failing input ${artifact##*/} ($(stat -c %s "$artifact") bytes, first 64 KiB as base64):"
+        head -c 65536 "$artifact" | base64 -w 0
+        echo
+      done
     fi
     rm -rf "$corpus"
   done
