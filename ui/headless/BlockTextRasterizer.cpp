@@ -9,7 +9,6 @@ namespace {
 int Advance(const Font& font, char16_t c) {
     return (c < 0x80 ? (font.size * 3 + 4) / 5 : font.size) + (font.bold ? 1 : 0);
 }
-int LineHeight(const Font& font) { return font.size + font.size / 3; }
 
 }  // namespace
 

@@ -11,12 +11,6 @@
 
 namespace zintra::ui {
 
-namespace {
-
-int LineHeight(const Font& font) { return font.size + font.size / 3; }
-
-}  // namespace
-
 #ifdef ZINTRA_HAVE_FREETYPE
 
 struct FreeTypeTextRasterizer::Face {

@@ -12,6 +12,9 @@
 
 namespace zintra::ui {
 
+// Lines are a third taller than the font's pixel size, as the headless metrics have it.
+inline int LineHeight(const Font& font) { return font.size + font.size / 3; }
+
 inline std::vector<std::u16string_view> TextLines(std::u16string_view text, bool singleLine) {
     std::vector<std::u16string_view> lines;
     while (true) {
