@@ -2,18 +2,18 @@
 
 #include <memory>
 
-#include "clicker/CMainDlg.h"
+#include "mainwindow/CMainDlg.h"
 #include "online/OnlineConfig.h"
 #include "online/UpdateCheck.h"
-#include "online/UpdateDlg.h"
+#include "update/UpdateDlg.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "res/ControlIds.h"
 #include "res/ProgramResources.h"
 #include "tray/SShellNotifyIcon.h"
-#include "ui/SApplication.h"
-#include "ui/SComboBoxEx.h"
-#include "ui/SListBoxEx.h"
+#include "ui/core/SApplication.h"
+#include "ui/controls/SComboBoxEx.h"
+#include "ui/controls/SListBoxEx.h"
 
 namespace zintra {
 

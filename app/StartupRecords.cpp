@@ -4,7 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "clicker/ProgramKey.h"
+#include "base/ProgramKey.h"
 #include "online/OnlineConfig.h"
 #include "online/UsageReport.h"
 

@@ -41,10 +41,19 @@ std::int32_t NormaliseCoordinate(std::int32_t pixel, std::int32_t extent) {
     return product / extent;
 }
 
-void BuildClickEvents(const ClickSettings& settings, platform::Point target, platform::Size screen,
-                      platform::MouseEvent (&events)[3]) {
+namespace {
+
+void FillClickEvents(platform::Point target, platform::Size screen, const std::uint32_t (&flags)[3],
+                     platform::MouseEvent (&events)[3]) {
     const std::int32_t dx = NormaliseCoordinate(target.x, screen.width);
     const std::int32_t dy = NormaliseCoordinate(target.y, screen.height);
+    for (int i = 0; i < 3; ++i) events[i] = platform::MouseEvent{dx, dy, 0, flags[i], 0, 0};
+}
+
+}  // namespace
+
+void BuildClickEvents(const ClickSettings& settings, platform::Point target, platform::Size screen,
+                      platform::MouseEvent (&events)[3]) {
 
     std::uint32_t down = msg::kMouseEventLeftDown;
     std::uint32_t up = msg::kMouseEventLeftUp;
@@ -59,7 +68,19 @@ void BuildClickEvents(const ClickSettings& settings, platform::Point target, pla
                                           ? (msg::kMouseEventAbsolute | msg::kMouseEventMove)
                                           : msg::kMouseEventAbsolute;
     const std::uint32_t flags[3] = {positioning, down, up};
-    for (int i = 0; i < 3; ++i) events[i] = platform::MouseEvent{dx, dy, 0, flags[i], 0, 0};
+    FillClickEvents(target, screen, flags, events);
+}
+
+void BuildTrialClickEvents(std::int32_t clickType, platform::Point target, platform::Size screen,
+                           platform::MouseEvent (&events)[3]) {
+    // The long-press type is tried as a plain left click.
+    const bool right = clickType == kClickRight;
+    const std::uint32_t flags[3] = {
+        msg::kMouseEventAbsolute,
+        right ? msg::kMouseEventRightDown : msg::kMouseEventLeftDown,
+        right ? msg::kMouseEventRightUp : msg::kMouseEventLeftUp,
+    };
+    FillClickEvents(target, screen, flags, events);
 }
 
 ClickEngine::ClickEngine(ClickSettings& settings, platform::Platform& platform, RuntimeRandom& random)
@@ -73,61 +94,54 @@ void ClickEngine::Toggle() {
         notifier_->ShowBalloon(running_ ? kRunStartedNotice : kRunStoppedNotice, u"");
     }
     // A stop sends nothing: the next tick finds the run over and ends the timer.
-    if (!running_) return;
+    if (!running_ || window_ == nullptr) return;
 
-    if (settings_.hideMain == 1) platform_.GetWindowSystem().ShowWindow(window_, msg::kSwHide);
+    if (settings_.hideMain == 1) window_->HideDuringRun();
     clickCount_ = 0;
     if (!preciseTiming_) {
-        platform_.GetTimers().BeginPreciseTiming();
+        window_->BeginPreciseTiming();
         preciseTiming_ = true;
     }
     ClickStep();
 }
 
 bool ClickEngine::OnTimer(std::uintptr_t timerId) {
-    if (timerId != kClickTimerId) return true;
-    auto& timers = platform_.GetTimers();
-    timers.KillTimer(window_, kClickTimerId);
+    if (timerId != kClickTimerId || window_ == nullptr) return true;
+    window_->KillClickTimer();
 
     if (settings_.useLimitCount == 1 && clickCount_ >= settings_.limitCount) {
         running_ = false;
         EndPreciseTiming();
-        if (settings_.hideMain == 1) {
-            auto& windows = platform_.GetWindowSystem();
-            windows.ShowWindow(window_, msg::kSwShow);
-            windows.SetWindowPos(window_, 0, platform::Rect{},
-                                 msg::kSwpNoSize | msg::kSwpNoMove | msg::kSwpNoRedraw);
-        }
+        if (settings_.hideMain == 1) window_->ShowAfterRun();
         return false;
     }
 
     if (running_) {
         ClickStep();
     } else {
-        timers.KillTimer(window_, kClickTimerId);
+        window_->KillClickTimer();
         EndPreciseTiming();
     }
     return true;
 }
 
 void ClickEngine::ClickStep() {
-    auto& timers = platform_.GetTimers();
     auto& mouse = platform_.GetMouseInput();
-    timers.KillTimer(window_, kClickTimerId);
+    window_->KillClickTimer();
 
     const platform::Size screen = mouse.PrimaryScreenSize();
     const platform::Point target =
         settings_.useFixedPos == 1 ? platform::Point{settings_.posX, settings_.posY} : mouse.CursorPosition();
 
-    timers.SetTimer(window_, kClickTimerId, ClickPeriodMilliseconds(settings_, random_));
+    window_->SetClickTimer(ClickPeriodMilliseconds(settings_, random_));
     BuildClickEvents(settings_, target, screen, events_);
     mouse.SendMouseEvents(events_, 3);
     ++clickCount_;
 }
 
 void ClickEngine::EndPreciseTiming() {
-    if (!preciseTiming_) return;
-    platform_.GetTimers().EndPreciseTiming();
+    if (!preciseTiming_ || window_ == nullptr) return;
+    window_->EndPreciseTiming();
     preciseTiming_ = false;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/WindowIds.h"
 #include "clicker/ClickSettings.h"
 #include "clicker/RuntimeRandom.h"
 #include "platform/MouseInput.h"
@@ -13,7 +14,6 @@
 
 namespace zintra {
 
-inline constexpr std::uintptr_t kClickTimerId = 1524;
 inline constexpr char16_t kRunStartedNotice[] = u"鼠标连点器已经开始";
 inline constexpr char16_t kRunStoppedNotice[] = u"鼠标连点器已经停止";
 
@@ -35,6 +35,25 @@ std::int32_t NormaliseCoordinate(std::int32_t pixel, std::int32_t extent);
 void BuildClickEvents(const ClickSettings& settings, platform::Point target, platform::Size screen,
                       platform::MouseEvent (&events)[3]);
 
+// The three events of one complete click of the given button at a screen point,
+// positioned without moving the pointer: what the count test sends.
+void BuildTrialClickEvents(std::int32_t clickType, platform::Point target, platform::Size screen,
+                           platform::MouseEvent (&events)[3]);
+
+// What a run needs of the window it belongs to: its one-shot click timer,
+// precise timing while it runs, and hiding the window for hideMain.
+class ClickWindow {
+public:
+    virtual ~ClickWindow() = default;
+    virtual void SetClickTimer(std::uint32_t milliseconds) = 0;
+    virtual void KillClickTimer() = 0;
+    virtual void BeginPreciseTiming() = 0;
+    virtual void EndPreciseTiming() = 0;
+    virtual void HideDuringRun() = 0;
+    // Shown again, on top, without moving or repainting.
+    virtual void ShowAfterRun() = 0;
+};
+
 class ClickEngine {
 public:
     ClickEngine(ClickSettings& settings, platform::Platform& platform, RuntimeRandom& random = ProcessRandom());
@@ -43,7 +62,7 @@ public:
     ClickEngine& operator=(const ClickEngine&) = delete;
 
     // The window that owns the click timer and is hidden and shown for hideMain.
-    void SetWindow(platform::NativeWindow window) { window_ = window; }
+    void SetWindow(ClickWindow* window) { window_ = window; }
     void SetNotifier(RunNotifier* notifier) { notifier_ = notifier; }
 
     // One press of the start/stop hotkey.
@@ -62,7 +81,7 @@ private:
     ClickSettings& settings_;
     platform::Platform& platform_;
     RuntimeRandom& random_;
-    platform::NativeWindow window_ = 0;
+    ClickWindow* window_ = nullptr;
     RunNotifier* notifier_ = nullptr;
     bool running_ = false;
     bool preciseTiming_ = false;

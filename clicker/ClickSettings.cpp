@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "clicker/ProgramKey.h"
+#include "base/ProgramKey.h"
 
 namespace zintra {
 

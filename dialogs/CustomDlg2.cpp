@@ -1,7 +1,7 @@
 #include "dialogs/CustomDlg2.h"
 
 #include "platform/Messages.h"
-#include "ui/SHotKeyCtrl.h"
+#include "ui/controls/SHotKeyCtrl.h"
 
 namespace zintra {
 

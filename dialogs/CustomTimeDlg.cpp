@@ -1,7 +1,7 @@
 #include "dialogs/CustomTimeDlg.h"
 
-#include "clicker/NumberText.h"
-#include "ui/SEdit.h"
+#include "base/NumberText.h"
+#include "ui/controls/SEdit.h"
 
 namespace zintra {
 

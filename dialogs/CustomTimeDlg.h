@@ -3,7 +3,7 @@
 #pragma once
 
 #include "clicker/ClickSettings.h"
-#include "ui/SHostDialog.h"
+#include "ui/core/SHostDialog.h"
 
 namespace zintra {
 

@@ -86,9 +86,8 @@ int ReportDownloadProgress(void* record, double downloadTotal, double downloadNo
     const double quotient = downloadNow / downloadTotal * 100;
     const int percent = quotient >= 100 ? 100 : quotient > 0 ? static_cast<int>(quotient) : 0;
     auto* progress = static_cast<DownloadProgressRecord*>(record);
-    if (percent > 0 && progress != nullptr && progress->windows != nullptr && progress->window != 0) {
-        progress->windows->PostMessage(progress->window, msg::kDownloadProgress, static_cast<std::uintptr_t>(percent),
-                                       0);
+    if (percent > 0 && progress != nullptr && progress->report != nullptr && *progress->report) {
+        (*progress->report)(percent);
     }
     return 0;
 }
@@ -122,7 +121,7 @@ bool ProbeRemoteFile(platform::Platform& platform, const std::string& filePath, 
 }
 
 bool HttpDownload(platform::Platform& platform, const std::string& url, std::string& path,
-                  platform::NativeWindow progressWindow) {
+                  const DownloadProgress& report) {
     if (url.empty()) return false;
     platform::System& system = platform.GetSystem();
     const std::string directory = path.empty() ? system.TemporaryDirectory() : path;
@@ -142,7 +141,7 @@ bool HttpDownload(platform::Platform& platform, const std::string& url, std::str
     std::snprintf(range, sizeof(range), "%ld-", offset);
 
     TransferSink sink(file);
-    DownloadProgressRecord progress{&platform.GetWindowSystem(), progressWindow};
+    DownloadProgressRecord progress{&report};
     SetDownloadWriting(easy, sink);
     easy.SetUrl(url);
     easy.SetRange(range);

@@ -1,9 +1,12 @@
 // The download of one file into a directory, resumable across runs: a sidecar
 // INI file beside a partial download remembers the server's Last-Modified
 // date, so a later run continues the file when the server still has the same
-// one. Progress goes to a window as posted UM_DOWNLOAD_PROGRESS messages.
+// one. Progress goes to a callback (the update window posts it to itself as
+// UM_DOWNLOAD_PROGRESS).
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,19 +20,22 @@ namespace zintra {
 // soon as the name is known. True when the transfer completed at the transport
 // level (an HTTP error page is saved like any other body). Blocking, with no
 // time limit; runs on a worker thread.
+// Receives the percentage (1..100) of the current request, on the downloading
+// thread.
+using DownloadProgress = std::function<void(std::int32_t percent)>;
+
 bool HttpDownload(platform::Platform& platform, const std::string& url, std::string& path,
-                  platform::NativeWindow progressWindow);
+                  const DownloadProgress& progress);
 
 // Decides whether a partial file may be continued: deletes it when the
 // server's date changed or is unknown, and records the server's date in the
 // sidecar. False only when the server announces an empty file.
 bool ProbeRemoteFile(platform::Platform& platform, const std::string& filePath, const std::string& url);
 
-// libcurl's progress function of a download: posts the percentage (1..100)
-// of the current request to the record's window. Never aborts the transfer.
+// libcurl's progress function of a download: hands the percentage (1..100)
+// of the current request to the record's callback. Never aborts the transfer.
 struct DownloadProgressRecord {
-    platform::WindowSystem* windows = nullptr;
-    platform::NativeWindow window = 0;
+    const DownloadProgress* report = nullptr;
 };
 int ReportDownloadProgress(void* record, double downloadTotal, double downloadNow, double uploadTotal,
                            double uploadNow);

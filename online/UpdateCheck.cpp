@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "clicker/NumberText.h"
-#include "clicker/ProgramKey.h"
+#include "base/NumberText.h"
+#include "base/ProgramKey.h"
 #include "online/HttpDownload.h"
 #include "online/HttpFetch.h"
 #include "online/JsonText.h"
@@ -105,9 +105,9 @@ bool LooksLikeUrl(std::string_view text) {
 }
 
 bool DownloadInstaller(platform::Platform& platform, const UpdateDescription& description, std::string& path,
-                       platform::NativeWindow progressWindow) {
+                       const DownloadProgress& progress) {
     if (description.url.empty() || !LooksLikeUrl(description.url)) return false;
-    return HttpDownload(platform, description.url, path, progressWindow);
+    return HttpDownload(platform, description.url, path, progress);
 }
 
 }  // namespace zintra

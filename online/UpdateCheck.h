@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "online/HttpDownload.h"
 #include "online/OnlineConfig.h"
 #include "platform/Platform.h"
 
@@ -29,6 +30,6 @@ bool LooksLikeUrl(std::string_view text);
 // Downloads the described installer (see HttpDownload for `path`). False when
 // the description has no URL or the transfer failed.
 bool DownloadInstaller(platform::Platform& platform, const UpdateDescription& description, std::string& path,
-                       platform::NativeWindow progressWindow);
+                       const DownloadProgress& progress);
 
 }  // namespace zintra

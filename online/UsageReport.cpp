@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "clicker/ProgramKey.h"
+#include "base/ProgramKey.h"
 #include "online/HttpFetch.h"
 #include "online/JsonText.h"
 #include "online/ReportCipher.h"

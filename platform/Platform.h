@@ -1,17 +1,16 @@
-// The operating system seam. Application code reaches the system only through
-// these interfaces; the real one talks to Windows, the simulated one to memory.
+// The operating system seam for everything that needs no window: the store,
+// input injection, keys, clock, shell, process and system. Windows, the event
+// loop, timers and hotkeys belong to the toolkit's backend (ui/core/Backend.h).
+// The real one talks to Windows, the simulated one to memory.
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/Hotkeys.h"
 #include "platform/Keyboard.h"
 #include "platform/MouseInput.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
-#include "platform/Timers.h"
-#include "platform/WindowSystem.h"
 
 namespace zintra::platform {
 
@@ -20,9 +19,6 @@ public:
     virtual ~Platform() = default;
     virtual Registry& GetRegistry() = 0;
     virtual MouseInput& GetMouseInput() = 0;
-    virtual Hotkeys& GetHotkeys() = 0;
-    virtual Timers& GetTimers() = 0;
-    virtual WindowSystem& GetWindowSystem() = 0;
     virtual Clock& GetClock() = 0;
     virtual Shell& GetShell() = 0;
     virtual Keyboard& GetKeyboard() = 0;

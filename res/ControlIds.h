@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "ui/NamedIds.h"
+#include "ui/core/NamedIds.h"
 
 namespace zintra {
 

@@ -23,7 +23,7 @@ foreach(line IN LISTS lines)
 endforeach()
 file(WRITE "${OUT}.tmp" "// Generated from zintra.rc by EmbedResources.cmake; do not edit.
 #include \"res/ProgramResources.h\"
-#include \"ui/TableResourcePackage.h\"
+#include \"ui/core/TableResourcePackage.h\"
 
 namespace {
 ${arrays}

@@ -4,15 +4,16 @@
 
 #include <string>
 
-#include "clicker/NumberText.h"
-#include "clicker/ProgramKey.h"
-#include "clicker/StartStopHotkey.h"
+#include "base/NumberText.h"
+#include "base/ProgramKey.h"
+#include "hotkey/StartStopHotkey.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "settings/AutoRunEntry.h"
-#include "ui/CDragWnd.h"
-#include "ui/SCheckBox.h"
-#include "ui/SEdit.h"
+#include "ui/core/Backend.h"
+#include "ui/core/CDragWnd.h"
+#include "ui/controls/SCheckBox.h"
+#include "ui/controls/SEdit.h"
 
 namespace zintra {
 
@@ -37,7 +38,7 @@ CSettingDlg::CSettingDlg() : SHostDialog("LAYOUT:XML_SETTING") {}
 
 CSettingDlg::~CSettingDlg() {
     if (dragShown_) ui::CDragWnd::DragEnd();
-    EndPreciseTiming();
+    preciseTiming_.End();
 }
 
 // ---- Messages and events ----
@@ -66,25 +67,25 @@ std::optional<std::intptr_t> CSettingDlg::OnWindowMessage(std::uint32_t message,
             OnActivateApp();
             return 0;
         case msg::kHotKey:
-            if (wParam == HOTKEY_CAPTURE) {
+            if (wParam == kCaptureHotkeyId) {
                 OnCaptureHotkey();
                 return 0;
             }
-            if (wParam == HOTKEY_START_STOP) {
+            if (wParam == kStartStopHotkeyId) {
                 OnStartStopHotkey();
                 return 0;
             }
             return std::nullopt;
         case msg::kTimer:
-            if (wParam == TIMER_TRACK_CURSOR) OnTrackCursorTimer();
-            if (wParam == TIMER_COUNT_TEST) OnCountTestTimer();
+            if (wParam == kTrackCursorTimerId) OnTrackCursorTimer();
+            if (wParam == kCountTestTimerId) OnCountTestTimer();
             return std::nullopt;
         case msg::kDestroy:
             // The window's timers and hotkeys die with it; so does what they drove.
             EndDrag();
             ctrlQCapture_ = false;
             testRunning_ = false;
-            EndPreciseTiming();
+            preciseTiming_.End();
             return std::nullopt;
         default:
             return std::nullopt;
@@ -133,15 +134,15 @@ void CSettingDlg::OnInitDialog() {
     }
     MakeDragImage();
     if (settings_ != nullptr) {
-        RegisterStartStopHotkey(platform::Current().GetHotkeys(), GetHwnd(), *settings_, HOTKEY_START_STOP);
+        RegisterStartStopHotkey(ui::CurrentBackend(), GetHwnd(), *settings_, kStartStopHotkeyId);
     }
     FillControls();
 }
 
 void CSettingDlg::CloseWindow() {
-    auto& hotkeys = platform::Current().GetHotkeys();
-    hotkeys.UnregisterHotKey(GetHwnd(), HOTKEY_CAPTURE);
-    hotkeys.UnregisterHotKey(GetHwnd(), HOTKEY_START_STOP);
+    auto& hotkeys = ui::CurrentBackend();
+    hotkeys.UnregisterHotKey(GetHwnd(), kCaptureHotkeyId);
+    hotkeys.UnregisterHotKey(GetHwnd(), kStartStopHotkeyId);
     EndDialog(0);
 }
 

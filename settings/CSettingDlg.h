@@ -7,20 +7,18 @@
 #include <optional>
 #include <string>
 
+#include "base/WindowIds.h"
 #include "clicker/ClickSettings.h"
 #include "platform/Types.h"
-#include "ui/Bitmap.h"
-#include "ui/SHostDialog.h"
+#include "ui/render/Bitmap.h"
+#include "ui/core/SHostDialog.h"
+#include "ui/core/Timers.h"
 
 namespace zintra {
 
 class CSettingDlg : public ui::SHostDialog {
 public:
-    // Hotkeys and timers of this window (not of the main window).
-    static constexpr int HOTKEY_START_STOP = 1224;
-    static constexpr int HOTKEY_CAPTURE = 1225;
-    static constexpr std::uintptr_t TIMER_TRACK_CURSOR = 1524;
-    static constexpr std::uintptr_t TIMER_COUNT_TEST = 1525;
+    // How often the cursor is sampled while a position is picked.
     static constexpr std::uint32_t kTrackCursorPeriod = 50;
 
     CSettingDlg();
@@ -86,8 +84,6 @@ private:
     void OnCountTestTimer();
     void StopCountTest();
     void ShowLimitHint(const std::u16string& limitText);
-    void BeginPreciseTiming();
-    void EndPreciseTiming();
 
     // Control helpers: each does nothing when the control is missing.
     void SetControlText(std::string_view name, const std::u16string& text);
@@ -108,7 +104,7 @@ private:
     std::int32_t testCount_ = 0;
     std::int32_t testStartX_ = 0;
     std::int32_t testStartY_ = 0;
-    bool preciseTiming_ = false;
+    ui::PreciseTimingSection preciseTiming_;
 };
 
 // "%d" of a record field, as the edits show it.

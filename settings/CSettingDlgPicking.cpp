@@ -3,9 +3,10 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "settings/CSettingDlg.h"
-#include "ui/CDragWnd.h"
-#include "ui/SCheckBox.h"
-#include "ui/SkinBitmap.h"
+#include "ui/core/Backend.h"
+#include "ui/core/CDragWnd.h"
+#include "ui/controls/SCheckBox.h"
+#include "ui/render/SkinBitmap.h"
 
 namespace zintra {
 
@@ -91,14 +92,14 @@ void CSettingDlg::ToggleCtrlQCapture() {
     const std::optional<bool> ticked = CheckBoxState("chk_ctrlq");
     if (!ticked) return;
     ctrlQCapture_ = *ticked;
-    auto& hotkeys = platform::Current().GetHotkeys();
+    auto& hotkeys = ui::CurrentBackend();
     if (ctrlQCapture_) {
-        hotkeys.UnregisterHotKey(GetHwnd(), HOTKEY_CAPTURE);
-        hotkeys.RegisterHotKey(GetHwnd(), HOTKEY_CAPTURE, msg::kModControl, kCaptureVirtualKey);
-        SetTimer(TIMER_TRACK_CURSOR, kTrackCursorPeriod);
+        hotkeys.UnregisterHotKey(GetHwnd(), kCaptureHotkeyId);
+        hotkeys.RegisterHotKey(GetHwnd(), kCaptureHotkeyId, msg::kModControl, kCaptureVirtualKey);
+        SetTimer(kTrackCursorTimerId, kTrackCursorPeriod);
     } else {
-        hotkeys.UnregisterHotKey(GetHwnd(), HOTKEY_CAPTURE);
-        KillTimer(TIMER_TRACK_CURSOR);
+        hotkeys.UnregisterHotKey(GetHwnd(), kCaptureHotkeyId);
+        KillTimer(kTrackCursorTimerId);
     }
 }
 
@@ -115,8 +116,8 @@ void CSettingDlg::OnCaptureHotkey() {
     // No new sample: the fields keep the last one, at most 50 ms old.
     ctrlQCapture_ = false;
     SetCheckBox("chk_ctrlq", false);
-    platform::Current().GetHotkeys().UnregisterHotKey(GetHwnd(), HOTKEY_CAPTURE);
-    KillTimer(TIMER_TRACK_CURSOR);
+    ui::CurrentBackend().UnregisterHotKey(GetHwnd(), kCaptureHotkeyId);
+    KillTimer(kTrackCursorTimerId);
 }
 
 }  // namespace zintra

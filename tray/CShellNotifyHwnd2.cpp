@@ -3,7 +3,7 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "tray/SShellNotifyIcon.h"
-#include "ui/SHostWnd.h"
+#include "ui/core/SHostWnd.h"
 
 namespace zintra {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "ui/CSimpleWnd.h"
+#include "ui/core/CSimpleWnd.h"
 
 namespace zintra {
 

@@ -7,10 +7,11 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "tray/CShellNotifyHwnd2.h"
-#include "ui/SApplication.h"
-#include "ui/SHostWnd.h"
-#include "ui/SMenu.h"
-#include "ui/TextUtil.h"
+#include "ui/core/Backend.h"
+#include "ui/core/SApplication.h"
+#include "ui/core/SHostWnd.h"
+#include "ui/controls/SMenu.h"
+#include "ui/core/TextUtil.h"
 
 namespace zintra {
 
@@ -132,7 +133,7 @@ void SShellNotifyIcon::RemoveTrayIcon() {
     platform.GetShell().NotifyIcon(platform::TrayAction::Delete, record_);
     DestroyIcons();
     hiddenWindow_->Detach();
-    platform.GetWindowSystem().PostMessage(hiddenWindow_->GetHwnd(), msg::kClose, 0, 0);
+    ui::CurrentBackend().PostMessage(hiddenWindow_->GetHwnd(), msg::kClose, 0, 0);
     hiddenWindow_ = nullptr;
 }
 

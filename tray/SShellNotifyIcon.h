@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Shell.h"
-#include "ui/SWindow.h"
+#include "ui/core/SWindow.h"
 
 namespace zintra {
 

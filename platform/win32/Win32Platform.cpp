@@ -2,8 +2,6 @@
 
 #include "platform/win32/WindowsApi.h"
 
-#include <mmsystem.h>
-
 #include <cstdio>
 #include <ctime>
 
@@ -12,7 +10,6 @@ namespace zintra::platform::win32 {
 namespace {
 
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-HWND Hwnd(NativeWindow window) { return reinterpret_cast<HWND>(window); }
 HKEY Hkey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
 
 // Failures are visible in a debugger without changing what the user sees.
@@ -27,58 +24,7 @@ long TraceStatus(const char* call, long status) {
     return status;
 }
 
-const wchar_t kMessageWindowClass[] = L"ZintraMessageWindow";
-
-LRESULT CALLBACK MessageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* handler = reinterpret_cast<MessageHandler*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    // WM_DESTROY is the last message a handler sees: it may delete itself there.
-    if (message == WM_DESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    if (handler != nullptr) {
-        if (auto result = handler->HandleMessage(reinterpret_cast<NativeWindow>(hwnd), message, wParam, lParam)) {
-            return *result;
-        }
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// Windows 11 ignores a process's timer resolution request while its windows
-// are hidden unless the process opts out of that throttling.
-void KeepTimerResolutionWhenHidden() {
-    struct PowerThrottlingState {
-        ULONG version;
-        ULONG controlMask;
-        ULONG stateMask;
-    };
-    using SetProcessInformationFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-    auto setInformation = reinterpret_cast<SetProcessInformationFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetProcessInformation")));
-    if (setInformation == nullptr) return;
-    constexpr int kProcessPowerThrottling = 4;
-    constexpr ULONG kIgnoreTimerResolution = 0x4;
-    PowerThrottlingState state{1, kIgnoreTimerResolution, 0};
-    if (!setInformation(GetCurrentProcess(), kProcessPowerThrottling, &state, sizeof(state))) {
-        Trace("SetProcessInformation", GetLastError());
-    }
-}
-
 }  // namespace
-
-Win32Platform::Win32Platform() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = MessageWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kMessageWindowClass;
-    if (!RegisterClassExW(&windowClass)) Trace("RegisterClassExW", GetLastError());
-}
-
-Win32Platform::~Win32Platform() {
-    while (preciseTimingDepth_ > 0) EndPreciseTiming();
-}
 
 // ---- Registry ----
 
@@ -151,81 +97,6 @@ Point Win32Platform::CursorPosition() {
 }
 
 Size Win32Platform::PrimaryScreenSize() { return Size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
-
-// ---- Hotkeys ----
-
-bool Win32Platform::RegisterHotKey(NativeWindow window, int id, std::uint32_t modifiers, std::uint32_t virtualKey) {
-    if (::RegisterHotKey(Hwnd(window), id, modifiers, virtualKey)) return true;
-    Trace("RegisterHotKey", GetLastError());
-    return false;
-}
-
-bool Win32Platform::UnregisterHotKey(NativeWindow window, int id) {
-    return ::UnregisterHotKey(Hwnd(window), id) != FALSE;
-}
-
-// ---- Timers ----
-
-void Win32Platform::SetTimer(NativeWindow window, std::uintptr_t id, std::uint32_t milliseconds) {
-    if (::SetTimer(Hwnd(window), id, milliseconds, nullptr) == 0) Trace("SetTimer", GetLastError());
-}
-
-void Win32Platform::KillTimer(NativeWindow window, std::uintptr_t id) { ::KillTimer(Hwnd(window), id); }
-
-void Win32Platform::BeginPreciseTiming() {
-    if (preciseTimingDepth_++ > 0) return;
-    KeepTimerResolutionWhenHidden();
-    if (timeBeginPeriod(1) != TIMERR_NOERROR) Trace("timeBeginPeriod", 0);
-}
-
-void Win32Platform::EndPreciseTiming() {
-    if (preciseTimingDepth_ <= 0) return;
-    if (--preciseTimingDepth_ == 0) timeEndPeriod(1);
-}
-
-// ---- Windows ----
-
-NativeWindow Win32Platform::CreateMessageWindow(MessageHandler& handler) {
-    // A hidden top-level window rather than a message-only one, so that
-    // broadcasts such as "TaskbarCreated" reach it.
-    HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kMessageWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), &handler);
-    if (hwnd == nullptr) Trace("CreateWindowExW", GetLastError());
-    return reinterpret_cast<NativeWindow>(hwnd);
-}
-
-void Win32Platform::DestroyWindow(NativeWindow window) { ::DestroyWindow(Hwnd(window)); }
-
-bool Win32Platform::ShowWindow(NativeWindow window, int command) { return ::ShowWindow(Hwnd(window), command) != FALSE; }
-
-bool Win32Platform::IsWindowVisible(NativeWindow window) { return ::IsWindowVisible(Hwnd(window)) != FALSE; }
-
-bool Win32Platform::SetWindowPos(NativeWindow window, NativeWindow insertAfter, const Rect& rect,
-                                 std::uint32_t flags) {
-    return ::SetWindowPos(Hwnd(window), Hwnd(insertAfter), rect.left, rect.top, rect.Width(), rect.Height(),
-                          flags) != FALSE;
-}
-
-std::intptr_t Win32Platform::SendMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
-                                         std::intptr_t lParam) {
-    return ::SendMessageW(Hwnd(window), message, wParam, lParam);
-}
-
-bool Win32Platform::PostMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
-                                std::intptr_t lParam) {
-    return ::PostMessageW(Hwnd(window), message, wParam, lParam) != FALSE;
-}
-
-int Win32Platform::RunMessageLoop() {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
-}
-
-void Win32Platform::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
 
 // ---- Clock ----
 

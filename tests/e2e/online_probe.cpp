@@ -23,6 +23,7 @@
 #include "online/UsageReport.h"
 #include "platform/Messages.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/win32/Win32Backend.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr std::uint32_t kDownloadFinished = msg::kUser + 600;
 // Collects progress messages until the worker says the download has ended.
 class ProgressCollector final : public platform::MessageHandler {
 public:
-    explicit ProgressCollector(platform::WindowSystem& windows) : windows_(windows) {}
+    explicit ProgressCollector(ui::WindowSystem& windows) : windows_(windows) {}
     std::vector<std::uintptr_t> percentages;
 
     std::optional<std::intptr_t> HandleMessage(platform::NativeWindow, std::uint32_t message, std::uintptr_t wParam,
@@ -50,11 +51,12 @@ public:
     }
 
 private:
-    platform::WindowSystem& windows_;
+    ui::WindowSystem& windows_;
 };
 
 int Download(platform::Platform& platform, const std::string& url, const std::string& directory) {
-    platform::WindowSystem& windows = platform.GetWindowSystem();
+    ui::Win32Backend backend;
+    ui::WindowSystem& windows = backend;
     ProgressCollector collector(windows);
     const platform::NativeWindow window = windows.CreateMessageWindow(collector);
     if (window == 0) {
@@ -65,7 +67,10 @@ int Download(platform::Platform& platform, const std::string& url, const std::st
     bool ok = false;
     // The download runs on a worker, as in the program; progress arrives as posted messages.
     std::thread worker([&] {
-        ok = HttpDownload(platform, url, path, window);
+        const DownloadProgress report = [&](std::int32_t percent) {
+            windows.PostMessage(window, msg::kDownloadProgress, static_cast<std::uintptr_t>(percent), 0);
+        };
+        ok = HttpDownload(platform, url, path, report);
         windows.PostMessage(window, kDownloadFinished, 0, 0);
     });
     windows.RunMessageLoop();

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "res/ProgramResources.h"
-#include "ui/TextUtil.h"
+#include "ui/core/TextUtil.h"
 
 namespace {
 

@@ -31,14 +31,14 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/ControlIds.h"
 #include "res/ProgramResources.h"
-#include "ui/CSimpleWnd.h"
-#include "ui/SApplication.h"
-#include "ui/SComboBoxEx.h"
-#include "ui/SHostDialog.h"
-#include "ui/SListBoxEx.h"
-#include "ui/SMenu.h"
-#include "ui/STabCtrl.h"
-#include "ui/TextUtil.h"
+#include "ui/core/CSimpleWnd.h"
+#include "ui/core/SApplication.h"
+#include "ui/controls/SComboBoxEx.h"
+#include "ui/core/SHostDialog.h"
+#include "ui/controls/SListBoxEx.h"
+#include "ui/controls/SMenu.h"
+#include "ui/controls/STabCtrl.h"
+#include "ui/core/TextUtil.h"
 #include "ui/win32/Win32Backend.h"
 
 namespace zintra::gallery {
@@ -279,8 +279,8 @@ int Run(int argc, wchar_t** argv) {
 
         Owner owner;
         owner.Create();
-        platform.GetTimers().SetTimer(owner.GetHwnd(), kOwnerTimer, 50);
-        platform.GetHotkeys().RegisterHotKey(owner.GetHwnd(), kOwnerHotkey, 0, msg::kVkF8 + 1);  // F9
+        backend.SetTimer(owner.GetHwnd(), kOwnerTimer, 50);
+        backend.RegisterHotKey(owner.GetHwnd(), kOwnerHotkey, 0, msg::kVkF8 + 1);  // F9
 
         if (options->leak > 0) {
             exitCode = RunLeakCheck(*options, owner);
@@ -303,7 +303,7 @@ int Run(int argc, wchar_t** argv) {
                 exitCode = application.Run(window);
             }
         }
-        platform.GetHotkeys().UnregisterHotKey(owner.GetHwnd(), kOwnerHotkey);
+        backend.UnregisterHotKey(owner.GetHwnd(), kOwnerHotkey);
         owner.DestroyWindow();
     }
     platform::SetCurrent(nullptr);

@@ -7,8 +7,9 @@
 #include "clicker/ClickEngine.h"
 #include "clicker/ClickSettings.h"
 #include "platform/Messages.h"
-#include "platform/sim/SimDesktop.h"
-#include "ui/HotKeyCapture.h"
+#include "sim/SimDesktop.h"
+#include "tests/unit/support/DesktopClickWindow.h"
+#include "ui/controls/HotKeyCapture.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         zintra::ClickEngine engine(settings, desktop, random);
         EngineHost host(engine);
         const auto window = desktop.CreateMessageWindow(host);
-        engine.SetWindow(window);
+        zintra::test::DesktopClickWindow clickWindow(desktop, window);
+        engine.SetWindow(&clickWindow);
         engine.Toggle();
         desktop.AdvanceBy(2000);
         engine.Toggle();

@@ -10,14 +10,14 @@
 
 #include "platform/Messages.h"
 #include "platform/Platform.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 #include "res/ProgramResources.h"
-#include "ui/Log.h"
-#include "ui/RecordingSurface.h"
-#include "ui/SApplication.h"
-#include "ui/SComboBoxEx.h"
-#include "ui/SHostWnd.h"
-#include "ui/SListBoxEx.h"
+#include "ui/core/Log.h"
+#include "ui/render/RecordingSurface.h"
+#include "ui/core/SApplication.h"
+#include "ui/controls/SComboBoxEx.h"
+#include "ui/core/SHostWnd.h"
+#include "ui/controls/SListBoxEx.h"
 #include "ui/headless/HeadlessBackend.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "clicker/NumberText.h"
-#include "platform/sim/SimDesktop.h"
-#include "ui/HotKeyCapture.h"
+#include "base/NumberText.h"
+#include "sim/SimDesktop.h"
+#include "ui/controls/HotKeyCapture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::u16string text;

@@ -5,7 +5,7 @@
 // DrawText would lay it out. Enough to see where text goes and in what colour.
 #pragma once
 
-#include "ui/TextRasterizer.h"
+#include "ui/render/TextRasterizer.h"
 
 namespace zintra::ui {
 

@@ -1,7 +1,7 @@
 // Without a debugger channel the toolkit's messages go to standard error.
 #include <cstdio>
 
-#include "ui/Log.h"
+#include "ui/core/Log.h"
 
 namespace zintra::ui {
 

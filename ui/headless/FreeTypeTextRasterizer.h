@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "ui/TextRasterizer.h"
+#include "ui/render/TextRasterizer.h"
 #include "ui/headless/BlockTextRasterizer.h"
 
 namespace zintra::ui {

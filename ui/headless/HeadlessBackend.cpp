@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "platform/Messages.h"
-#include "ui/IconDirectory.h"
-#include "ui/ResourcePackage.h"
-#include "ui/SHostDialog.h"
-#include "ui/SHostWnd.h"
-#include "ui/UiMapWriter.h"
+#include "ui/render/IconDirectory.h"
+#include "ui/core/ResourcePackage.h"
+#include "ui/core/SHostDialog.h"
+#include "ui/core/SHostWnd.h"
+#include "ui/core/UiMapWriter.h"
 
 namespace zintra::ui {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/SimDesktop.h"
-#include "ui/Backend.h"
+#include "sim/SimDesktop.h"
+#include "ui/core/Backend.h"
 
 namespace zintra::ui {
 
@@ -41,9 +41,43 @@ public:
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
     void EndDragImage() override { drag_.reset(); }
-    void OpenUrl(const std::u16string& url) override { openedUrls_.push_back(url); }
     std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
     std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
+
+    // Windows, messages, timers and hotkeys live on the simulated desktop.
+    platform::NativeWindow CreateMessageWindow(platform::MessageHandler& handler) override {
+        return desktop_.CreateMessageWindow(handler);
+    }
+    void DestroyWindow(platform::NativeWindow window) override { desktop_.DestroyWindow(window); }
+    bool ShowWindow(platform::NativeWindow window, int command) override { return desktop_.ShowWindow(window, command); }
+    bool IsWindowVisible(platform::NativeWindow window) override { return desktop_.IsWindowVisible(window); }
+    bool SetWindowPos(platform::NativeWindow window, platform::NativeWindow insertAfter, const platform::Rect& rect,
+                      std::uint32_t flags) override {
+        return desktop_.SetWindowPos(window, insertAfter, rect, flags);
+    }
+    std::intptr_t SendMessage(platform::NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override {
+        return desktop_.SendMessage(window, message, wParam, lParam);
+    }
+    bool PostMessage(platform::NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                     std::intptr_t lParam) override {
+        return desktop_.PostMessage(window, message, wParam, lParam);
+    }
+    int RunMessageLoop() override { return desktop_.RunMessageLoop(); }
+    void PostQuitMessage(int exitCode) override { desktop_.PostQuitMessage(exitCode); }
+    void SetTimer(platform::NativeWindow window, std::uintptr_t id, std::uint32_t milliseconds) override {
+        desktop_.SetTimer(window, id, milliseconds);
+    }
+    void KillTimer(platform::NativeWindow window, std::uintptr_t id) override { desktop_.KillTimer(window, id); }
+    void BeginPreciseTiming() override { desktop_.BeginPreciseTiming(); }
+    void EndPreciseTiming() override { desktop_.EndPreciseTiming(); }
+    bool RegisterHotKey(platform::NativeWindow window, int id, std::uint32_t modifiers,
+                        std::uint32_t virtualKey) override {
+        return desktop_.RegisterHotKey(window, id, modifiers, virtualKey);
+    }
+    bool UnregisterHotKey(platform::NativeWindow window, int id) override {
+        return desktop_.UnregisterHotKey(window, id);
+    }
 
     // ---- Test controls ----
 
@@ -77,7 +111,6 @@ public:
     const std::optional<DragImage>& Drag() const { return drag_; }
     platform::NativeWindow Capture() const { return capture_; }
     std::optional<platform::Rect> Caret(platform::NativeWindow window) const;
-    const std::vector<std::u16string>& OpenedUrls() const { return openedUrls_; }
     const HostWindowSpec* Spec(platform::NativeWindow window) const;
     int Invalidations() const { return invalidations_; }
     int LoadedIconSize(std::uintptr_t icon) const;
@@ -95,7 +128,6 @@ private:
     std::vector<ShownMenu> shownMenus_;
     std::vector<DropDownRequest> dropDowns_;
     std::optional<DragImage> drag_;
-    std::vector<std::u16string> openedUrls_;
     int invalidations_ = 0;
     std::map<std::uintptr_t, int> icons_;
     std::uintptr_t nextIcon_ = 0x5000;

@@ -1,17 +1,17 @@
 #include "ui/headless/HeadlessDriver.h"
 
 #include "platform/Messages.h"
-#include "platform/Platform.h"
-#include "ui/SComboBox.h"
-#include "ui/SHostWnd.h"
-#include "ui/STabCtrl.h"
+#include "ui/core/Backend.h"
+#include "ui/controls/SComboBox.h"
+#include "ui/core/SHostWnd.h"
+#include "ui/controls/STabCtrl.h"
 #include "ui/headless/HeadlessBackend.h"
 
 namespace zintra::ui {
 
 std::intptr_t HeadlessDriver::Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     if (host_.GetHwnd() == 0) return 0;
-    return platform::Current().GetWindowSystem().SendMessage(host_.GetHwnd(), message, wParam, lParam);
+    return CurrentBackend().SendMessage(host_.GetHwnd(), message, wParam, lParam);
 }
 
 SWindow* HeadlessDriver::Find(std::string_view name) const { return host_.FindChildByName(name); }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/PixelBuffer.h"
+#include "ui/render/PixelBuffer.h"
 
 namespace zintra::ui {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/Surface.h"
-#include "ui/TextRasterizer.h"
+#include "ui/render/Surface.h"
+#include "ui/render/TextRasterizer.h"
 
 namespace zintra::ui {
 

@@ -1,8 +1,8 @@
 #include "ui/headless/WindowSnapshot.h"
 
-#include "ui/HostRenderer.h"
-#include "ui/SApplication.h"
-#include "ui/SHostWnd.h"
+#include "ui/render/HostRenderer.h"
+#include "ui/core/SApplication.h"
+#include "ui/core/SHostWnd.h"
 #include "ui/headless/FreeTypeTextRasterizer.h"
 #include "ui/headless/PngFile.h"
 

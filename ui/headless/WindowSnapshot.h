@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/Bitmap.h"
+#include "ui/render/Bitmap.h"
 
 namespace zintra::ui {
 

@@ -2,7 +2,7 @@
 // diagnostic the program produces.
 #include "platform/win32/WindowsApi.h"
 
-#include "ui/Log.h"
+#include "ui/core/Log.h"
 
 namespace zintra::ui {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "ui/PixelBuffer.h"
+#include "ui/render/PixelBuffer.h"
 
 namespace zintra::ui {
 

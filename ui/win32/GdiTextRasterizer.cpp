@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ui/Surface.h"
+#include "ui/render/Surface.h"
 
 namespace zintra::ui {
 

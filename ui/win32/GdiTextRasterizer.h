@@ -11,7 +11,7 @@
 #include <string>
 #include <tuple>
 
-#include "ui/TextRasterizer.h"
+#include "ui/render/TextRasterizer.h"
 #include "ui/win32/DibSection.h"
 
 namespace zintra::ui {

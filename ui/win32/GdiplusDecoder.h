@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "ui/Bitmap.h"
+#include "ui/render/Bitmap.h"
 
 namespace zintra::ui {
 

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "ui/SApplication.h"
-#include "ui/SHostDialog.h"
-#include "ui/SHostWnd.h"
-#include "ui/UiMapWriter.h"
+#include "ui/core/SApplication.h"
+#include "ui/core/SHostDialog.h"
+#include "ui/core/SHostWnd.h"
+#include "ui/core/UiMapWriter.h"
 #include "ui/win32/Win32DropDown.h"
 #include "ui/win32/Win32HostWindow.h"
 #include "ui/win32/Win32PopupMenu.h"
@@ -25,6 +25,7 @@ std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin()
 Win32Backend::Win32Backend() : images_(ImageCache::ApplicationLoader()) {}
 
 Win32Backend::~Win32Backend() {
+    while (preciseTimingDepth_ > 0) EndPreciseTiming();
     // Windows still open at exit go now, while their objects exist.
     while (!windows_.empty()) {
         const HWND hwnd = Hwnd(windows_.begin()->first);
@@ -55,7 +56,7 @@ platform::NativeWindow Win32Backend::CreateHostWindow(SHostWnd& host, const Host
     windows_[handle] = std::move(window);
     // Layouts are in 96-DPI pixels; a window on a denser monitor grows with it.
     if (raw->Scale() != 1.0) {
-        SetWindowPos(hwnd, nullptr, 0, 0, static_cast<int>(std::lround(spec.rect.Width() * raw->Scale())),
+        ::SetWindowPos(hwnd, nullptr, 0, 0, static_cast<int>(std::lround(spec.rect.Width() * raw->Scale())),
                      static_cast<int>(std::lround(spec.rect.Height() * raw->Scale())),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -100,7 +101,7 @@ void Win32Backend::ShowHostWindow(platform::NativeWindow window, int showCommand
 void Win32Backend::MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) {
     const Win32HostWindow* host = Find(window);
     const double scale = host != nullptr ? host->Scale() : 1.0;
-    SetWindowPos(Hwnd(window), nullptr, screenRect.left, screenRect.top,
+    ::SetWindowPos(Hwnd(window), nullptr, screenRect.left, screenRect.top,
                  static_cast<int>(std::lround(screenRect.Width() * scale)),
                  static_cast<int>(std::lround(screenRect.Height() * scale)), SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -157,18 +158,7 @@ void Win32Backend::RunModalLoop(SHostDialog& dialog) {
     // hotkeys and posted messages: the loop below dispatches everything.
     const bool disableOwner = owner != nullptr && IsWindowEnabled(owner);
     if (disableOwner) EnableWindow(owner, FALSE);
-    MSG message;
-    while (!dialog.IsEnded() && IsWindow(hwnd)) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0) {
-            // The program is quitting: leave the request for the outer loop.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        if (got < 0) break;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    if (!PumpMessages([&] { return !dialog.IsEnded() && IsWindow(hwnd); })) ::PostQuitMessage(quitCode_);
     // Before the dialog goes, so activation falls back to the owner.
     if (disableOwner) EnableWindow(owner, TRUE);
 }
@@ -196,10 +186,6 @@ bool Win32Backend::BeginDragImage(const Bitmap& image, platform::Point hotSpot, 
 void Win32Backend::MoveDragImage(platform::Point screenPoint) { drag_.Move(screenPoint); }
 
 void Win32Backend::EndDragImage() { drag_.End(); }
-
-void Win32Backend::OpenUrl(const std::u16string& url) {
-    ShellExecuteW(nullptr, L"open", Wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
 
 std::optional<Bitmap> Win32Backend::DecodeImage(std::string_view bytes) { return decoder_.Decode(bytes); }
 

@@ -6,11 +6,12 @@
 
 #include "platform/win32/WindowsApi.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 
-#include "ui/Backend.h"
-#include "ui/ImageCache.h"
+#include "ui/core/Backend.h"
+#include "ui/render/ImageCache.h"
 #include "ui/win32/GdiTextRasterizer.h"
 #include "ui/win32/GdiplusDecoder.h"
 #include "ui/win32/Win32DragImage.h"
@@ -46,9 +47,36 @@ public:
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
     void EndDragImage() override;
-    void OpenUrl(const std::u16string& url) override;
     std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
     std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
+
+    // WindowSystem, Timers, Hotkeys (Win32Windows.cpp)
+    platform::NativeWindow CreateMessageWindow(platform::MessageHandler& handler) override;
+    void DestroyWindow(platform::NativeWindow window) override;
+    bool ShowWindow(platform::NativeWindow window, int command) override;
+    bool IsWindowVisible(platform::NativeWindow window) override;
+    bool SetWindowPos(platform::NativeWindow window, platform::NativeWindow insertAfter, const platform::Rect& rect,
+                      std::uint32_t flags) override;
+    std::intptr_t SendMessage(platform::NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
+    bool PostMessage(platform::NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                     std::intptr_t lParam) override;
+    int RunMessageLoop() override;
+    void PostQuitMessage(int exitCode) override;
+    void SetTimer(platform::NativeWindow window, std::uintptr_t id, std::uint32_t milliseconds) override;
+    void KillTimer(platform::NativeWindow window, std::uintptr_t id) override;
+    void BeginPreciseTiming() override;
+    void EndPreciseTiming() override;
+    bool RegisterHotKey(platform::NativeWindow window, int id, std::uint32_t modifiers,
+                        std::uint32_t virtualKey) override;
+    bool UnregisterHotKey(platform::NativeWindow window, int id) override;
+
+    // The one message pump: dispatches messages while `running` holds; a
+    // preview that returns true has consumed the message. False when the
+    // program is quitting (the quit code is kept for the main loop).
+    using MessagePreview = std::function<bool(const MSG&)>;
+    bool PumpMessages(const std::function<bool()>& running, const MessagePreview& preview = {});
+    int QuitCode() const { return quitCode_; }
 
     // ---- For the backend's own windows ----
     ImageCache& Images() { return images_; }
@@ -64,6 +92,8 @@ private:
     Win32Icons icons_;
     Win32DragImage drag_;
     std::map<platform::NativeWindow, std::unique_ptr<Win32HostWindow>> windows_;
+    int preciseTimingDepth_ = 0;
+    int quitCode_ = 0;
 };
 
 }  // namespace zintra::ui

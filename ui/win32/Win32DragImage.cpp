@@ -1,7 +1,9 @@
 #include "ui/win32/Win32DragImage.h"
 
-#include "ui/CDragWnd.h"
-#include "ui/PixelBuffer.h"
+#include "ui/win32/WindowClass.h"
+
+#include "ui/core/CDragWnd.h"
+#include "ui/render/PixelBuffer.h"
 
 namespace zintra::ui {
 
@@ -9,17 +11,7 @@ namespace {
 
 const wchar_t kDragClass[] = L"ZUIDRAGIMAGE";
 
-bool RegisterDragClass() {
-    static bool registered = false;
-    if (registered) return true;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kDragClass;
-    registered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    return registered;
-}
+bool RegisterDragClass() { return RegisterWindowClassOnce({kDragClass, DefWindowProcW, 0, false}); }
 
 }  // namespace
 

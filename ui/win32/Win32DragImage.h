@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "platform/Types.h"
-#include "ui/Bitmap.h"
+#include "ui/render/Bitmap.h"
 #include "ui/win32/DibSection.h"
 
 namespace zintra::ui {

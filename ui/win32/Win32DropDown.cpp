@@ -1,9 +1,11 @@
 #include "ui/win32/Win32DropDown.h"
 
+#include "ui/win32/WindowClass.h"
+
 #include <algorithm>
 
-#include "ui/SListBox.h"
-#include "ui/SoftwareSurface.h"
+#include "ui/controls/SListBox.h"
+#include "ui/render/SoftwareSurface.h"
 #include "ui/win32/Win32Backend.h"
 
 namespace zintra::ui {
@@ -72,17 +74,7 @@ LRESULT CALLBACK Win32DropDown::WindowProc(HWND hwnd, UINT message, WPARAM wPara
 int Win32DropDown::Run(const platform::Rect& workArea) {
     SListBox* list = request_.list;
     if (list == nullptr || list->GetCount() == 0) return -1;
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = CS_DROPSHADOW;
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = kDropDownClass;
-        return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    if (!registered) return -1;
+    if (!RegisterWindowClassOnce({kDropDownClass, WindowProc, CS_DROPSHADOW, true})) return -1;
     // FIXME: lists taller than the drop height are cut, not scrolled; the
     // program's lists fit.
     const int content = list->GetCount() * list->GetItemHeight();
@@ -102,13 +94,8 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
 
     int chosen = -1;
     bool open = true;
-    MSG message;
-    while (open) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
+    // Mouse and keys go to the list while it is open; everything else runs as usual.
+    const auto preview = [&](const MSG& message) {
         if (message.hwnd == hwnd_ && message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) {
             // Captured: positions outside the list arrive here too.
             POINT point{static_cast<short>(LOWORD(message.lParam)), static_cast<short>(HIWORD(message.lParam))};
@@ -132,7 +119,7 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
                 default:
                     break;
             }
-            continue;
+            return true;
         }
         if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
             switch (message.wParam) {
@@ -154,12 +141,13 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
                 default:
                     break;
             }
-            continue;
+            return true;
         }
-        if (message.message == WM_CHAR || message.message == WM_KEYUP) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-        if (GetCapture() != hwnd_) open = false;  // someone else took the mouse
+        return message.message == WM_CHAR || message.message == WM_KEYUP;
+    };
+    // Someone else taking the mouse closes the list too.
+    if (!backend_.PumpMessages([&] { return open && GetCapture() == hwnd_; }, preview)) {
+        PostQuitMessage(backend_.QuitCode());
     }
     if (GetCapture() == hwnd_) ReleaseCapture();
     // The caller applies the choice as a change of its own.

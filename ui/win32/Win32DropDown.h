@@ -7,8 +7,8 @@
 
 #include "platform/win32/WindowsApi.h"
 
-#include "ui/Backend.h"
-#include "ui/PixelBuffer.h"
+#include "ui/core/Backend.h"
+#include "ui/render/PixelBuffer.h"
 #include "ui/win32/DibSection.h"
 
 namespace zintra::ui {

@@ -1,12 +1,14 @@
 #include "ui/win32/Win32HostWindow.h"
 
+#include "ui/win32/WindowClass.h"
+
 #include <cmath>
 #include <set>
 
-#include "ui/HostRenderer.h"
-#include "ui/SHostWnd.h"
-#include "ui/SoftwareSurface.h"
-#include "ui/UiMapWriter.h"
+#include "ui/render/HostRenderer.h"
+#include "ui/core/SHostWnd.h"
+#include "ui/render/SoftwareSurface.h"
+#include "ui/core/UiMapWriter.h"
 #include "ui/win32/Win32Backend.h"
 
 namespace zintra::ui {
@@ -40,21 +42,7 @@ Win32HostWindow::Win32HostWindow(Win32Backend& backend, platform::MessageHandler
 Win32HostWindow::~Win32HostWindow() = default;
 
 bool Win32HostWindow::RegisterClassOnce(const std::wstring& className) {
-    static std::set<std::wstring> registered;
-    if (registered.count(className) != 0) return true;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = className.c_str();
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        OutputDebugStringA("zintra: RegisterClassExW of the host class failed\n");
-        return false;
-    }
-    registered.insert(className);
-    return true;
+    return RegisterWindowClassOnce({className.c_str(), WindowProc, CS_DBLCLKS, true});
 }
 
 void Win32HostWindow::UpdateScale() { scale_ = hwnd_ != nullptr ? WindowDpi(hwnd_) / 96.0 : 1.0; }

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/WindowSystem.h"
-#include "ui/PixelBuffer.h"
+#include "platform/MessageHandler.h"
+#include "ui/render/PixelBuffer.h"
 #include "ui/win32/DibSection.h"
 
 namespace zintra::ui {

@@ -2,9 +2,9 @@
 
 #include <tuple>
 
-#include "ui/IconDirectory.h"
-#include "ui/ResourcePackage.h"
-#include "ui/TextUtil.h"
+#include "ui/render/IconDirectory.h"
+#include "ui/core/ResourcePackage.h"
+#include "ui/core/TextUtil.h"
 #include "ui/win32/Win32ResourcePackage.h"
 
 namespace zintra::ui {

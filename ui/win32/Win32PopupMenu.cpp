@@ -1,10 +1,12 @@
 #include "ui/win32/Win32PopupMenu.h"
 
+#include "ui/win32/WindowClass.h"
+
 #include <algorithm>
 
-#include "ui/SApplication.h"
-#include "ui/Skin.h"
-#include "ui/SoftwareSurface.h"
+#include "ui/core/SApplication.h"
+#include "ui/render/Skin.h"
+#include "ui/render/SoftwareSurface.h"
 #include "ui/win32/Win32Backend.h"
 
 namespace zintra::ui {
@@ -25,15 +27,7 @@ Font MenuFont() {
 }  // namespace
 
 Win32PopupMenu::Win32PopupMenu(Win32Backend& backend, const MenuData& menu) : backend_(backend), data_(menu) {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = OwnerProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kOwnerClass;
-        return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    if (!registered) return;
+    if (!RegisterWindowClassOnce({kOwnerClass, OwnerProc, 0, false})) return;
     window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     if (window_ != nullptr) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

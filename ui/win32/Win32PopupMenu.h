@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Types.h"
-#include "ui/MenuData.h"
+#include "ui/core/MenuData.h"
 #include "ui/win32/DibSection.h"
 
 namespace zintra::ui {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "ui/TextUtil.h"
+#include "ui/core/TextUtil.h"
 
 namespace zintra::ui {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "ui/ResourcePackage.h"
+#include "ui/core/ResourcePackage.h"
 
 namespace zintra::ui {
 

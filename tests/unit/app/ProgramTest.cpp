@@ -4,9 +4,9 @@
 
 #include "app/Program.h"
 #include "platform/Messages.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
-#include "ui/SHostDialog.h"
+#include "ui/core/SHostDialog.h"
 #include "ui/headless/HeadlessBackend.h"
 #include "ui/headless/HeadlessDriver.h"
 

@@ -5,7 +5,7 @@
 
 #include "app/Program.h"
 #include "app/StartupRecords.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
 #include "ui/headless/HeadlessBackend.h"
 

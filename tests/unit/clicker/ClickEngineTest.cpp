@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "clicker/ClickEngine.h"
-#include "clicker/StartStopHotkey.h"
+#include "hotkey/StartStopHotkey.h"
 #include "platform/Messages.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
+#include "tests/unit/support/DesktopClickWindow.h"
 
 namespace zintra {
 namespace {
@@ -43,7 +45,8 @@ protected:
     ClickEngineTest() : engine(settings, desktop, random), host(engine) {
         window = desktop.CreateMessageWindow(host);
         desktop.ShowWindow(window, msg::kSwShow);
-        engine.SetWindow(window);
+        clickWindow = std::make_unique<test::DesktopClickWindow>(desktop, window);
+        engine.SetWindow(clickWindow.get());
         engine.SetNotifier(&notifier);
         RegisterStartStopHotkey(desktop, window, settings);
     }
@@ -54,6 +57,7 @@ protected:
     sim::SimDesktop desktop;
     ClickSettings settings;
     RuntimeRandom random;
+    std::unique_ptr<test::DesktopClickWindow> clickWindow;  // outlives the engine
     ClickEngine engine;
     EngineHost host;
     RecordingNotifier notifier;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "clicker/ClickSettings.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 
 namespace zintra {
 namespace {

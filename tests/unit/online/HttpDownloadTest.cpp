@@ -12,7 +12,7 @@
 #include "online/CurlEasy.h"
 #include "online/HttpDownload.h"
 #include "platform/Messages.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
 
 namespace zintra {
@@ -49,6 +49,9 @@ protected:
         directory_ = (root_ / "downloads").string() + "/";
         desktop_.System().SetTemporaryDirectory(directory_);
         window_ = desktop_.CreateMessageWindow(progress_);
+        report_ = [this](std::int32_t percent) {
+            desktop_.PostMessage(window_, msg::kDownloadProgress, static_cast<std::uintptr_t>(percent), 0);
+        };
     }
     void TearDown() override { fs::remove_all(root_); }
 
@@ -91,6 +94,8 @@ protected:
     sim::SimDesktop desktop_;
     ProgressWindow progress_;
     platform::NativeWindow window_ = 0;
+    // Posts each percentage to window_, as the update window does.
+    DownloadProgress report_;
     fs::path root_;
     std::string directory_;
 };
@@ -98,7 +103,7 @@ protected:
 TEST_F(HttpDownloadTest, EmptyPathSavesUnderTheUrlsNameWithoutQueryInTheTemporaryDirectory) {
     Serve("/dl/setup_2.exe", 5000);
     std::string path;
-    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup_2.exe?x=1"), path, window_));
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup_2.exe?x=1"), path, report_));
     EXPECT_EQ(path, directory_ + "setup_2.exe");
     EXPECT_EQ(Read("setup_2.exe"), test::ServedContent(5000));
     EXPECT_EQ(RangeOfLastGet(), "bytes=0-");
@@ -109,7 +114,7 @@ TEST_F(HttpDownloadTest, PartialFileWithoutSidecarIsContinuedFromItsSize) {
     Serve("/dl/setup.exe", 5000, "Tue, 05 Mar 2019 09:00:00 GMT");
     Write("setup.exe", test::ServedContent(5000).substr(0, 1000));
     std::string path = directory_;
-    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_));
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
     EXPECT_EQ(RangeOfLastGet(), "bytes=1000-");
     EXPECT_EQ(Read("setup.exe"), test::ServedContent(5000));
 }
@@ -132,7 +137,7 @@ TEST_F(HttpDownloadTest, SidecarDateDecidesWhetherThePartialFileIsKept) {
         Write("setup.exe", partial);
         Write("setup.exe.cfg", std::string("[list]\r\nModified=") + kDate + "\r\n");
         std::string path = directory_;
-        ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_));
+        ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
         EXPECT_EQ(RangeOfLastGet(), c.expectedRange) << (c.serverDate ? c.serverDate : "no date");
         EXPECT_EQ(Read("setup.exe"), test::ServedContent(5000)) << (c.serverDate ? c.serverDate : "no date");
         EXPECT_FALSE(Exists("setup.exe.cfg"));
@@ -153,7 +158,7 @@ TEST_F(HttpDownloadTest, ZeroAnnouncedLengthFailsAndCreatesNothing) {
     file["last_modified"] = kDate;
     server_.ServeFile(file);
     std::string path;
-    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/empty.exe"), path, window_));
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/empty.exe"), path, report_));
     EXPECT_TRUE(Listing(directory_).empty());
     EXPECT_EQ(RangeOfLastGet(), "(no GET)");
 }
@@ -172,7 +177,7 @@ TEST_F(HttpDownloadTest, RedirectMovesTheFileToTheFinalNameAndReplacesAnOlderOne
         Write("setup_3.exe", "an older installer");
 
         std::string path;
-        ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_)) << emptyRedirect;
+        ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_)) << emptyRedirect;
         EXPECT_EQ(path, directory_ + "setup_3.exe");
         EXPECT_EQ(Read("setup_3.exe"), test::ServedContent(3000)) << "the redirect's own body is not kept";
         EXPECT_EQ(Listing(directory_), std::vector<std::string>{"setup_3.exe"}) << "no first name, no sidecars";
@@ -183,10 +188,10 @@ TEST_F(HttpDownloadTest, RedirectMovesTheFileToTheFinalNameAndReplacesAnOlderOne
 TEST_F(HttpDownloadTest, UrlWithoutAFileNameFails) {
     for (const char* url : {"/dl/", "/dl/..", "/dl/. ."}) {
         std::string path;
-        EXPECT_FALSE(HttpDownload(desktop_, server_.Url(url), path, window_)) << url;
+        EXPECT_FALSE(HttpDownload(desktop_, server_.Url(url), path, report_)) << url;
     }
     std::string unchanged = directory_;
-    EXPECT_FALSE(HttpDownload(desktop_, "", unchanged, window_));
+    EXPECT_FALSE(HttpDownload(desktop_, "", unchanged, report_));
     EXPECT_EQ(unchanged, directory_);
     EXPECT_TRUE(Listing(directory_).empty());
     EXPECT_EQ(Listing(root_), std::vector<std::string>{"downloads"});
@@ -204,7 +209,7 @@ TEST_F(HttpDownloadTest, HostileNamesStayInsideTheDirectory) {
     };
     for (const auto& c : cases) {
         std::string path;
-        HttpDownload(desktop_, server_.Url(c.urlPath), path, window_);
+        HttpDownload(desktop_, server_.Url(c.urlPath), path, report_);
         EXPECT_EQ(path, directory_ + c.savedAs) << c.urlPath;
         EXPECT_TRUE(Exists(c.savedAs)) << c.urlPath;
     }
@@ -230,7 +235,7 @@ TEST_F(HttpDownloadTest, RedirectToANameWithSeparatorsStaysInsideTheDirectory) {
         server_.ServeFile(redirect);
         std::string path;
         // The server sees the location's path as curl sends it; only the saved name matters here.
-        HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_);
+        HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_);
         EXPECT_EQ(path.rfind(directory_, 0), 0u) << c.location << " → " << path;
         EXPECT_EQ(path.find('\\', directory_.size()), std::string::npos) << path;
         EXPECT_EQ(Listing(root_), std::vector<std::string>{"downloads"}) << c.location;
@@ -246,7 +251,7 @@ TEST_F(HttpDownloadTest, RedirectLoopFailsInsteadOfRunningForever) {
         server_.ServeFile(redirect);
     }
     std::string path;
-    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/a.exe"), path, window_));
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/a.exe"), path, report_));
     std::size_t gets = 0;
     for (const auto& request : server_.Log()["requests"]) gets += request["method"].asString() == "GET";
     EXPECT_LE(gets, static_cast<std::size_t>(CurlEasy::kMaxRedirects + 2));
@@ -262,13 +267,13 @@ TEST_F(HttpDownloadTest, TruncatedInstallerFailsAndTheNextRunCompletesIt) {
     file["truncate_at"] = 20000;
     server_.ServeFile(file);
     std::string path;
-    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_));
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
     EXPECT_EQ(Read("setup.exe"), test::ServedContent(50000).substr(0, 20000)) << "what arrived is kept";
 
     file.removeMember("truncate_at");
     server_.ServeFile(file);
     path.clear();
-    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_));
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
     EXPECT_EQ(RangeOfLastGet(), "bytes=20000-");
     EXPECT_EQ(Read("setup.exe"), test::ServedContent(50000));
 }
@@ -293,7 +298,7 @@ TEST_F(HttpDownloadTest, ProgressIsPostedInOrderUpTo100) {
     file["delay"] = 0.03;
     server_.ServeFile(file);
     std::string path;
-    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/slow.exe"), path, window_));
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/slow.exe"), path, report_));
     desktop_.DispatchPosted();
     const auto& seen = progress_.percentages;
     ASSERT_FALSE(seen.empty());
@@ -307,7 +312,11 @@ TEST_F(HttpDownloadTest, ProgressIsPostedInOrderUpTo100) {
 TEST(DownloadProgress, UnknownTotalPostsNothingAndNothingIsEverAborted) {
     sim::SimDesktop desktop;
     ProgressWindow window;
-    DownloadProgressRecord record{&desktop, desktop.CreateMessageWindow(window)};
+    const platform::NativeWindow target = desktop.CreateMessageWindow(window);
+    const DownloadProgress report = [&](std::int32_t percent) {
+        desktop.PostMessage(target, msg::kDownloadProgress, static_cast<std::uintptr_t>(percent), 0);
+    };
+    DownloadProgressRecord record{&report};
     EXPECT_EQ(ReportDownloadProgress(&record, 0, 0, 0, 0), 0);
     EXPECT_EQ(ReportDownloadProgress(&record, 0, 500, 0, 0), 0);
     EXPECT_EQ(ReportDownloadProgress(&record, 1000, 0, 0, 0), 0);
@@ -331,7 +340,7 @@ TEST_F(HttpDownloadTest, NothingListeningFailsAndLeavesNoSidecar) {
 
     Write("setup.exe", "partial");
     std::string path;
-    EXPECT_FALSE(HttpDownload(desktop_, url, path, window_));
+    EXPECT_FALSE(HttpDownload(desktop_, url, path, report_));
     ::close(refusing);
     EXPECT_EQ(path, directory_ + "setup.exe");
     EXPECT_FALSE(Exists("setup.exe.cfg"));

@@ -7,7 +7,7 @@
 
 #include "online/HttpFetch.h"
 #include "online/UpdateCheck.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
 
 namespace zintra {
@@ -155,9 +155,9 @@ TEST_F(UpdateCheckTest, UnreachableServerOrRegistryStartsNormally) {
 TEST_F(UpdateCheckTest, DownloadInstallerNeedsAUrl) {
     std::string path;
     UpdateDescription none;
-    EXPECT_FALSE(DownloadInstaller(desktop, none, path, 0));
+    EXPECT_FALSE(DownloadInstaller(desktop, none, path, {}));
     none.url = "setup.exe";
-    EXPECT_FALSE(DownloadInstaller(desktop, none, path, 0));
+    EXPECT_FALSE(DownloadInstaller(desktop, none, path, {}));
     const Json::Value log = server.Log();
     for (const Json::Value& request : log["requests"]) {
         EXPECT_EQ(request["path"].asString().rfind("/_control", 0), 0u) << "nothing is fetched without a URL";
@@ -173,7 +173,7 @@ TEST_F(UpdateCheckTest, DownloadInstallerNeedsAUrl) {
     UpdateDescription offered;
     offered.url = server.Url("/dl/setup_9.exe");
     path = dir.string() + "/";
-    ASSERT_TRUE(DownloadInstaller(desktop, offered, path, 0));
+    ASSERT_TRUE(DownloadInstaller(desktop, offered, path, {}));
     EXPECT_EQ(path, dir.string() + "/setup_9.exe");
     EXPECT_EQ(std::filesystem::file_size(path), 5000u);
     std::filesystem::remove_all(dir);

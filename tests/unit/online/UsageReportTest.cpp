@@ -7,7 +7,7 @@
 #include "online/JsonText.h"
 #include "online/ServerAddress.h"
 #include "online/UsageReport.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 #include "tests/unit/support/Command.h"
 #include "tests/unit/support/TestHttpServer.h"
 

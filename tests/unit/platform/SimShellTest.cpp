@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 
 namespace zintra {
 namespace {

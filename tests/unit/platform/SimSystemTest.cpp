@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "platform/sim/SimSystem.h"
+#include "sim/SimSystem.h"
 
 namespace zintra::sim {
 namespace {

@@ -157,7 +157,7 @@ TEST_F(PositionPicking, CtrlQFreezesTheLastSampleAndUnticksTheBox) {
     Open([&](HeadlessDriver& driver) {
         ASSERT_TRUE(driver.Click("chk_ctrlq"));
         EXPECT_TRUE(dialog->CtrlQCaptureArmed());
-        EXPECT_EQ(ui.desktop.TimerPeriod(dialog->GetHwnd(), CSettingDlg::TIMER_TRACK_CURSOR), 50u);
+        EXPECT_EQ(ui.desktop.TimerPeriod(dialog->GetHwnd(), kTrackCursorTimerId), 50u);
         ui.desktop.MoveCursor({300, 400});
         ui.desktop.AdvanceBy(50);
         EXPECT_EQ(Fields(driver), Shown({300, 400}));
@@ -171,8 +171,8 @@ TEST_F(PositionPicking, CtrlQFreezesTheLastSampleAndUnticksTheBox) {
         EXPECT_EQ(Fields(driver), Shown({-1200, 15})) << "no new sample at the key press";
         EXPECT_FALSE(Checked(driver, "chk_ctrlq"));
         EXPECT_FALSE(dialog->CtrlQCaptureArmed());
-        EXPECT_FALSE(ui.desktop.HotkeyFor(dialog->GetHwnd(), CSettingDlg::HOTKEY_CAPTURE));
-        EXPECT_FALSE(ui.desktop.TimerPeriod(dialog->GetHwnd(), CSettingDlg::TIMER_TRACK_CURSOR));
+        EXPECT_FALSE(ui.desktop.HotkeyFor(dialog->GetHwnd(), kCaptureHotkeyId));
+        EXPECT_FALSE(ui.desktop.TimerPeriod(dialog->GetHwnd(), kTrackCursorTimerId));
         ui.desktop.AdvanceBy(500);
         EXPECT_EQ(Fields(driver), Shown({-1200, 15}));
         ASSERT_TRUE(driver.Click("btn_sure"));
@@ -187,7 +187,7 @@ TEST_F(PositionPicking, UntickingTheCaptureBoxStopsFollowingTheCursor) {
         ui.desktop.MoveCursor({11, 22});
         ui.desktop.AdvanceBy(50);
         ASSERT_TRUE(driver.Click("chk_ctrlq"));
-        EXPECT_FALSE(ui.desktop.HotkeyFor(dialog->GetHwnd(), CSettingDlg::HOTKEY_CAPTURE));
+        EXPECT_FALSE(ui.desktop.HotkeyFor(dialog->GetHwnd(), kCaptureHotkeyId));
         ui.desktop.MoveCursor({33, 44});
         ui.desktop.AdvanceBy(200);
         EXPECT_EQ(Fields(driver), Shown({11, 22}));
@@ -201,7 +201,7 @@ TEST_F(PositionPicking, SampleAlreadyQueuedWhenCtrlQWasPressedDoesNotMoveTheFiel
         ui.desktop.AdvanceBy(50);
         ASSERT_TRUE(ui.desktop.PressHotKey(msg::kModControl, kQ));
         ui.desktop.MoveCursor({33, 44});
-        ui.desktop.PostMessage(dialog->GetHwnd(), msg::kTimer, CSettingDlg::TIMER_TRACK_CURSOR, 0);
+        ui.desktop.PostMessage(dialog->GetHwnd(), msg::kTimer, kTrackCursorTimerId, 0);
         ui.desktop.DispatchPosted();
         EXPECT_EQ(Fields(driver), Shown({11, 22}));
     });

@@ -3,7 +3,7 @@
 // the registry.
 #include <cstring>
 
-#include "clicker/StartStopHotkey.h"
+#include "hotkey/StartStopHotkey.h"
 #include "tests/unit/settings/SettingsFixture.h"
 
 namespace zintra::test {
@@ -48,7 +48,7 @@ TEST_F(SettingsWindow, StartStopHotkeyBelongsToTheWindowWhileItIsOpen) {
     settings.hotkeyModifiers = msg::kModControl | msg::kModShift;
     settings.hotkeyVk = 'A';
     Open([&](HeadlessDriver&) {
-        const auto registration = ui.desktop.HotkeyFor(dialog->GetHwnd(), CSettingDlg::HOTKEY_START_STOP);
+        const auto registration = ui.desktop.HotkeyFor(dialog->GetHwnd(), kStartStopHotkeyId);
         ASSERT_TRUE(registration);
         EXPECT_EQ(registration->modifiers, msg::kModControl | msg::kModShift);
         EXPECT_EQ(registration->virtualKey, std::uint32_t{'A'});

@@ -14,8 +14,8 @@
 #include "settings/AutoRunEntry.h"
 #include "settings/CSettingDlg.h"
 #include "tests/unit/ui/UiFixture.h"
-#include "ui/CDragWnd.h"
-#include "ui/STabCtrl.h"
+#include "ui/core/CDragWnd.h"
+#include "ui/controls/STabCtrl.h"
 
 namespace zintra::test {
 

@@ -16,8 +16,8 @@ namespace zintra::test {
 namespace {
 
 std::string ScriptPath() {
-    // This file lives in tests/unit/support; the server in tests/servers.
-    return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "servers" /
+    // The build names the source tree (__FILE__ may be relative under ccache).
+    return (std::filesystem::path(ZINTRA_SOURCE_DIR) / "tests" / "servers" /
             "transfer_server.py")
         .string();
 }

@@ -4,13 +4,13 @@
 
 #include "platform/Messages.h"
 #include "tests/unit/ui/UiFixture.h"
-#include "ui/SEdit.h"
-#include "ui/SHotKeyCtrl.h"
-#include "ui/SLink.h"
-#include "ui/SProgress.h"
-#include "ui/SRadioBox.h"
-#include "ui/SScrollView.h"
-#include "ui/STabCtrl.h"
+#include "ui/controls/SEdit.h"
+#include "ui/controls/SHotKeyCtrl.h"
+#include "ui/controls/SLink.h"
+#include "ui/controls/SProgress.h"
+#include "ui/controls/SRadioBox.h"
+#include "ui/controls/SScrollView.h"
+#include "ui/controls/STabCtrl.h"
 
 namespace zintra::ui::test {
 namespace {
@@ -351,11 +351,11 @@ TEST_F(Controls, LinkOpensItsAddressUnlessTheWindowHandledTheClick) {
     ASSERT_NE(link, nullptr);
     const platform::Rect rect = link->GetWindowRect();
     driver->ClickAt({rect.left + 2, rect.top + rect.Height() / 2});
-    ASSERT_EQ(ui.backend.OpenedUrls().size(), 1u);
-    EXPECT_EQ(ui.backend.OpenedUrls()[0], link->GetHref());
+    ASSERT_EQ(ui.desktop.ShellState().OpenedUrls().size(), 1u);
+    EXPECT_EQ(ui.desktop.ShellState().OpenedUrls()[0], link->GetHref());
     host->onEvent = [](EventArgs& event) { event.handled = event.id == EventCmd::kId; };
     driver->ClickAt({rect.left + 2, rect.top + rect.Height() / 2});
-    EXPECT_EQ(ui.backend.OpenedUrls().size(), 1u);
+    EXPECT_EQ(ui.desktop.ShellState().OpenedUrls().size(), 1u);
 }
 
 }  // namespace

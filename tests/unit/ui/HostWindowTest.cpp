@@ -8,13 +8,14 @@
 
 #include "platform/Messages.h"
 #include "tests/unit/ui/UiFixture.h"
-#include "ui/CDragWnd.h"
-#include "ui/CSimpleWnd.h"
-#include "ui/RecordingSurface.h"
-#include "ui/SEdit.h"
-#include "ui/SMenu.h"
-#include "ui/SkinBitmap.h"
-#include "ui/TextUtil.h"
+#include "ui/core/Backend.h"
+#include "ui/core/CDragWnd.h"
+#include "ui/core/CSimpleWnd.h"
+#include "ui/render/RecordingSurface.h"
+#include "ui/controls/SEdit.h"
+#include "ui/controls/SMenu.h"
+#include "ui/render/SkinBitmap.h"
+#include "ui/core/TextUtil.h"
 
 namespace zintra::ui::test {
 namespace {
@@ -64,9 +65,9 @@ TEST_F(HostWindows, MessagesPostedFromAnotherThreadArriveInOrderOnTheUiThread) {
     const platform::NativeWindow window = host.GetHwnd();
     std::thread worker([&] {
         for (std::uintptr_t percent = 1; percent <= 3; ++percent) {
-            platform::Current().GetWindowSystem().PostMessage(window, msg::kUser + 503, percent, 0);
+            ui::CurrentBackend().PostMessage(window, msg::kUser + 503, percent, 0);
         }
-        platform::Current().GetWindowSystem().PostMessage(window, msg::kUser + 504, 1, 0);
+        ui::CurrentBackend().PostMessage(window, msg::kUser + 504, 1, 0);
     });
     worker.join();
     EXPECT_EQ(ui.desktop.DispatchPosted(), 4);
@@ -217,7 +218,7 @@ TEST_F(HostWindows, NativeDestroyOfTheHandleReleasesTheControlsEvenIfTheClassHan
     const platform::NativeWindow window = host.Create();
     ASSERT_NE(window, 0u);
     ASSERT_EQ(ui.application->Run(window), 0);
-    platform::Current().GetWindowSystem().DestroyWindow(window);
+    ui::CurrentBackend().DestroyWindow(window);
     EXPECT_EQ(host.destroys, 1);
     EXPECT_EQ(host.GetHwnd(), 0u);
     EXPECT_EQ(host.GetRoot(), nullptr);
@@ -290,7 +291,7 @@ TEST_F(HostWindows, PlainWindowGetsItsMessagesUntilItsLast) {
         void OnFinalMessage() override { final = true; }
     } window;
     ASSERT_NE(window.Create(), 0u);
-    platform::Current().GetWindowSystem().SendMessage(window.GetHwnd(), msg::kCommand, 5, 0);
+    ui::CurrentBackend().SendMessage(window.GetHwnd(), msg::kCommand, 5, 0);
     window.DestroyWindow();
     EXPECT_EQ(window.messages, 2);  // the command and WM_DESTROY
     EXPECT_TRUE(window.final);

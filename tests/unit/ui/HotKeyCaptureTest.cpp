@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/sim/SimDesktop.h"
-#include "ui/HotKeyCapture.h"
+#include "sim/SimDesktop.h"
+#include "ui/controls/HotKeyCapture.h"
 
 namespace zintra::ui {
 namespace {

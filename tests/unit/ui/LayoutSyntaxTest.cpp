@@ -1,11 +1,11 @@
 // The layouts' small languages: positions, colours, fonts and UTF-8 text.
 #include <gtest/gtest.h>
 
-#include "ui/Color.h"
-#include "ui/Font.h"
-#include "ui/LayoutPosition.h"
-#include "ui/NamedIds.h"
-#include "ui/TextUtil.h"
+#include "ui/render/Color.h"
+#include "ui/render/Font.h"
+#include "ui/core/LayoutPosition.h"
+#include "ui/core/NamedIds.h"
+#include "ui/core/TextUtil.h"
 
 namespace zintra::ui {
 namespace {

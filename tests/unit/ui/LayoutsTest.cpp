@@ -4,12 +4,12 @@
 
 #include "platform/Messages.h"
 #include "tests/unit/ui/UiFixture.h"
-#include "ui/SEdit.h"
-#include "ui/SMenu.h"
-#include "ui/SProgress.h"
-#include "ui/STabCtrl.h"
-#include "ui/STabPage.h"
-#include "ui/TextUtil.h"
+#include "ui/controls/SEdit.h"
+#include "ui/controls/SMenu.h"
+#include "ui/controls/SProgress.h"
+#include "ui/controls/STabCtrl.h"
+#include "ui/controls/STabPage.h"
+#include "ui/core/TextUtil.h"
 
 namespace zintra::ui::test {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "res/ProgramResources.h"
 #include "tests/unit/ui/UiFixture.h"
-#include "ui/IconDirectory.h"
-#include "ui/Skin.h"
+#include "ui/render/IconDirectory.h"
+#include "ui/render/Skin.h"
 
 namespace zintra::ui::test {
 namespace {

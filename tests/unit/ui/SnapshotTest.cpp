@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "tests/unit/ui/UiFixture.h"
-#include "ui/SProgress.h"
+#include "ui/controls/SProgress.h"
 #include "ui/headless/WindowSnapshot.h"
 
 namespace zintra::ui::test {

@@ -8,9 +8,9 @@
 #include <iterator>
 
 #include "tests/unit/ui/UiFixture.h"
-#include "ui/HostRenderer.h"
-#include "ui/Skin.h"
-#include "ui/SoftwareSurface.h"
+#include "ui/render/HostRenderer.h"
+#include "ui/render/Skin.h"
+#include "ui/render/SoftwareSurface.h"
 #include "ui/headless/BlockTextRasterizer.h"
 #include "ui/headless/PngFile.h"
 

@@ -11,7 +11,7 @@
 
 #include "tests/unit/ui/UiFixture.h"
 #include "platform/Messages.h"
-#include "ui/UiMapWriter.h"
+#include "ui/core/UiMapWriter.h"
 
 namespace zintra::ui::test {
 namespace {

@@ -1,0 +1,209 @@
+#include "mainwindow/CMainDlg.h"
+
+#include <cctype>
+
+#include "hotkey/StartStopHotkey.h"
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "settings/CSettingDlg.h"
+#include "tray/SShellNotifyIcon.h"
+#include "ui/controls/SComboBox.h"
+#include "ui/core/Backend.h"
+#include "ui/controls/SRadioBox.h"
+#include "ui/controls/SStatic.h"
+#include "ui/core/TextUtil.h"
+
+namespace zintra {
+
+namespace {
+
+// Web addresses carry their text as UTF-8 bytes, unreserved ones as they are.
+std::u16string PercentEncode(std::u16string_view text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::u16string encoded;
+    for (const unsigned char byte : ui::Utf16ToUtf8(text)) {
+        if (std::isalnum(byte) || byte == '-' || byte == '_' || byte == '.' || byte == '~') {
+            encoded.push_back(byte);
+        } else {
+            encoded += {u'%', static_cast<char16_t>(kHex[byte >> 4]), static_cast<char16_t>(kHex[byte & 15])};
+        }
+    }
+    return encoded;
+}
+
+std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+
+}  // namespace
+
+CMainDlg::CMainDlg() : ui::SHostWnd("LAYOUT:XML_MAINWND"), engine_(settings_, platform::Current()) {
+    engine_.SetNotifier(this);
+}
+
+CMainDlg::~CMainDlg() {
+    // The engine outlives this window object's own parts; it must not call back.
+    engine_.SetWindow(nullptr);
+}
+
+std::u16string CMainDlg::SearchAddress() {
+    return Ascii(ZINTRA_SEARCH_URL) + u"?wd=" + PercentEncode(u"Zintra鼠标点击器");
+}
+
+std::u16string CMainDlg::SiteAddress() { return Ascii(ZINTRA_SITE_URL); }
+
+SShellNotifyIcon* CMainDlg::TrayIcon() const { return FindChildByID2<SShellNotifyIcon>(kTrayControlId); }
+
+void CMainDlg::ShowBalloon(std::u16string_view text, std::u16string_view title) {
+    if (SShellNotifyIcon* icon = TrayIcon()) {
+        const std::u16string textCopy(text), titleCopy(title);
+        icon->ShowBalloon(textCopy.c_str(), titleCopy.c_str());
+    }
+}
+
+void CMainDlg::BeginPreciseTiming() { preciseTiming_.Begin(ui::CurrentBackend()); }
+
+void CMainDlg::HideDuringRun() { ui::CurrentBackend().ShowWindow(GetHwnd(), msg::kSwHide); }
+
+void CMainDlg::ShowAfterRun() {
+    ui::Backend& windows = ui::CurrentBackend();
+    windows.ShowWindow(GetHwnd(), msg::kSwShow);
+    windows.SetWindowPos(GetHwnd(), 0, platform::Rect{}, msg::kSwpNoSize | msg::kSwpNoMove | msg::kSwpNoRedraw);
+}
+
+void CMainDlg::RegisterHotkey() { RegisterStartStopHotkey(ui::CurrentBackend(), GetHwnd(), settings_); }
+
+std::optional<std::intptr_t> CMainDlg::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
+                                                       std::intptr_t) {
+    switch (message) {
+        case msg::kInitDialog:
+            OnInitDialog();
+            return 0;
+        case msg::kClose:
+            Exit();
+            return 0;
+        case msg::kCommand:
+            // Tray menu commands come with a high word of 0.
+            if (((wParam >> 16) & 0xFFFF) == 0) {
+                const auto command = wParam & 0xFFFF;
+                if (command == 5) ShowWindow(msg::kSwShow);
+                if (command == 6) Exit();
+            }
+            return 0;
+        case msg::kTimer:
+            // Every timer goes on to the toolkit, except the tick that ends a run at its limit.
+            if (!engine_.OnTimer(wParam)) return 0;
+            return std::nullopt;
+        case msg::kHotKey:
+            if (wParam != static_cast<std::uintptr_t>(kStartStopHotkeyId)) return std::nullopt;
+            engine_.Toggle();
+            return 0;
+        case msg::kMainWindowQuery:
+            return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+void CMainDlg::OnInitDialog() {
+    engine_.SetWindow(this);
+    // A balloon still showing from an earlier run goes away.
+    if (SShellNotifyIcon* icon = TrayIcon()) icon->ShowBalloon(u"", nullptr);
+    initialised_ = true;
+    // Without the settings key the layout's states stay and no hotkey is registered.
+    if (!settings_.Load(platform::Current().GetRegistry())) return;
+
+    SyncIntervalList();
+    if (auto* interval = FindChildByName("cbx_Time")) interval->SetAttribute("enable", "1");
+    const char* radio = settings_.clickType == kClickLeft    ? "type_left"
+                         : settings_.clickType == kClickRight ? "type_right"
+                                                              : "type_leftdown";
+    if (auto* button = FindChildByName2<ui::SRadioBox>(radio)) button->SetCheck(true);
+    if (settings_.clickType != kClickLeft && settings_.clickType != kClickRight) {
+        if (auto* interval = FindChildByName("cbx_Time")) interval->SetAttribute("enable", "0");
+    }
+
+    RegisterHotkey();
+    if (auto* list = FindChildByName2<ui::SComboBox>("cbx_hotkey")) {
+        if (settings_.hotkeyModifiers == 0) {
+            for (int i = 0; i < list->GetCount(); ++i) {
+                if (list->GetItemData(i) == static_cast<std::intptr_t>(settings_.hotkeyVk)) {
+                    list->SetCurSel(i);
+                    break;
+                }
+            }
+        }
+    }
+    if (auto* label = FindChildByName("txt_hotkey")) label->SetWindowText(settings_.HotkeyText());
+}
+
+void CMainDlg::Exit() {
+    settings_.Save(platform::Current().GetRegistry());
+    UnregisterStartStopHotkey(ui::CurrentBackend(), GetHwnd());
+    DestroyWindow();
+}
+
+void CMainDlg::OnEvent(ui::EventArgs& event) {
+    const std::string& name = event.nameFrom;
+    if (event.id == ui::EventCmd::kId) {
+        if (name == "btn_close") {
+            ShowWindow(msg::kSwHide);
+        } else if (name == "btn_min") {
+            SendMessage(msg::kSysCommand, msg::kScMinimize, 0);
+        } else if (name == "btn_Sett") {
+            OpenSettings();
+        } else if (name == "logo_url") {
+            OpenAddress(SearchAddress());
+        } else if (name == "url" || name == "faceback") {
+            OpenAddress(SiteAddress());
+        } else {
+            return;
+        }
+        event.handled = true;
+    } else if (event.id == ui::EventLButtonDown::kId) {
+        if (name == "type_left" || name == "type_right" || name == "type_leftdown") {
+            OnClickTypePressed(name);
+            event.handled = true;
+        }
+    } else if (event.id == ui::EventCBSelChange::kId) {
+        if (name == "cbx_Time") {
+            OnIntervalChosen();
+            event.handled = true;
+        } else if (name == "cbx_hotkey") {
+            OnHotkeyChosen();
+            event.handled = true;
+        }
+    }
+}
+
+void CMainDlg::OnClickTypePressed(const std::string& radio) {
+    auto* button = FindChildByName2<ui::SRadioBox>(radio);
+    if (button == nullptr || !button->IsChecked()) return;
+    auto* interval = FindChildByName("cbx_Time");
+    auto* label = FindChildByName("txt_mousetype");
+    if (radio == "type_left") {
+        settings_.clickType = kClickLeft;
+        if (interval) interval->SetAttribute("enable", "1");
+        if (label) label->SetWindowText(u"开始左键连点");
+    } else if (radio == "type_right") {
+        settings_.clickType = kClickRight;
+        if (interval) interval->SetAttribute("enable", "1");
+        if (label) label->SetWindowText(u"开始右键连点");
+    } else {
+        settings_.clickType = kClickLeftLongPress;
+        if (interval) interval->SetAttribute("enable", "0");
+        if (label) label->SetWindowText(u"开始左键长按");
+    }
+}
+
+void CMainDlg::OpenAddress(const std::u16string& address) { platform::Current().GetShell().OpenUrl(address); }
+
+void CMainDlg::OpenSettings() {
+    settingDlg_.reset();
+    // While the settings window is open its count test owns the start/stop hotkey.
+    UnregisterStartStopHotkey(ui::CurrentBackend(), GetHwnd());
+    settingDlg_ = std::make_unique<CSettingDlg>();
+    settingDlg_->SetSettings(&settings_);
+    settingDlg_->DoModal(GetHwnd());
+    RegisterHotkey();
+}
+
+}  // namespace zintra

@@ -1,0 +1,68 @@
+// The main window: shows the click type, the interval and the start/stop
+// hotkey, owns the click settings, the click engine and the hotkey for the
+// whole run, carries the tray icon in its layout, and ends the program.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "clicker/ClickEngine.h"
+#include "clicker/ClickSettings.h"
+#include "ui/core/SHostWnd.h"
+#include "ui/core/Timers.h"
+
+namespace zintra {
+
+class CSettingDlg;
+class SShellNotifyIcon;
+
+class CMainDlg final : public ui::SHostWnd, private RunNotifier, private ClickWindow {
+public:
+    CMainDlg();
+    ~CMainDlg() override;
+
+    ClickSettings& Settings() { return settings_; }
+    const ClickEngine& Engine() const { return engine_; }
+    bool Initialised() const { return initialised_; }
+
+    // Addresses the web links open (hosts chosen when the program is built).
+    static std::u16string SearchAddress();
+    static std::u16string SiteAddress();
+
+protected:
+    std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
+                                                 std::intptr_t lParam) override;
+    void OnEvent(ui::EventArgs& event) override;
+
+private:
+    void OnInitDialog();
+    void Exit();
+    void RegisterHotkey();
+    SShellNotifyIcon* TrayIcon() const;
+    void ShowBalloon(std::u16string_view text, std::u16string_view title) override;
+
+    // ClickWindow: the engine's timer and visibility go through this window.
+    void SetClickTimer(std::uint32_t milliseconds) override { SetTimer(kClickTimerId, milliseconds); }
+    void KillClickTimer() override { KillTimer(kClickTimerId); }
+    void BeginPreciseTiming() override;
+    void EndPreciseTiming() override { preciseTiming_.End(); }
+    void HideDuringRun() override;
+    void ShowAfterRun() override;
+
+    void OnClickTypePressed(const std::string& radio);
+    void OnIntervalChosen();
+    void SyncIntervalList();
+    void OnHotkeyChosen();
+    void OpenSettings();
+    void OpenAddress(const std::u16string& address);
+
+    ClickSettings settings_;
+    // Before the engine: a run still going at exit ends its section here.
+    ui::PreciseTimingSection preciseTiming_;
+    ClickEngine engine_;
+    bool initialised_ = false;
+    // The last settings window; it lives until the next one is opened.
+    std::unique_ptr<CSettingDlg> settingDlg_;
+};
+
+}  // namespace zintra

@@ -1,0 +1,333 @@
+#include "sim/SimDesktop.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Messages.h"
+
+namespace zintra::sim {
+
+using platform::NativeWindow;
+using platform::RegistryKey;
+namespace reg = platform::reg;
+
+SimDesktop::SimDesktop() = default;
+SimDesktop::~SimDesktop() = default;
+
+std::u16string SimDesktop::Fold(const std::u16string& text) {
+    std::u16string folded = text;
+    for (auto& c : folded) {
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    }
+    return folded;
+}
+
+// ---- Registry ----
+
+long SimDesktop::OpenOrCreate(const std::u16string& subkey, bool create, RegistryKey* key) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    if (key == nullptr) return reg::kAccessDenied;
+    *key = 0;
+    const std::u16string path = Fold(subkey);
+    if (failedKeys_.count(path)) return reg::kAccessDenied;
+    if (!keys_.count(path)) {
+        if (!create) return reg::kFileNotFound;
+        keys_[path];
+    }
+    *key = nextHandle_++;
+    handles_[*key] = KeyHandle{path};
+    return reg::kSuccess;
+}
+
+long SimDesktop::OpenKey(platform::RegistryRoot, const std::u16string& subkey, RegistryKey* key) {
+    return OpenOrCreate(subkey, false, key);
+}
+
+long SimDesktop::CreateKey(platform::RegistryRoot, const std::u16string& subkey, RegistryKey* key) {
+    return OpenOrCreate(subkey, true, key);
+}
+
+long SimDesktop::QueryValue(RegistryKey key, const std::u16string& name, std::uint32_t* type, void* data,
+                            std::uint32_t* size) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    auto handle = handles_.find(key);
+    if (handle == handles_.end()) return reg::kInvalidHandle;
+    auto& values = keys_[handle->second.path];
+    auto value = values.find(Fold(name));
+    if (value == values.end()) return reg::kFileNotFound;
+    const StoredValue& stored = value->second;
+    if (type != nullptr) *type = stored.type;
+    const auto needed = static_cast<std::uint32_t>(stored.data.size());
+    if (data == nullptr) {
+        if (size != nullptr) *size = needed;
+        return reg::kSuccess;
+    }
+    if (size == nullptr) return reg::kAccessDenied;
+    if (*size < needed) {
+        // Windows leaves the buffer undefined here; scribble so nobody relies on it.
+        std::memset(data, 0xCD, *size);
+        *size = needed;
+        return reg::kMoreData;
+    }
+    if (needed > 0) std::memcpy(data, stored.data.data(), needed);
+    *size = needed;
+    return reg::kSuccess;
+}
+
+long SimDesktop::SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type, const void* data,
+                          std::uint32_t size) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    auto handle = handles_.find(key);
+    if (handle == handles_.end()) return reg::kInvalidHandle;
+    if (failWrites_) return reg::kAccessDenied;
+    StoredValue stored{type, {}};
+    if (size > 0) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        stored.data.assign(bytes, bytes + size);
+    }
+    keys_[handle->second.path][Fold(name)] = std::move(stored);
+    return reg::kSuccess;
+}
+
+long SimDesktop::DeleteValue(RegistryKey key, const std::u16string& name) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    auto handle = handles_.find(key);
+    if (handle == handles_.end()) return reg::kInvalidHandle;
+    return keys_[handle->second.path].erase(Fold(name)) ? reg::kSuccess : reg::kFileNotFound;
+}
+
+long SimDesktop::FlushKey(RegistryKey key) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    if (!handles_.count(key)) return reg::kInvalidHandle;
+    ++flushCount_;
+    return reg::kSuccess;
+}
+
+long SimDesktop::CloseKey(RegistryKey key) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    return handles_.erase(key) ? reg::kSuccess : reg::kInvalidHandle;
+}
+
+std::optional<StoredValue> SimDesktop::Value(const std::u16string& keyPath, const std::u16string& name) const {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    auto key = keys_.find(Fold(keyPath));
+    if (key == keys_.end()) return std::nullopt;
+    auto value = key->second.find(Fold(name));
+    if (value == key->second.end()) return std::nullopt;
+    return value->second;
+}
+
+void SimDesktop::PutValue(const std::u16string& keyPath, const std::u16string& name, std::uint32_t type,
+                          std::vector<std::uint8_t> data) {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    keys_[Fold(keyPath)][Fold(name)] = StoredValue{type, std::move(data)};
+}
+
+bool SimDesktop::KeyExists(const std::u16string& keyPath) const {
+    std::lock_guard<std::recursive_mutex> lock(registryLock_);
+    return keys_.count(Fold(keyPath)) > 0;
+}
+
+// ---- Mouse ----
+
+std::uint32_t SimDesktop::SendMouseEvents(const platform::MouseEvent* events, std::uint32_t count) {
+    ++sendInputCalls_;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const auto& e = events[i];
+        sentEvents_.push_back(e);
+        if ((e.flags & msg::kMouseEventMove) && (e.flags & msg::kMouseEventAbsolute) && screen_.width > 0 &&
+            screen_.height > 0) {
+            // Windows maps 0..65535 onto the primary screen and clamps to its edge.
+            const auto clamp = [](std::int64_t v, std::int64_t hi) { return std::clamp<std::int64_t>(v, 0, hi); };
+            cursor_.x = static_cast<std::int32_t>(clamp(std::int64_t{e.dx} * screen_.width / 65536, screen_.width - 1));
+            cursor_.y = static_cast<std::int32_t>(clamp(std::int64_t{e.dy} * screen_.height / 65536, screen_.height - 1));
+        }
+    }
+    return count;
+}
+
+// ---- Hotkeys ----
+
+bool SimDesktop::RegisterHotKey(NativeWindow window, int id, std::uint32_t modifiers, std::uint32_t virtualKey) {
+    if (virtualKey == 0 && modifiers == 0) return false;
+    if (reserved_.count({modifiers, virtualKey})) return false;
+    for (const auto& r : hotkeys_) {
+        if (r.modifiers == modifiers && r.virtualKey == virtualKey) return false;
+    }
+    hotkeys_.push_back({window, id, modifiers, virtualKey});
+    return true;
+}
+
+bool SimDesktop::UnregisterHotKey(NativeWindow window, int id) {
+    auto it = std::find_if(hotkeys_.begin(), hotkeys_.end(),
+                           [&](const HotkeyRegistration& r) { return r.window == window && r.id == id; });
+    if (it == hotkeys_.end()) return false;
+    hotkeys_.erase(it);
+    return true;
+}
+
+bool SimDesktop::PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey) {
+    for (const auto& r : hotkeys_) {
+        if (r.modifiers == modifiers && r.virtualKey == virtualKey) {
+            const auto lParam = static_cast<std::intptr_t>((virtualKey << 16) | (modifiers & 0xFFFF));
+            Deliver(r.window, msg::kHotKey, static_cast<std::uintptr_t>(r.id), lParam);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<SimDesktop::HotkeyRegistration> SimDesktop::HotkeyFor(NativeWindow window, int id) const {
+    for (const auto& r : hotkeys_) {
+        if (r.window == window && r.id == id) return r;
+    }
+    return std::nullopt;
+}
+
+// ---- Timers ----
+
+void SimDesktop::SetTimer(NativeWindow window, std::uintptr_t id, std::uint32_t milliseconds) {
+    lastRequestedPeriod_ = milliseconds;
+    // USER_TIMER_MINIMUM and USER_TIMER_MAXIMUM.
+    const std::uint32_t period = std::clamp<std::uint32_t>(milliseconds, 10u, 0x7FFFFFFFu);
+    timers_[{window, id}] = TimerEntry{period, now_ + period, ++timerOrder_};
+}
+
+void SimDesktop::KillTimer(NativeWindow window, std::uintptr_t id) { timers_.erase({window, id}); }
+
+std::optional<std::uint32_t> SimDesktop::TimerPeriod(NativeWindow window, std::uintptr_t id) const {
+    auto it = timers_.find({window, id});
+    if (it == timers_.end()) return std::nullopt;
+    return it->second.period;
+}
+
+void SimDesktop::AdvanceBy(std::uint64_t milliseconds) {
+    const std::uint64_t target = now_ + milliseconds;
+    for (;;) {
+        DispatchPosted();
+        auto next = timers_.end();
+        for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+            if (it->second.due > target) continue;
+            if (next == timers_.end() || it->second.due < next->second.due ||
+                (it->second.due == next->second.due && it->second.order < next->second.order)) {
+                next = it;
+            }
+        }
+        if (next == timers_.end()) break;
+        now_ = next->second.due;
+        next->second.due += next->second.period;  // window timers repeat until killed
+        const auto [window, id] = next->first;
+        Deliver(window, msg::kTimer, id, 0);
+    }
+    now_ = target;
+    DispatchPosted();
+}
+
+std::int64_t SimDesktop::LocalMidnight(std::int64_t calendarTime) {
+    const std::int64_t local = calendarTime + utcOffset_;
+    std::int64_t day = local / 86400;
+    if (local % 86400 < 0) --day;
+    return day * 86400 - utcOffset_;
+}
+
+// ---- Windows ----
+
+NativeWindow SimDesktop::CreateMessageWindow(platform::MessageHandler& handler) {
+    const NativeWindow window = nextWindow_;
+    nextWindow_ += 0x10;
+    windows_[window] = SimWindow{&handler, false, -1, 0};
+    return window;
+}
+
+void SimDesktop::DestroyWindow(NativeWindow window) {
+    if (!windows_.count(window)) return;
+    Deliver(window, msg::kDestroy, 0, 0);
+    windows_.erase(window);
+    for (auto it = timers_.begin(); it != timers_.end();) {
+        it = it->first.first == window ? timers_.erase(it) : std::next(it);
+    }
+    std::erase_if(hotkeys_, [&](const HotkeyRegistration& r) { return r.window == window; });
+}
+
+bool SimDesktop::ShowWindow(NativeWindow window, int command) {
+    showCalls_.emplace_back(window, command);
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return false;
+    const bool wasVisible = it->second.visible;
+    it->second.lastShowCommand = command;
+    it->second.visible = command != msg::kSwHide;
+    return wasVisible;
+}
+
+bool SimDesktop::IsWindowVisible(NativeWindow window) {
+    auto it = windows_.find(window);
+    return it != windows_.end() && it->second.visible;
+}
+
+bool SimDesktop::SetWindowPos(NativeWindow window, NativeWindow insertAfter, const platform::Rect&,
+                              std::uint32_t flags) {
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return false;
+    if (insertAfter == 0 && !(flags & msg::kSwpNoZOrder)) it->second.raisedAt = ++raiseOrder_;
+    return true;
+}
+
+const SimWindow* SimDesktop::Window(NativeWindow window) const {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+std::intptr_t SimDesktop::Deliver(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) {
+    auto it = windows_.find(window);
+    if (it == windows_.end() || it->second.handler == nullptr) return 0;
+    return it->second.handler->HandleMessage(window, message, wParam, lParam).value_or(0);
+}
+
+std::intptr_t SimDesktop::SendMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                                      std::intptr_t lParam) {
+    return Deliver(window, message, wParam, lParam);
+}
+
+bool SimDesktop::PostMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam) {
+    {
+        std::lock_guard<std::mutex> lock(postedLock_);
+        posted_.push_back({window, message, wParam, lParam});
+    }
+    postedSignal_.notify_all();
+    return true;
+}
+
+bool SimDesktop::WaitForPosted(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(postedLock_);
+    return postedSignal_.wait_for(lock, timeout, [this] { return !posted_.empty(); });
+}
+
+int SimDesktop::DispatchPosted() {
+    int count = 0;
+    for (;;) {
+        PostedMessage next;
+        {
+            std::lock_guard<std::mutex> lock(postedLock_);
+            if (posted_.empty()) break;
+            next = posted_.front();
+            posted_.pop_front();
+        }
+        Deliver(next.window, next.message, next.wParam, next.lParam);
+        ++count;
+    }
+    return count;
+}
+
+int SimDesktop::RunMessageLoop() {
+    // Nothing blocks in the simulation: run what is queued and report the quit
+    // code. As on Windows, messages posted before the quit still arrive.
+    while (DispatchPosted() > 0) {
+    }
+    return quitCode_.value_or(0);
+}
+
+void SimDesktop::PostQuitMessage(int exitCode) { quitCode_ = exitCode; }
+
+}  // namespace zintra::sim

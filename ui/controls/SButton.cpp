@@ -1,0 +1,11 @@
+#include "ui/controls/SButton.h"
+
+#include "ui/render/Surface.h"
+
+namespace zintra::ui {
+
+SButton::SButton() {
+    SetTextMode(text_mode::kSingleLine | text_mode::kCenter | text_mode::kVCenter);
+}
+
+}  // namespace zintra::ui

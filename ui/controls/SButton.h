@@ -1,0 +1,14 @@
+// A push button ("button"): a click raises EventCmd.
+#pragma once
+
+#include "ui/core/SWindow.h"
+
+namespace zintra::ui {
+
+class SButton : public SWindow {
+    ZUI_CLASS_NAME(SWindow, "button")
+public:
+    SButton();
+};
+
+}  // namespace zintra::ui

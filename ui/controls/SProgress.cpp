@@ -1,0 +1,44 @@
+#include "ui/controls/SProgress.h"
+
+#include <algorithm>
+
+#include "ui/render/Surface.h"
+#include "ui/core/TextUtil.h"
+
+namespace zintra::ui {
+
+void SProgress::SetValue(int value) {
+    value_ = std::clamp(value, minimum_, maximum_);
+    Invalidate();
+}
+
+void SProgress::SetRange(int minimum, int maximum) {
+    minimum_ = minimum;
+    maximum_ = std::max(minimum, maximum);
+    SetValue(value_);
+}
+
+bool SProgress::ApplyAttribute(std::string_view name, std::string_view value, bool loading) {
+    if (name == "min") {
+        SetRange(ParseIntOr(value, 0), maximum_);
+    } else if (name == "max") {
+        SetRange(minimum_, ParseIntOr(value, 100));
+    } else if (name == "value") {
+        SetValue(ParseIntOr(value, 0));
+    } else if (name == "colorBar") {
+        if (auto color = Color::Parse(value)) bar_ = *color;
+    } else {
+        return SWindow::ApplyAttribute(name, value, loading);
+    }
+    return true;
+}
+
+void SProgress::PaintContent(Surface& surface) {
+    const platform::Rect client = GetClientRect();
+    const long long span = static_cast<long long>(maximum_) - minimum_;
+    if (span <= 0) return;
+    const auto filled = static_cast<int>(client.Width() * (static_cast<long long>(value_) - minimum_) / span);
+    if (filled > 0) surface.FillRect({client.left, client.top, client.left + filled, client.bottom}, bar_);
+}
+
+}  // namespace zintra::ui

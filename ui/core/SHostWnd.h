@@ -1,0 +1,132 @@
+// A top-level window built from a layout resource: it owns one native window
+// (through the backend) and the tree of windowless controls, routes native
+// messages to the window class first and then to the controls, and raises
+// control events in one handler.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/MessageHandler.h"
+#include "ui/core/Events.h"
+#include "ui/core/LayoutDocument.h"
+#include "ui/core/SWindow.h"
+
+namespace zintra::ui {
+
+class Backend;
+class Surface;
+
+class SHostWnd : public platform::MessageHandler {
+public:
+    // `layoutName` is a resource name such as "LAYOUT:XML_MAINWND"; the layout
+    // is read when the window is created.
+    explicit SHostWnd(std::string layoutName);
+    ~SHostWnd() override;
+    SHostWnd(const SHostWnd&) = delete;
+    SHostWnd& operator=(const SHostWnd&) = delete;
+
+    // Creates the native window and the controls. A zero size takes the
+    // layout's. Returns 0 (and leaves no window) when the layout is missing or
+    // broken or there is no application object.
+    platform::NativeWindow Create(platform::NativeWindow parent = 0, int x = 0, int y = 0, int width = 0,
+                                  int height = 0);
+    void DestroyWindow();
+    platform::NativeWindow GetHwnd() const { return hwnd_; }
+    const std::string& GetLayoutName() const { return layoutName_; }
+    const HostAttributes& GetHostAttributes() const;
+
+    bool ShowWindow(int showCommand);
+    bool IsWindowVisible() const;
+    // Screen rectangle of the native window.
+    platform::Rect GetWindowRect() const;
+    void MoveWindow(const platform::Rect& screenRect);
+    void CenterWindow();
+    platform::Point ClientToScreen(platform::Point point) const;
+
+    // ---- Controls ----
+    SWindow* GetRoot() const { return root_.get(); }
+    // The root and everything below it.
+    SWindow* FindChildByName(std::string_view name, int depth = -1) const;
+    SWindow* FindChildByID(int id, int depth = -1) const;
+    SWindow* FindChildByName2(std::string_view name, std::string_view className, int depth = -1) const;
+    SWindow* FindChildByID2(int id, std::string_view className, int depth = -1) const;
+    template <class T>
+    T* FindChildByName2(std::string_view name, int depth = -1) const {
+        return dynamic_cast<T*>(FindChildByName2(name, T::kClassName, depth));
+    }
+    template <class T>
+    T* FindChildByID2(int id, int depth = -1) const {
+        return dynamic_cast<T*>(FindChildByID2(id, T::kClassName, depth));
+    }
+
+    // ---- Native services on this window ----
+    // WM_TIMER with `id` arrives through the message hook every period.
+    bool SetTimer(std::uintptr_t id, std::uint32_t milliseconds);
+    void KillTimer(std::uintptr_t id);
+    bool PostMessage(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    std::intptr_t SendMessage(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+
+    // ---- Focus, capture, hover ----
+    SWindow* GetFocus() const { return focus_; }
+    void SetFocus(SWindow* control);
+    SWindow* GetCapture() const { return capture_; }
+    void SetCapture(SWindow* control);
+    void ReleaseCapture();
+    SWindow* GetHover() const { return hover_; }
+
+    // ---- Layout and painting ----
+    platform::Size GetClientSize() const { return clientSize_; }
+    void RequestLayout() { layoutDirty_ = true; }
+    void EnsureLayout();
+    void Invalidate(const platform::Rect& rect);
+    void Paint(Surface& surface);
+
+    const StyleSheet& LocalStyles() const;
+    Backend* GetBackend() const;
+
+    // A control raised an event: the window class sees it first.
+    void OnFireEvent(EventArgs& event);
+
+    // platform::MessageHandler: every native message of the window.
+    std::optional<std::intptr_t> HandleMessage(platform::NativeWindow window, std::uint32_t message,
+                                               std::uintptr_t wParam, std::intptr_t lParam) final;
+
+protected:
+    // The window class's hooks: native messages before the toolkit (return a
+    // result to mark one handled), and every control event.
+    virtual std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
+                                                         std::intptr_t lParam);
+    virtual void OnEvent(EventArgs& event);
+    // The toolkit's own handling of what the class let through.
+    virtual std::optional<std::intptr_t> DefaultMessage(std::uint32_t message, std::uintptr_t wParam,
+                                                        std::intptr_t lParam);
+
+private:
+    bool BuildTree();
+    void ReleaseTree();
+    void Destroyed();
+    void RouteMouse(std::uint32_t message, std::intptr_t lParam, std::uintptr_t wParam);
+    std::optional<std::intptr_t> RouteKey(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+    void UpdateHover(SWindow* control);
+    void MoveFocus();
+
+    std::string layoutName_;
+    std::unique_ptr<LayoutDocument> document_;
+    std::unique_ptr<SWindow> root_;
+    // Trees released while a message was being handled live until it returns,
+    // so a handler that destroys its own window never pulls the floor away.
+    std::vector<std::unique_ptr<SWindow>> released_;
+    int dispatchDepth_ = 0;
+    platform::NativeWindow hwnd_ = 0;
+    platform::Size clientSize_;
+    bool layoutDirty_ = true;
+    SWindow* focus_ = nullptr;
+    SWindow* capture_ = nullptr;
+    SWindow* hover_ = nullptr;
+};
+
+}  // namespace zintra::ui

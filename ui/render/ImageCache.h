@@ -1,0 +1,36 @@
+// Decoded skin pictures by resource name, premultiplied and kept for the
+// process, so painting never decodes a PNG twice. A missing or broken
+// picture is remembered as missing and simply not drawn.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/render/Bitmap.h"
+#include "ui/render/PixelBuffer.h"
+
+namespace zintra::ui {
+
+class ImageCache {
+public:
+    // Returns the straight-alpha pixels of a resource such as "IMG:png_logo".
+    using Loader = std::function<std::optional<Bitmap>(std::string_view source)>;
+
+    explicit ImageCache(Loader loader) : loader_(std::move(loader)) {}
+    // Loads through the application object's providers and its backend.
+    static Loader ApplicationLoader();
+
+    // Null when the picture is missing or does not decode.
+    const PixelBuffer* Find(std::string_view source);
+    void Clear() { images_.clear(); }
+    std::size_t Size() const { return images_.size(); }
+
+private:
+    Loader loader_;
+    std::map<std::string, PixelBuffer, std::less<>> images_;
+};
+
+}  // namespace zintra::ui
