@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include <pugixml.hpp>
 
 #include "platform/Messages.h"
 #include "platform/Platform.h"
@@ -78,10 +77,8 @@ bool SShellNotifyIcon::ApplyAttribute(std::string_view name, std::string_view va
         const auto* application = ui::SApplication::Instance();
         const auto document = application != nullptr ? application->LoadResource(value) : std::nullopt;
         if (!document) return true;
-        pugi::xml_document xml;
-        if (!xml.load_buffer(document->data(), document->size())) return true;
-        const std::string root = xml.document_element().name();
-        menuKind_ = root == "menu" ? kClassicMenu : (root == "menuRoot" || root == "menuItem") ? kExtendedMenu : kNoMenu;
+        const ui::SMenu::Kind kind = ui::SMenu::KindOf(*document);
+        menuKind_ = kind == ui::SMenu::Kind::Classic ? kClassicMenu : kind == ui::SMenu::Kind::Extended ? kExtendedMenu : kNoMenu;
         if (menuKind_ != kNoMenu) menuName_ = std::string(value);
         return true;
     }

@@ -1,4 +1,5 @@
 #include "ui/controls/SComboBox.h"
+#include "ui/core/LayoutXml.h"
 
 #include <algorithm>
 
@@ -85,7 +86,8 @@ void SComboBox::OnLButtonUp(platform::Point) {}
 
 platform::Size SComboBox::GetDesiredSize(int) const { return {78, 22}; }
 
-bool SComboBox::ReadLayoutChildren(const pugi::xml_node& node) {
+bool SComboBox::ReadLayoutChildren(const LayoutElement& element) {
+    const pugi::xml_node& node = element.node;
     SListBox& list = GetListBox();
     for (const auto& attribute : node.child("liststyle").attributes()) {
         list.SetAttribute(attribute.name(), attribute.value(), true);
@@ -93,7 +95,7 @@ bool SComboBox::ReadLayoutChildren(const pugi::xml_node& node) {
     const auto edit = node.child("editstyle");
     editText_ = Color::Parse(edit.attribute("colorText").as_string());
     editBackground_ = Color::Parse(edit.attribute("colorBkgnd").as_string());
-    list.ReadItems(node.child("items"));
+    list.ReadItems(LayoutElement{node.child("items")});
     return true;
 }
 

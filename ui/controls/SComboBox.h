@@ -36,7 +36,7 @@ public:
     void OnLButtonUp(platform::Point point) override;
     platform::Size GetDesiredSize(int widthHint) const override;
 
-    bool ReadLayoutChildren(const pugi::xml_node& node) override;
+    bool ReadLayoutChildren(const LayoutElement& element) override;
     void OnInitFinished() override;
 
 protected:

@@ -1,4 +1,5 @@
 #include "ui/controls/SListBox.h"
+#include "ui/core/LayoutXml.h"
 
 #include <algorithm>
 
@@ -67,12 +68,13 @@ int SListBox::ItemAt(platform::Point point) const {
     return index < GetCount() ? index : -1;
 }
 
-bool SListBox::ReadLayoutChildren(const pugi::xml_node& node) {
-    ReadItems(node.child("items"));
+bool SListBox::ReadLayoutChildren(const LayoutElement& element) {
+    ReadItems(LayoutElement{element.node.child("items")});
     return true;
 }
 
-void SListBox::ReadItems(const pugi::xml_node& items) {
+void SListBox::ReadItems(const LayoutElement& element) {
+    const pugi::xml_node& items = element.node;
     for (const auto& item : items.children("item")) {
         std::string text = item.attribute("text").as_string();
         if (text.empty()) text = item.child_value();

@@ -36,9 +36,9 @@ public:
     // The item under a point of the list's own rectangle, or -1.
     int ItemAt(platform::Point point) const;
 
-    bool ReadLayoutChildren(const pugi::xml_node& node) override;
+    bool ReadLayoutChildren(const LayoutElement& element) override;
     // Reads <item text="..." data="..."/> elements.
-    void ReadItems(const pugi::xml_node& items);
+    void ReadItems(const LayoutElement& items);
     void OnLButtonDown(platform::Point point) override;
 
 protected:

@@ -47,6 +47,14 @@ bool SMenu::LoadMenu(std::string_view resourceName) {
     return bytes && LoadMenuXml(*bytes);
 }
 
+SMenu::Kind SMenu::KindOf(std::string_view document) {
+    pugi::xml_document xml;
+    if (!xml.load_buffer(document.data(), document.size())) return Kind::None;
+    const std::string_view root = xml.document_element().name();
+    if (root == "menu") return Kind::Classic;
+    return root == "menuRoot" || root == "menuItem" ? Kind::Extended : Kind::None;
+}
+
 bool SMenu::LoadMenuXml(std::string_view document) {
     pugi::xml_document xml;
     if (!xml.load_buffer(document.data(), document.size())) return false;

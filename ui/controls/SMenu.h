@@ -19,6 +19,11 @@ public:
     bool LoadMenu(std::string_view resourceName);
     // Reads a menu document; false when it is not one.
     bool LoadMenuXml(std::string_view document);
+
+    // Which kind of menu a document holds, by its root element: "menu" is the
+    // classic kind, "menuRoot"/"menuItem" the extended one.
+    enum class Kind { None, Classic, Extended };
+    static Kind KindOf(std::string_view document);
     const MenuData& Data() const { return data_; }
 
     // Shows the menu with its top-left corner at the point. The chosen item

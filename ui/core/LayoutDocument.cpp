@@ -1,4 +1,5 @@
 #include "ui/core/LayoutDocument.h"
+#include "ui/core/LayoutXml.h"
 
 #include <algorithm>
 #include <cstring>
@@ -57,7 +58,7 @@ public:
         if (control.GetID() == 0 && !control.GetName().empty()) {
             if (auto id = application_.GetNamedIds().Find(control.GetName())) control.SetID(*id);
         }
-        if (!control.ReadLayoutChildren(node)) BuildChildren(control, node, depth);
+        if (!control.ReadLayoutChildren(LayoutElement{node})) BuildChildren(control, node, depth);
         control.OnInitFinished();
     }
 
@@ -69,13 +70,14 @@ private:
 
 std::unique_ptr<LayoutDocument> LayoutDocument::Parse(std::string_view bytes, const SApplication& application) {
     auto document = std::unique_ptr<LayoutDocument>(new LayoutDocument());
-    const auto result = document->xml_.load_buffer(bytes.data(), bytes.size());
+    document->xml_ = std::make_shared<LayoutXml>();
+    const auto result = document->xml_->document.load_buffer(bytes.data(), bytes.size());
     if (!result) {
         Log("layout is not well-formed XML: %s at offset %lld", result.description(),
             static_cast<long long>(result.offset));
         return nullptr;
     }
-    const auto zui = document->xml_.child("ZUI");
+    const auto zui = document->xml_->document.child("ZUI");
     if (!zui || !zui.child("root")) {
         Log("layout has no ZUI element with a root");
         return nullptr;
@@ -98,14 +100,14 @@ std::unique_ptr<LayoutDocument> LayoutDocument::Parse(std::string_view bytes, co
     attributes.translucent = ParseBoolOr(zui.attribute("translucent").as_string(), false);
     attributes.appMainWnd = ParseBoolOr(zui.attribute("appMainWnd").as_string(), false);
     attributes.appWnd = ParseBoolOr(zui.attribute("appWnd").as_string(), false);
-    for (const auto& style : zui.children("style")) document->styles_.Load(style);
+    for (const auto& style : zui.children("style")) document->styles_.Load(LayoutElement{style});
     return document;
 }
 
 std::unique_ptr<SWindow> LayoutDocument::BuildTree(SApplication& application, SHostWnd& host) const {
     auto root = std::make_unique<SWindow>();
     root->AttachHost(&host);
-    TreeBuilder(application).Build(*root, xml_.child("ZUI").child("root"), 0);
+    TreeBuilder(application).Build(*root, xml_->document.child("ZUI").child("root"), 0);
     return root;
 }
 

@@ -6,8 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include <pugixml.hpp>
-
 #include "ui/core/StyleSheet.h"
 
 namespace zintra::ui {
@@ -15,6 +13,7 @@ namespace zintra::ui {
 class SApplication;
 class SHostWnd;
 class SWindow;
+struct LayoutXml;
 
 struct HostAttributes {
     std::string name;
@@ -43,7 +42,7 @@ public:
     std::unique_ptr<SWindow> BuildTree(SApplication& application, SHostWnd& host) const;
 
 private:
-    pugi::xml_document xml_;
+    std::shared_ptr<LayoutXml> xml_;
     HostAttributes attributes_;
     StyleSheet styles_;
 };

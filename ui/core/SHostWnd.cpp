@@ -125,22 +125,6 @@ SWindow* SHostWnd::FindChildByID(int id, int depth) const {
     return root_->FindChildByID(id, depth);
 }
 
-SWindow* SHostWnd::FindChildByName2(std::string_view name, std::string_view className, int depth) const {
-    SWindow* found = FindChildByName(name, depth);
-    if (found != nullptr && found->IsClass(className)) return found;
-    Log("FindChildByName2 Failed, no window of class [%s] with name of [%s] was found within [%d] levels",
-        std::string(className).c_str(), std::string(name).c_str(), depth);
-    return nullptr;
-}
-
-SWindow* SHostWnd::FindChildByID2(int id, std::string_view className, int depth) const {
-    SWindow* found = FindChildByID(id, depth);
-    if (found != nullptr && found->IsClass(className)) return found;
-    Log("FindChildByID2 Failed, no window of class [%s] with id of [%d] was found within [%d] levels",
-        std::string(className).c_str(), id, depth);
-    return nullptr;
-}
-
 // ---- Native services ----
 
 bool SHostWnd::SetTimer(std::uintptr_t id, std::uint32_t milliseconds) {

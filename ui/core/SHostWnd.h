@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/MessageHandler.h"
+#include "ui/core/ChildLookup.h"
 #include "ui/core/Events.h"
 #include "ui/core/LayoutDocument.h"
 #include "ui/core/SWindow.h"
@@ -20,7 +21,7 @@ namespace zintra::ui {
 class Backend;
 class Surface;
 
-class SHostWnd : public platform::MessageHandler {
+class SHostWnd : public platform::MessageHandler, public ChildLookup<SHostWnd> {
 public:
     // `layoutName` is a resource name such as "LAYOUT:XML_MAINWND"; the layout
     // is read when the window is created.
@@ -52,16 +53,6 @@ public:
     // The root and everything below it.
     SWindow* FindChildByName(std::string_view name, int depth = -1) const;
     SWindow* FindChildByID(int id, int depth = -1) const;
-    SWindow* FindChildByName2(std::string_view name, std::string_view className, int depth = -1) const;
-    SWindow* FindChildByID2(int id, std::string_view className, int depth = -1) const;
-    template <class T>
-    T* FindChildByName2(std::string_view name, int depth = -1) const {
-        return dynamic_cast<T*>(FindChildByName2(name, T::kClassName, depth));
-    }
-    template <class T>
-    T* FindChildByID2(int id, int depth = -1) const {
-        return dynamic_cast<T*>(FindChildByID2(id, T::kClassName, depth));
-    }
 
     // ---- Native services on this window ----
     // WM_TIMER with `id` arrives through the message hook every period.

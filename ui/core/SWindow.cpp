@@ -86,16 +86,14 @@ SWindow* SWindow::FindChildByID(int id, int depth) const {
     return FindBelow(*this, depth, [&](const SWindow& w) { return w.id_ == id; });
 }
 
-SWindow* SWindow::FindChildByName2(std::string_view name, std::string_view className, int depth) const {
-    SWindow* found = FindChildByName(name, depth);
+SWindow* CheckedByName(SWindow* found, std::string_view name, std::string_view className, int depth) {
     if (found != nullptr && found->IsClass(className)) return found;
     Log("FindChildByName2 Failed, no window of class [%s] with name of [%s] was found within [%d] levels",
         std::string(className).c_str(), std::string(name).c_str(), depth);
     return nullptr;
 }
 
-SWindow* SWindow::FindChildByID2(int id, std::string_view className, int depth) const {
-    SWindow* found = FindChildByID(id, depth);
+SWindow* CheckedByID(SWindow* found, int id, std::string_view className, int depth) {
     if (found != nullptr && found->IsClass(className)) return found;
     Log("FindChildByID2 Failed, no window of class [%s] with id of [%d] was found within [%d] levels",
         std::string(className).c_str(), id, depth);
@@ -472,7 +470,7 @@ void SWindow::PaintContent(Surface& surface) {
 
 // ---- Life cycle ----
 
-bool SWindow::ReadLayoutChildren(const pugi::xml_node&) { return false; }
+bool SWindow::ReadLayoutChildren(const LayoutElement&) { return false; }
 
 void SWindow::NotifyDestroy() {
     for (const auto& child : children_) child->NotifyDestroy();

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include <pugixml.hpp>
 
 #include "platform/Types.h"
+#include "ui/core/ChildLookup.h"
 #include "ui/render/Color.h"
 #include "ui/core/Events.h"
 #include "ui/render/Font.h"
@@ -23,6 +23,7 @@ namespace zintra::ui {
 
 class Backend;
 class SHostWnd;
+struct LayoutElement;
 class Surface;
 struct Skin;
 
@@ -35,7 +36,7 @@ public:                                                                         
         return className == kClassName || Base::IsClass(className);                     \
     }
 
-class SWindow {
+class SWindow : public ChildLookup<SWindow> {
 public:
     static constexpr const char* kClassName = "window";
 
@@ -57,18 +58,7 @@ public:
     // Searches the descendants (depth -1: all levels, 1: children only).
     SWindow* FindChildByName(std::string_view name, int depth = -1) const;
     SWindow* FindChildByID(int id, int depth = -1) const;
-    // As above, but the control must be of the class `className`; otherwise the
-    // failure is logged and nothing is returned.
-    SWindow* FindChildByName2(std::string_view name, std::string_view className, int depth = -1) const;
-    SWindow* FindChildByID2(int id, std::string_view className, int depth = -1) const;
-    template <class T>
-    T* FindChildByName2(std::string_view name, int depth = -1) const {
-        return dynamic_cast<T*>(FindChildByName2(name, T::kClassName, depth));
-    }
-    template <class T>
-    T* FindChildByID2(int id, int depth = -1) const {
-        return dynamic_cast<T*>(FindChildByID2(id, T::kClassName, depth));
-    }
+    // FindChildByName2/FindChildByID2 (ChildLookup): the same, of a given class.
 
     const std::string& GetName() const { return name_; }
     int GetID() const { return id_; }
@@ -147,7 +137,7 @@ public:
     // ---- Life cycle ----
     // A control that reads its own child elements (items, styles) returns
     // true; otherwise they become child controls.
-    virtual bool ReadLayoutChildren(const pugi::xml_node& node);
+    virtual bool ReadLayoutChildren(const LayoutElement& element);
     // The control and its children have been created from the layout.
     virtual void OnInitFinished() {}
     // The host releases the tree (children are told first).

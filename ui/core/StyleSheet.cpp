@@ -1,10 +1,12 @@
 #include "ui/core/StyleSheet.h"
+#include "ui/core/LayoutXml.h"
 
 #include <cstring>
 
 namespace zintra::ui {
 
-void StyleSheet::Load(const pugi::xml_node& style) {
+void StyleSheet::Load(const LayoutElement& element) {
+    const pugi::xml_node& style = element.node;
     for (const auto& node : style.children("class")) {
         const std::string name = node.attribute("name").as_string();
         if (name.empty()) continue;

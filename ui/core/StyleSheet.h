@@ -7,9 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include <pugixml.hpp>
 
 namespace zintra::ui {
+
+struct LayoutElement;
 
 using AttributeList = std::vector<std::pair<std::string, std::string>>;
 
@@ -17,7 +18,7 @@ class StyleSheet {
 public:
     // Reads <class name="..." attr="..."/> children of a <style> element;
     // a later class of the same name replaces an earlier one.
-    void Load(const pugi::xml_node& style);
+    void Load(const LayoutElement& style);
     const AttributeList* Find(const std::string& name) const;
     bool Empty() const { return classes_.empty(); }
 

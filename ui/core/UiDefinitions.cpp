@@ -1,4 +1,5 @@
 #include "ui/core/UiDefinitions.h"
+#include "ui/core/LayoutXml.h"
 
 #include <algorithm>
 
@@ -48,7 +49,7 @@ bool UiDefinitions::Load(std::string_view document, const ResourceLoader& loader
     if (const auto skins = root.child("skin")) {
         if (auto text = loader(skins.attribute("src").as_string())) LoadSkins(*text, loader);
     }
-    for (const auto& style : root.children("style")) styles_.Load(style);
+    for (const auto& style : root.children("style")) styles_.Load(LayoutElement{style});
     return true;
 }
 

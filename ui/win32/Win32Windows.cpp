@@ -1,10 +1,11 @@
 // Win32Backend: plain windows, messages, the one message pump behind the main
 // loop, modal loops and drop-down lists, timers and hotkeys.
+#include "ui/win32/Win32Backend.h"
+
 #include <mmsystem.h>
 
 #include <cstdio>
 
-#include "ui/win32/Win32Backend.h"
 #include "ui/win32/WindowClass.h"
 
 namespace zintra::ui {
