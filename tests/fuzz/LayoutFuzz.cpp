@@ -18,7 +18,7 @@
 #include "ui/controls/SComboBoxEx.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/controls/SListBoxEx.h"
-#include "ui/headless/HeadlessBackend.h"
+#include "sim/headless/HeadlessBackend.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
 #include "ui/core/SHostDialog.h"
-#include "ui/headless/HeadlessBackend.h"
-#include "ui/headless/HeadlessDriver.h"
+#include "sim/headless/HeadlessBackend.h"
+#include "sim/headless/HeadlessDriver.h"
 
 namespace zintra {
 namespace {

@@ -7,7 +7,7 @@
 #include "app/StartupRecords.h"
 #include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
-#include "ui/headless/HeadlessBackend.h"
+#include "sim/headless/HeadlessBackend.h"
 
 namespace zintra {
 namespace {

@@ -21,8 +21,8 @@
 #include "ui/controls/SComboBoxEx.h"
 #include "ui/core/SHostDialog.h"
 #include "ui/controls/SListBoxEx.h"
-#include "ui/headless/HeadlessBackend.h"
-#include "ui/headless/HeadlessDriver.h"
+#include "sim/headless/HeadlessBackend.h"
+#include "sim/headless/HeadlessDriver.h"
 
 namespace zintra::test {
 

@@ -7,7 +7,7 @@
 
 #include "tests/unit/ui/UiFixture.h"
 #include "ui/controls/SProgress.h"
-#include "ui/headless/WindowSnapshot.h"
+#include "sim/headless/WindowSnapshot.h"
 
 namespace zintra::ui::test {
 namespace {

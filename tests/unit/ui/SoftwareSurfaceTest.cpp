@@ -11,8 +11,8 @@
 #include "ui/render/HostRenderer.h"
 #include "ui/render/Skin.h"
 #include "ui/render/SoftwareSurface.h"
-#include "ui/headless/BlockTextRasterizer.h"
-#include "ui/headless/PngFile.h"
+#include "sim/headless/BlockTextRasterizer.h"
+#include "sim/headless/PngFile.h"
 
 namespace zintra::ui::test {
 namespace {

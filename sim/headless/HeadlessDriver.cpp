@@ -1,11 +1,11 @@
-#include "ui/headless/HeadlessDriver.h"
+#include "sim/headless/HeadlessDriver.h"
 
 #include "platform/Messages.h"
 #include "ui/core/Backend.h"
 #include "ui/controls/SComboBox.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/controls/STabCtrl.h"
-#include "ui/headless/HeadlessBackend.h"
+#include "sim/headless/HeadlessBackend.h"
 
 namespace zintra::ui {
 

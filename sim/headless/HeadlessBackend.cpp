@@ -1,4 +1,4 @@
-#include "ui/headless/HeadlessBackend.h"
+#include "sim/headless/HeadlessBackend.h"
 
 #include <png.h>
 

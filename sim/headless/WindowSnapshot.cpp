@@ -1,10 +1,10 @@
-#include "ui/headless/WindowSnapshot.h"
+#include "sim/headless/WindowSnapshot.h"
 
 #include "ui/render/HostRenderer.h"
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostWnd.h"
-#include "ui/headless/FreeTypeTextRasterizer.h"
-#include "ui/headless/PngFile.h"
+#include "sim/headless/FreeTypeTextRasterizer.h"
+#include "sim/headless/PngFile.h"
 
 namespace zintra::ui {
 

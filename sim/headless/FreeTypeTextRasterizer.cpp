@@ -1,8 +1,8 @@
-#include "ui/headless/FreeTypeTextRasterizer.h"
+#include "sim/headless/FreeTypeTextRasterizer.h"
 
 #include <cstdlib>
 
-#include "ui/headless/TextLines.h"
+#include "sim/headless/TextLines.h"
 
 #ifdef ZINTRA_HAVE_FREETYPE
 #include <ft2build.h>

@@ -1,4 +1,4 @@
-#include "ui/headless/PngFile.h"
+#include "sim/headless/PngFile.h"
 
 #include <png.h>
 

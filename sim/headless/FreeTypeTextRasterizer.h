@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "ui/render/TextRasterizer.h"
-#include "ui/headless/BlockTextRasterizer.h"
+#include "sim/headless/BlockTextRasterizer.h"
 
 namespace zintra::ui {
 

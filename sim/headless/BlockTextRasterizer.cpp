@@ -1,6 +1,6 @@
-#include "ui/headless/BlockTextRasterizer.h"
+#include "sim/headless/BlockTextRasterizer.h"
 
-#include "ui/headless/TextLines.h"
+#include "sim/headless/TextLines.h"
 
 namespace zintra::ui {
 

@@ -1,4 +1,5 @@
-// Without a debugger channel the toolkit's messages go to standard error.
+// Where there is no debugger channel (Linux) the toolkit's messages go to
+// standard error.
 #include <cstdio>
 
 #include "ui/core/Log.h"
