@@ -2,6 +2,7 @@
 // a run of the click engine with them must neither crash nor misbehave.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "clicker/ClickEngine.h"
@@ -36,11 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.Load(desktop);
     {
         zintra::RuntimeRandom random;
+        std::unique_ptr<zintra::test::DesktopClickWindow> clickWindow;  // outlives the engine
         zintra::ClickEngine engine(settings, desktop, random);
         EngineHost host(engine);
         const auto window = desktop.CreateMessageWindow(host);
-        zintra::test::DesktopClickWindow clickWindow(desktop, window);
-        engine.SetWindow(&clickWindow);
+        clickWindow = std::make_unique<zintra::test::DesktopClickWindow>(desktop, window);
+        engine.SetWindow(clickWindow.get());
         engine.Toggle();
         desktop.AdvanceBy(2000);
         engine.Toggle();
