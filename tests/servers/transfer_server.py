@@ -20,8 +20,9 @@ certificate chain, and the control port serves the same over plain HTTP
   the bytes of the local "file" path, read when requested.
 - POST /data.html decrypts a usage report with the openssl command line,
   checks the document and keeps the verdict.
-- GET /_control/log returns every request, the report verdicts and how many
-  connections the silent port accepted (it accepts and never answers).
+- GET /_control/log returns every request, the report verdicts, how many
+  connections the silent port accepted (it accepts and never answers), and
+  how many bytes each endless stream wrote before its client hung up.
 """
 
 import json
@@ -45,6 +46,7 @@ files = {}      # path -> settings
 requests = []   # every request seen
 reports = []    # verdicts of /data.html posts
 silent_accepts = 0
+streamed = {}   # path -> bytes of endless streams written before the client hung up
 flaky_hits = {}  # key -> requests seen
 
 
@@ -143,7 +145,8 @@ class Handler(BaseHTTPRequestHandler):
             return self.reply(200, b"ok")
         if path == "/_control/log":
             with lock:
-                log = {"requests": requests, "reports": reports, "silent_accepts": silent_accepts}
+                log = {"requests": requests, "reports": reports, "silent_accepts": silent_accepts,
+                       "streamed": streamed}
                 data = json.dumps(log).encode()
             return self.reply(200, data, [("Content-Type", "application/json")])
         if path == "/_control/reset":
@@ -151,6 +154,7 @@ class Handler(BaseHTTPRequestHandler):
                 requests.clear()
                 reports.clear()
                 files.clear()
+                streamed.clear()
             return self.reply(200, b"ok")
         if path == "/echo":
             text = "%s\n%s\n" % (self.command, self.headers.get("Content-Type", ""))
@@ -197,11 +201,15 @@ class Handler(BaseHTTPRequestHandler):
         if not send_body:
             return
         block = content(1 << 20)
+        sent = 0
         try:
             for _ in range(4096):
                 self.wfile.write(block)
+                sent += len(block)
         except OSError:
             pass
+        with lock:
+            streamed[self.path] = streamed.get(self.path, 0) + sent
 
     def serve_announced(self, settings, data, send_body):
         """Announces settings["announce"] bytes, then sends all of data and

@@ -72,6 +72,10 @@ TEST_F(DownloadLimitTest, EndlessStreamStopsAtTheCapAndLeavesNothing) {
     EXPECT_FALSE(Download("setup_9.exe"));
     EXPECT_TRUE(Listing().empty()) << "the partial file and its sidecar are deleted";
     ExpectProgressAtMost100();
+    // The client took bytes up to the cap before it hung up (the rest sat in socket buffers).
+    const Json::Value log = server.Log();
+    EXPECT_GE(log["streamed"]["/dl/setup_9.exe"].asUInt64(), kMaxDownloadBytes);
+    EXPECT_LT(log["streamed"]["/dl/setup_9.exe"].asUInt64(), kMaxDownloadBytes + 64 * kMiB);
 }
 
 TEST_F(DownloadLimitTest, ResumedFileCountsTowardsTheCap) {
@@ -84,6 +88,8 @@ TEST_F(DownloadLimitTest, ResumedFileCountsTowardsTheCap) {
     server.ServeFile(file);
     EXPECT_FALSE(Download("setup_9.exe"));
     EXPECT_TRUE(Listing().empty());
+    const Json::Value log = server.Log();
+    EXPECT_LT(log["streamed"]["/dl/setup_9.exe"].asUInt64(), 64 * kMiB) << "room for 1000 bytes only";
 }
 
 TEST_F(DownloadLimitTest, NothingPastTheAnnouncedLengthIsKept) {
