@@ -1,6 +1,8 @@
 // Crypto.h with libcrypto (OpenSSL 3), for the Linux builds.
 #include "online/Crypto.h"
 
+#include <algorithm>
+
 #include <openssl/bn.h>
 #include <openssl/ec.h>
 #include <openssl/ecdsa.h>
