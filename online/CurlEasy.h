@@ -2,9 +2,14 @@
 // setter per transfer option the program uses, and the few facts read back
 // after a transfer. Every transfer makes its own handle; nothing is shared.
 // libcurl's header stays in the .cpp (on Windows it brings in <windows.h>).
+// HTTPS servers are always checked: certificate chain and host name. The
+// environment variable ZINTRA_CA_BUNDLE may name a PEM file of certificate
+// authorities to check them against instead of the system's (tests trust
+// their own authority that way); no setting turns checking off.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace zintra {
@@ -41,9 +46,14 @@ public:
     void SetHeader(bool includeHeaders);
     void SetNoBody(bool noBody);
     void SetRange(const char* range);
+    // A reply that announces more bytes than this fails before its body.
+    void SetMaxFileSize(std::uint64_t bytes);
 
     // True when the transfer completed at the transport level.
     bool Perform();
+    // Whether the last Perform failed because the reply announced more than
+    // SetMaxFileSize allows.
+    bool ExceededMaxFileSize() const { return exceededMaxFileSize_; }
     void Release();
 
     long ResponseCode() const;
@@ -56,6 +66,7 @@ public:
 
 private:
     void* handle_ = nullptr;
+    bool exceededMaxFileSize_ = false;
 };
 
 }  // namespace zintra

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "online/CurlEasy.h"
+#include "online/DownloadLimit.h"
 #include "online/TransferSink.h"
 #include "platform/Messages.h"
 
@@ -146,11 +147,13 @@ bool HttpDownload(platform::Platform& platform, const std::string& url, std::str
     easy.SetUrl(url);
     easy.SetRange(range);
     SetDownloadProgress(easy, progress);
+    LimitDownload(easy, sink, offset);
 
     if (!easy.Perform()) {
         easy.Release();
         std::fclose(file);
         system.RemoveFile(SidecarPath(target));
+        if (StoppedAtDownloadLimit(easy, sink)) system.RemoveFile(target);
         return false;
     }
     if (easy.ResponseCode() != kStatusFound) {
@@ -172,11 +175,15 @@ bool HttpDownload(platform::Platform& platform, const std::string& url, std::str
     easy.SetFollowLocation(true);
     SetDownloadWriting(easy, sink);
     SetDownloadProgress(easy, progress);
+    LimitDownload(easy, sink, offset);
     const bool followed = easy.Perform();
     const std::string effectiveUrl = easy.EffectiveUrl();
     easy.Release();
     std::fclose(file);
-    if (!followed) return false;
+    if (!followed) {
+        if (StoppedAtDownloadLimit(easy, sink)) system.RemoveFile(target);
+        return false;
+    }
 
     system.RemoveFile(SidecarPath(target));
     const auto finalName = DownloadFileName(effectiveUrl);

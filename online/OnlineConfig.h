@@ -14,6 +14,7 @@ struct UpdateDescription {
     std::string updateInfo;  // UTF-8
     std::string url;
     std::string fileMd5;     // lower-case hexadecimal
+    std::string fileSha256;  // lower-case hexadecimal; empty when not published
 };
 
 class OnlineConfig : public UpdateDescription {

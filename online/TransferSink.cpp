@@ -45,13 +45,23 @@ void TransferSink::Clear() {
     toFile = false;
     file = nullptr;
     capacity = 0;
+    fileRoom = UINT64_MAX;
+    overflowed = false;
 }
 
 std::size_t AppendToSink(char* data, std::size_t itemSize, std::size_t itemCount, void* sink) {
     std::lock_guard<std::mutex> guard(SinkLock());
     if (itemCount == 0 || sink == nullptr) return 0;
     auto& target = *static_cast<TransferSink*>(sink);
-    if (target.toFile && target.file != nullptr) return std::fwrite(data, itemSize, itemCount, target.file);
+    if (target.toFile && target.file != nullptr) {
+        if (itemSize == 0 || itemCount > target.fileRoom / itemSize) {
+            target.overflowed = true;
+            return 0;
+        }
+        const std::size_t written = std::fwrite(data, itemSize, itemCount, target.file);
+        target.fileRoom -= written * itemSize;
+        return written;
+    }
     if (itemSize == 0 || itemCount > kMaxReplyBytes / itemSize) return 0;
     return AppendToMemory(target, data, itemSize * itemCount, itemCount);
 }

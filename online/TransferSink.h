@@ -14,6 +14,10 @@ namespace zintra {
 // transfer rather than exhausting memory.
 inline constexpr std::size_t kMaxReplyBytes = 16 * 1024 * 1024;
 
+// No downloaded file grows past this, far above any real installer, whatever
+// a server sends: an endless stream must not fill the user's disk.
+inline constexpr std::uint64_t kMaxDownloadBytes = 256ull * 1024 * 1024;
+
 struct TransferSink {
     // Received bytes followed by one zero byte; none until the first chunk.
     char* buffer = nullptr;
@@ -25,6 +29,10 @@ struct TransferSink {
     std::FILE* file = nullptr;
     // Bytes allocated for buffer, so appends can grow it geometrically.
     std::size_t capacity = 0;
+    // A file sink takes at most this many more bytes; a chunk that would pass
+    // it is refused whole, which fails the transfer, and marks the sink.
+    std::uint64_t fileRoom = UINT64_MAX;
+    bool overflowed = false;
 
     TransferSink() = default;
     explicit TransferSink(std::FILE* stream) : toFile(true), file(stream) {}

@@ -11,6 +11,7 @@
 #include "online/JsonText.h"
 #include "online/ServerAddress.h"
 #include "online/TransferSink.h"
+#include "online/UpdateSignature.h"
 
 namespace zintra {
 
@@ -34,12 +35,24 @@ std::int32_t LeadingNumber(const std::string& text) {
     return ReadInteger(std::u16string(text.begin(), text.end()));
 }
 
+std::string LowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// A build with keys takes a description only with a valid signature beside it.
+bool IsTrusted(std::string_view text, const std::optional<std::vector<EcdsaPublicPoint>>& keys) {
+    if (!keys) return true;
+    TransferSink signature;
+    return HttpFetch(UpdateUrl() + ".sig", nullptr, signature) && VerifyUpdateSignature(text, signature.Text(), *keys);
+}
+
 }  // namespace
 
 bool ParseUpdateDescription(std::string_view reply, UpdateDescription& description) {
     Json::Value document;
     if (!ParseJson(reply, document) || !document.isObject()) return false;
-    for (const char* key : {"updateInfo", "url", "fileMd5"}) {
+    for (const char* key : {"updateInfo", "url", "fileMd5", "fileSha256"}) {
         if (document.isMember(key) && !IsText(document[key])) return false;
     }
 
@@ -53,11 +66,8 @@ bool ParseUpdateDescription(std::string_view reply, UpdateDescription& descripti
     }
     if (document.isMember("updateInfo")) description.updateInfo = document["updateInfo"].asString();
     if (document.isMember("url")) description.url = document["url"].asString();
-    if (document.isMember("fileMd5")) {
-        std::string digest = document["fileMd5"].asString();
-        for (char& c : digest) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        description.fileMd5 = digest;
-    }
+    if (document.isMember("fileMd5")) description.fileMd5 = LowerCase(document["fileMd5"].asString());
+    if (document.isMember("fileSha256")) description.fileSha256 = LowerCase(document["fileSha256"].asString());
     if (document.isMember("forceUpdate")) {
         const Json::Value& force = document["forceUpdate"];
         if (force.isBool()) {
@@ -73,6 +83,11 @@ bool ParseUpdateDescription(std::string_view reply, UpdateDescription& descripti
 }
 
 bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description) {
+    return CheckForUpdate(platform, description, BuiltInUpdateKeys());
+}
+
+bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description,
+                    const std::optional<std::vector<EcdsaPublicPoint>>& keys) {
     TransferSink reply;
     if (!HttpFetch(UpdateUrl(), nullptr, reply)) return true;
 
@@ -80,7 +95,7 @@ bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description
     platform::ScopedRegistryKey key(registry);
     if (!OpenProgramKey(registry, key)) return true;
     const std::string_view text = reply.Text();
-    if (text.empty() || !ParseUpdateDescription(text, description)) return true;
+    if (text.empty() || !IsTrusted(text, keys) || !ParseUpdateDescription(text, description)) return true;
 
     // The installed build; a missing, longer or unreadable value counts as 0.
     std::uint8_t bytes[4] = {};

@@ -3,8 +3,12 @@
 // download of the installer it points to.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "online/Crypto.h"
 
 #include "online/HttpDownload.h"
 #include "online/OnlineConfig.h"
@@ -21,7 +25,12 @@ bool ParseUpdateDescription(std::string_view reply, UpdateDescription& descripti
 // Asks the update server. True: carry on (no newer version, or the check could
 // not be completed). False: the description names a newer build than the
 // installed one (registry value Update), to be offered to the user.
+// A build with update keys (BuiltInUpdateKeys) also fetches the signature
+// published beside the description and offers nothing unless it verifies.
 bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description);
+// The same with the given keys; nothing: descriptions are taken unsigned.
+bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description,
+                    const std::optional<std::vector<EcdsaPublicPoint>>& keys);
 
 // Whether text has the form of a URL: a scheme of two or more letters, digits,
 // '+', '-' or '.', starting with a letter, then a colon.

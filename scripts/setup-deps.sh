@@ -18,7 +18,7 @@ packages=(
   libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils x11-apps imagemagick fonts-wqy-microhei
-  dpkg-dev openssl nsis
+  dpkg-dev openssl nsis osslsigncode libssl-dev
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include <string>
 #include <thread>
 
+#include "online/Crypto.h"
 #include "online/HttpDownload.h"
 #include "online/Md5.h"
 #include "online/UpdateCheck.h"
@@ -120,7 +121,8 @@ void UpdateDlg::OnDownloadDone(bool ok) {
     if (auto* text = FindChildByName("UpdateText")) text->SetWindowText(u"正在校验安装包安整性....");
 
     auto& platform = platform::Current();
-    if (Md5OfFile(path) != description_.fileMd5) {
+    if (Md5OfFile(path) != description_.fileMd5 ||
+        (!description_.fileSha256.empty() && Sha256HexOfFile(path) != description_.fileSha256)) {
         // A damaged installer would only be resumed again: remove it so a retry starts afresh.
         platform.GetSystem().RemoveFile(path);
         platform.GetSystem().RemoveFile(SidecarPath(path));

@@ -22,7 +22,7 @@ class Program(MappedScreen):
     """One run of zintra.exe; its windows are named as in their layouts
     (mainWindow, SettingWindow, customWindow, …)."""
 
-    def __init__(self, desktop, name="zintra", *args, wait_for_window="mainWindow"):
+    def __init__(self, desktop, name="zintra", *args, wait_for_window="mainWindow", exe=None):
         self.desktop = desktop
         self.name = name
         self.map_path = desktop.dir / f"{name}.map"
@@ -30,7 +30,7 @@ class Program(MappedScreen):
         before = desktop.env.get("ZINTRA_UI_MAP")
         desktop.env["ZINTRA_UI_MAP"] = self.wine_path(self.map_path)
         try:
-            self.process = desktop.start(os.environ["ZINTRA_EXE"], *args, log_name=f"{name}.log")
+            self.process = desktop.start(exe or os.environ["ZINTRA_EXE"], *args, log_name=f"{name}.log")
         finally:
             if before is None:
                 desktop.env.pop("ZINTRA_UI_MAP", None)

@@ -2,6 +2,7 @@
 end-to-end tests use it: one process per test class, files registered through
 its control page, and its log of requests and decrypted usage reports."""
 
+import base64
 import json
 import subprocess
 import sys
@@ -11,6 +12,13 @@ from pathlib import Path
 from wine_harness import WineTestCase
 
 SERVER = Path(__file__).resolve().parent.parent / "servers" / "transfer_server.py"
+
+
+def sign(data, key):
+    """base64 of an ECDSA / SHA-256 signature over data, as the release makes it."""
+    der = subprocess.run(["openssl", "dgst", "-sha256", "-sign", str(key)], input=data, capture_output=True,
+                         check=True).stdout
+    return base64.b64encode(der).decode() + "\n"
 
 
 class TransferServer:
@@ -24,9 +32,18 @@ class TransferServer:
         request = urllib.request.Request(self.base + "/_control/file", data=json.dumps(settings).encode())
         urllib.request.urlopen(request, timeout=10).read()
 
-    def describe(self, **description):
-        """Serves update.json with the given description."""
-        self.register(path="/update/update.json", body=json.dumps(description, ensure_ascii=False))
+    def describe(self, signing_key=None, **description):
+        """Serves update.json with the given description and, with a signing
+        key (a PEM file), update.json.sig beside it."""
+        text = json.dumps(description, ensure_ascii=False)
+        self.publish_description(text, sign(text.encode("utf-8"), signing_key) if signing_key else None)
+
+    def publish_description(self, text, signature=None):
+        """Serves update.json with exactly this text, and the signature text
+        as update.json.sig when one is given."""
+        self.register(path="/update/update.json", body=text)
+        if signature is not None:
+            self.register(path="/update/update.json.sig", body=signature)
 
     def log(self):
         return json.loads(urllib.request.urlopen(self.base + "/_control/log", timeout=10).read())

@@ -2,10 +2,17 @@
 describes a newer build, the update window offers it before any main window,
 "立即更新" downloads a real tiny installer with the progress panel showing,
 checks its digest and starts it, and the program ends; a wrong digest leaves
-"重试" and no file behind; declining ends the program only when forced."""
+"重试" and no file behind; declining ends the program only when forced.
+
+A build configured with an update key (zintra_keyed.exe, keyed with a pair
+made for the tests) offers only descriptions signed by that key; the SHA-256
+digest a description publishes must match too; and no download grows past
+what its server announced, nor past the cap when it announces nothing."""
 
 import hashlib
+import json
 import os
+import subprocess
 import sys
 import time
 import unittest
@@ -14,7 +21,7 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 from program_harness import Program  # noqa: E402
-from server_harness import ServerTestCase  # noqa: E402
+from server_harness import ServerTestCase, sign  # noqa: E402
 from wine_harness import PROGRAM_KEY, wait_for  # noqa: E402
 
 WINDOW = "UpdateWindow"
@@ -22,7 +29,9 @@ INSTALLER = "setup_9.exe"
 NOTES = "1. Clicks keep their pace after sleep\n2. The tray menu remembers its place"
 
 
-class UpdateGate(ServerTestCase):
+class UpdateTestCase(ServerTestCase):
+    """A desktop, a loopback server and the test installer; no tests of its own."""
+
     @classmethod
     def setUpClass(cls):
         cls.installer = Path(os.environ["ZINTRA_FAKE_INSTALLER"])
@@ -31,6 +40,15 @@ class UpdateGate(ServerTestCase):
         cls.desktop.env["ZINTRA_UPDATE_URL"] = cls.server.base + "/update/update.json"
         cls.marker = cls.desktop.dir / "installer-ran.txt"
         cls.desktop.env["ZINTRA_INSTALLER_MARKER"] = Program.wine_path(cls.marker)
+        cls.keyed = os.environ["ZINTRA_KEYED_EXE"]
+        cls.key = Path(os.environ["ZINTRA_TEST_UPDATE_KEY"])
+        # A release build configured with its real update keys takes only
+        # descriptions signed offline: the tests then run the keyed test build
+        # and sign with the tests' key.
+        if os.environ.get("ZINTRA_UPDATE_KEYS_BUILT_IN") == "1":
+            cls.exe, cls.default_key = cls.keyed, cls.key
+        else:
+            cls.exe, cls.default_key = None, None
 
     def setUp(self):
         super().setUp()
@@ -49,12 +67,12 @@ class UpdateGate(ServerTestCase):
     def temp_files(self):
         return [f for d in self.temp_dirs() for f in d.iterdir() if f.name.startswith(INSTALLER)]
 
-    def offer(self, name, **description):
+    def offer(self, name, exe=None, signing_key=None, **description):
         """Describes build 9 and starts the program, which must offer it."""
         description.setdefault("version", 9)
         description.setdefault("updateInfo", NOTES)
-        self.server.describe(**description)
-        return Program(self.desktop, name, wait_for_window=WINDOW)
+        self.server.describe(signing_key=signing_key or self.default_key, **description)
+        return Program(self.desktop, name, wait_for_window=WINDOW, exe=exe or self.exe)
 
     def serve_installer(self, **settings):
         self.server.register(path="/dl/" + INSTALLER, file=str(self.installer), **settings)
@@ -63,6 +81,8 @@ class UpdateGate(ServerTestCase):
     def assert_never_showed_the_main_window(self, program):
         self.assertNotIn(("mainWindow", "*"), program.controls())
 
+
+class UpdateGate(UpdateTestCase):
     # ---- tests ----
 
     def test_newer_build_is_offered_then_downloaded_checked_and_installed(self):
@@ -135,10 +155,119 @@ class UpdateGate(ServerTestCase):
 
     def test_installed_build_as_new_as_the_described_one_is_not_offered(self):
         self.desktop.reg("add", PROGRAM_KEY, "/v", "Update", "/t", "REG_DWORD", "/d", "9", "/f")
-        self.server.describe(version=9, updateInfo=NOTES, url="http://127.0.0.1:9/dl/" + INSTALLER)
-        program = Program(self.desktop, "update-current")
+        self.server.describe(signing_key=self.default_key, version=9, updateInfo=NOTES,
+                             url="http://127.0.0.1:9/dl/" + INSTALLER)
+        program = Program(self.desktop, "update-current", exe=self.exe)
         self.assertTrue(self.server.requested("/update/update.json"), "the update server was asked")
         self.assertNotIn((WINDOW, "*"), program.controls())
+
+
+MiB = 1 << 20
+MAKE_UPDATE_JSON = HERE.parent.parent / "scripts" / "make_update_json.py"
+
+
+class TrustedUpdates(UpdateTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.sha256 = hashlib.sha256(cls.installer.read_bytes()).hexdigest()
+        # A key pair nobody configured.
+        cls.stranger = cls.desktop.dir / "stranger.pem"
+        subprocess.run(["openssl", "ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out", str(cls.stranger)],
+                       check=True)
+
+    def wait_for_retry(self, program, timeout=120):
+        program.control(WINDOW, "btnUpdate", timeout=timeout, where=lambda c: c.text == "重试")
+        self.assertFalse(program.control(WINDOW, "upProgressWindow").visible)
+
+    def assert_still_responsive(self, program):
+        """Declining opens the main window: the program was never stuck."""
+        program.click(WINDOW, "btnNotUpdate")
+        program.window("mainWindow")
+        self.assertIsNone(program.process.poll())
+
+    def test_signed_newer_build_is_offered_and_installed(self):
+        url = self.serve_installer()
+        # The release's own tool writes and signs the description.
+        description = self.desktop.dir / "update.json"
+        subprocess.run([sys.executable, str(MAKE_UPDATE_JSON), str(self.installer), "--version", "9", "--url", url,
+                        "--notes", NOTES, "--key", str(self.key), "--out", str(description)], check=True)
+        self.assertEqual(json.loads(description.read_text(encoding="utf-8"))["fileSha256"], self.sha256)
+        self.server.publish_description(description.read_text(encoding="utf-8"),
+                                        Path(str(description) + ".sig").read_text())
+        program = Program(self.desktop, "signed-install", wait_for_window=WINDOW, exe=self.keyed)
+        self.assertEqual(program.control(WINDOW, "version").text, "9")
+        self.assertTrue(self.server.requested("/update/update.json.sig"))
+        program.click(WINDOW, "btnUpdate")
+        self.assertEqual(program.exit_code(timeout=60), 0)
+        wait_for(self.marker.exists, 20, what="the installer's marker")
+        self.assert_never_showed_the_main_window(program)
+
+    def test_unsigned_or_wrongly_signed_descriptions_offer_nothing(self):
+        url = "http://127.0.0.1:9/dl/" + INSTALLER
+        text = json.dumps({"version": 9, "updateInfo": NOTES, "url": url, "fileMd5": self.digest})
+        other = json.dumps({"version": 9, "updateInfo": NOTES, "url": url, "fileMd5": "0" * 32})
+        cases = {
+            "unsigned": None,
+            "signed by another key": sign(text.encode(), self.stranger),
+            "the signature of another description": sign(other.encode(), self.key),
+            "a truncated signature": sign(text.encode(), self.key)[:30],
+        }
+        for what, signature in cases.items():
+            with self.subTest(what):
+                self.server.reset()
+                self.server.publish_description(text, signature)
+                program = Program(self.desktop, "unsigned", exe=self.keyed)
+                self.assertTrue(self.server.requested("/update/update.json.sig"), "the signature was asked for")
+                self.assertNotIn((WINDOW, "*"), program.controls())
+                self.desktop.stop_wine()
+        if self.default_key is None:
+            # The same unsigned description is offered by the build without a key, as always.
+            self.server.reset()
+            self.server.publish_description(text)
+            Program(self.desktop, "unsigned-keyless", wait_for_window=WINDOW)
+            self.assertFalse(self.server.requested("/update/update.json.sig"))
+
+    def test_wrong_sha256_ends_in_retry_with_the_file_gone(self):
+        url = self.serve_installer()
+        program = self.offer("sha256-mismatch", exe=self.keyed, signing_key=self.key, url=url, fileMd5=self.digest,
+                             fileSha256="0" * 64)
+        program.click(WINDOW, "btnUpdate")
+        self.wait_for_retry(program)
+        self.assertTrue(self.server.requested("/dl/" + INSTALLER))
+        self.assertEqual(self.temp_files(), [], "the download is deleted")
+        time.sleep(1)
+        self.assertFalse(self.marker.exists(), "a mismatching installer is never started")
+
+    def test_endless_installer_stops_at_the_cap_and_leaves_nothing(self):
+        self.server.register(path="/dl/" + INSTALLER, endless=True)
+        program = self.offer("endless", url=self.server.base + "/dl/" + INSTALLER, fileMd5=self.digest)
+        program.click(WINDOW, "btnUpdate")
+        program.control(WINDOW, "upProgressWindow", timeout=10, where=lambda c: c.visible)
+        self.wait_for_retry(program, timeout=300)
+        self.assertEqual(self.temp_files(), [], "the partial file is deleted")
+        # The program took bytes up to the cap, then hung up (the rest sat in socket buffers).
+        streamed = self.server.log()["streamed"].get("/dl/" + INSTALLER, 0)
+        self.assertGreaterEqual(streamed, 256 * MiB)
+        self.assertLess(streamed, 320 * MiB)
+        program.photograph(WINDOW, "update-endless-retry.png")
+        self.assert_still_responsive(program)
+
+    def test_bytes_past_the_announced_length_are_never_kept(self):
+        # The installer padded to 1 MiB (a program runs with bytes after its end)
+        # is announced as 1 MiB, then 49 MiB more follow on the connection.
+        padded = self.desktop.dir / "padded-installer.exe"
+        data = self.installer.read_bytes()
+        padded.write_bytes(data + b"\0" * (MiB - len(data)))
+        self.server.register(path="/dl/" + INSTALLER, file=str(padded), announce=MiB, excess=49 * MiB)
+        digest = hashlib.md5(padded.read_bytes()).hexdigest()
+        sha256 = hashlib.sha256(padded.read_bytes()).hexdigest()
+        program = self.offer("announced", exe=self.keyed, signing_key=self.key,
+                             url=self.server.base + "/dl/" + INSTALLER, fileMd5=digest, fileSha256=sha256)
+        program.click(WINDOW, "btnUpdate")
+        # Only a file of exactly the announced bytes has these digests and starts.
+        self.assertEqual(program.exit_code(timeout=120), 0)
+        wait_for(self.marker.exists, 20, what="the installer's marker")
 
 
 if __name__ == "__main__":

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """A loopback HTTP server for the transfer and usage-report tests.
 
-Prints "READY <http port> <silent port>" once listening and runs until its
-standard input closes, so it never outlives the test that started it.
+Prints "READY <http port> <silent port> <control port>" once listening and
+runs until its standard input closes, so it never outlives the test that
+started it. With "--tls CERT KEY" the first port speaks HTTPS with that
+certificate chain, and the control port serves the same over plain HTTP
+(without it, the control port is the first port).
 
 - /echo answers "<method>\\n<content type>\\n<body>".
 - /missing answers 404 with a body.
@@ -10,19 +13,23 @@ standard input closes, so it never outlives the test that started it.
 - /flaky?key=K breaks off its first answer for K midway, then answers fully.
 - Files registered through POST /_control/file are served with Range,
   HEAD, Last-Modified, optional redirects, optional slow chunks and an
-  optional early end of the connection ("truncate_at"); their
-  bytes are generated, the given "body" text, or the bytes of the local
-  "file" path, read when requested.
+  optional early end of the connection ("truncate_at"), a length announced
+  other than the bytes sent ("announce", with "excess" bytes sent beyond the
+  file), or an endless stream without any length ("endless"); a file can be
+  padded to a size ("pad_to"); their bytes are generated, the given "body" text, or
+  the bytes of the local "file" path, read when requested.
 - POST /data.html decrypts a usage report with the openssl command line,
   checks the document and keeps the verdict.
-- GET /_control/log returns every request, the report verdicts and how many
-  connections the silent port accepted (it accepts and never answers).
+- GET /_control/log returns every request, the report verdicts, how many
+  connections the silent port accepted (it accepts and never answers), and
+  how many bytes each endless stream wrote before its client hung up.
 """
 
 import json
 import os
 import re
 import socket
+import ssl
 import subprocess
 import sys
 import threading
@@ -39,6 +46,7 @@ files = {}      # path -> settings
 requests = []   # every request seen
 reports = []    # verdicts of /data.html posts
 silent_accepts = 0
+streamed = {}   # path -> bytes of endless streams written before the client hung up
 flaky_hits = {}  # key -> requests seen
 
 
@@ -137,7 +145,8 @@ class Handler(BaseHTTPRequestHandler):
             return self.reply(200, b"ok")
         if path == "/_control/log":
             with lock:
-                log = {"requests": requests, "reports": reports, "silent_accepts": silent_accepts}
+                log = {"requests": requests, "reports": reports, "silent_accepts": silent_accepts,
+                       "streamed": streamed}
                 data = json.dumps(log).encode()
             return self.reply(200, data, [("Content-Type", "application/json")])
         if path == "/_control/reset":
@@ -145,6 +154,7 @@ class Handler(BaseHTTPRequestHandler):
                 requests.clear()
                 reports.clear()
                 files.clear()
+                streamed.clear()
             return self.reply(200, b"ok")
         if path == "/echo":
             text = "%s\n%s\n" % (self.command, self.headers.get("Content-Type", ""))
@@ -181,7 +191,47 @@ class Handler(BaseHTTPRequestHandler):
             return self.reply(404, b"unknown", send_body=send_body)
         return self.serve_file(settings, send_body)
 
+    def serve_endless(self, send_body):
+        """No length, no end: bytes until the client hangs up (or 4 GiB)."""
+        self.send_response(200)
+        self.send_header("Last-Modified", "Mon, 04 Mar 2019 08:00:00 GMT")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        if not send_body:
+            return
+        block = content(1 << 20)
+        sent = 0
+        try:
+            for _ in range(4096):
+                self.wfile.write(block)
+                sent += len(block)
+        except OSError:
+            pass
+        with lock:
+            streamed[self.path] = streamed.get(self.path, 0) + sent
+
+    def serve_announced(self, settings, data, send_body):
+        """Announces settings["announce"] bytes, then sends all of data and
+        settings["excess"] bytes more."""
+        data = data + b"\xEE" * settings.get("excess", 0)
+        self.send_response(200)
+        self.send_header("Last-Modified", settings.get("last_modified") or "Mon, 04 Mar 2019 08:00:00 GMT")
+        self.send_header("Content-Length", str(settings["announce"]))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        if not send_body:
+            return
+        try:
+            for offset in range(0, len(data), 1 << 20):
+                self.wfile.write(data[offset:offset + (1 << 20)])
+        except OSError:
+            pass
+
     def serve_file(self, settings, send_body):
+        if settings.get("endless"):
+            return self.serve_endless(send_body)
         headers = []
         if settings.get("last_modified"):
             headers.append(("Last-Modified", settings["last_modified"]))
@@ -198,6 +248,8 @@ class Handler(BaseHTTPRequestHandler):
                 data = source.read()
         if settings.get("zero_length"):
             data = b""
+        if settings.get("announce") is not None:
+            return self.serve_announced(settings, data, send_body)
         status = 200
         match = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
         if match and data:
@@ -256,8 +308,19 @@ def silent_port():
 def main():
     server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
+    control = server
+    if sys.argv[1:2] == ["--tls"]:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(sys.argv[2], sys.argv[3])
+        # The handshake happens in the request's thread, so a client that
+        # refuses the certificate never holds up the others.
+        server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
+        # The same files and log over plain HTTP, for the test's own control requests.
+        control = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        control.daemon_threads = True
+        threading.Thread(target=control.serve_forever, daemon=True).start()
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    print("READY %d %d" % (server.server_address[1], silent_port()), flush=True)
+    print("READY %d %d %d" % (server.server_address[1], silent_port(), control.server_address[1]), flush=True)
     sys.stdin.read()  # until the test closes the pipe or ends
     os._exit(0)  # without waiting for stalled answers
 

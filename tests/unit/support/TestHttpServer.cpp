@@ -15,16 +15,17 @@ namespace zintra::test {
 
 namespace {
 
-std::string ScriptPath() {
-    // The build names the source tree (__FILE__ may be relative under ccache).
-    return (std::filesystem::path(ZINTRA_SOURCE_DIR) / "tests" / "servers" /
-            "transfer_server.py")
-        .string();
-}
+std::string ScriptPath() { return (std::filesystem::path(ZINTRA_TEST_SERVERS_DIR) / "transfer_server.py").string(); }
 
 }  // namespace
 
-TestHttpServer::TestHttpServer() {
+TestHttpServer::TestHttpServer() { Start({}); }
+
+TestHttpServer::TestHttpServer(const std::string& certificateFile, const std::string& keyFile) : tls_(true) {
+    Start({"--tls", certificateFile, keyFile});
+}
+
+void TestHttpServer::Start(const std::vector<std::string>& arguments) {
     int toServer[2];
     int fromServer[2];
     if (::pipe(toServer) != 0) return;
@@ -34,20 +35,23 @@ TestHttpServer::TestHttpServer() {
         return;
     }
     const std::string script = ScriptPath();
+    std::vector<char*> argv{const_cast<char*>("python3"), const_cast<char*>(script.c_str())};
+    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
         ::dup2(toServer[0], 0);
         ::dup2(fromServer[1], 1);
         ::close(toServer[1]);
         ::close(fromServer[0]);
-        ::execlp("python3", "python3", script.c_str(), static_cast<char*>(nullptr));
+        ::execvp("python3", argv.data());
         ::_exit(127);
     }
     ::close(toServer[0]);
     ::close(fromServer[1]);
     input_ = toServer[1];
 
-    // Wait for "READY <http> <silent>".
+    // Wait for "READY <http> <silent> <control>".
     std::string line;
     pollfd ready{fromServer[0], POLLIN, 0};
     while (line.find('\n') == std::string::npos && ::poll(&ready, 1, 15000) > 0) {
@@ -57,7 +61,7 @@ TestHttpServer::TestHttpServer() {
         line.append(chunk, static_cast<std::size_t>(read));
     }
     ::close(fromServer[0]);
-    if (std::sscanf(line.c_str(), "READY %d %d", &httpPort_, &silentPort_) != 2) httpPort_ = 0;
+    if (std::sscanf(line.c_str(), "READY %d %d %d", &httpPort_, &silentPort_, &controlPort_) != 3) httpPort_ = 0;
 }
 
 TestHttpServer::~TestHttpServer() {
@@ -73,8 +77,10 @@ TestHttpServer::~TestHttpServer() {
     }
 }
 
-std::string TestHttpServer::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(httpPort_) + path;
+std::string TestHttpServer::Url(const std::string& path) const { return Url("127.0.0.1", path); }
+
+std::string TestHttpServer::Url(const std::string& host, const std::string& path) const {
+    return (tls_ ? "https://" : "http://") + host + ":" + std::to_string(httpPort_) + path;
 }
 
 std::string TestHttpServer::SilentUrl(const std::string& path) const {
@@ -83,7 +89,8 @@ std::string TestHttpServer::SilentUrl(const std::string& path) const {
 
 std::string TestHttpServer::Control(const std::string& path, const std::string& body) {
     TransferSink sink;
-    if (!HttpFetch(Url(path), body.empty() ? nullptr : body.c_str(), sink)) {
+    const std::string url = "http://127.0.0.1:" + std::to_string(controlPort_) + path;
+    if (!HttpFetch(url, body.empty() ? nullptr : body.c_str(), sink)) {
         throw std::runtime_error("test server does not answer " + path);
     }
     return std::string(sink.Text());

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 #include "online/JsonText.h"
 
@@ -13,13 +14,18 @@ namespace zintra::test {
 class TestHttpServer {
 public:
     TestHttpServer();
+    // An HTTPS server presenting the certificate chain of `certificateFile`
+    // (PEM, the server's certificate first) with the key of `keyFile`.
+    TestHttpServer(const std::string& certificateFile, const std::string& keyFile);
     ~TestHttpServer();
     TestHttpServer(const TestHttpServer&) = delete;
     TestHttpServer& operator=(const TestHttpServer&) = delete;
 
     bool Running() const { return httpPort_ != 0; }
-    // "http://127.0.0.1:<port><path>"
+    // "http://127.0.0.1:<port><path>", https for a TLS server.
     std::string Url(const std::string& path) const;
+    // The same with another host name for the loopback address.
+    std::string Url(const std::string& host, const std::string& path) const;
     // A port that accepts connections and never answers.
     std::string SilentUrl(const std::string& path = "/") const;
 
@@ -36,10 +42,14 @@ public:
 private:
     std::string Control(const std::string& path, const std::string& body);
 
+    void Start(const std::vector<std::string>& arguments);
+
     pid_t pid_ = -1;
     int input_ = -1;
+    bool tls_ = false;
     int httpPort_ = 0;
     int silentPort_ = 0;
+    int controlPort_ = 0;
 };
 
 // The bytes the server serves for a file of the given size.

@@ -8,8 +8,10 @@
 #include "app/Program.h"
 #include "online/HttpFetch.h"
 #include "online/Md5.h"
+#include "online/UpdateCheck.h"
 #include "update/UpdateDlg.h"
 #include "tests/unit/mainwindow/MainWindowFixture.h"
+#include "tests/unit/support/Command.h"
 #include "tests/unit/support/TestHttpServer.h"
 #include "ui/controls/SProgress.h"
 
@@ -119,6 +121,44 @@ TEST_F(UpdateDlgTest, WrongDigestDeletesTheFileAndOffersRetry) {
     EXPECT_EQ(status, u"正在校验安装包安整性....");
     EXPECT_FALSE(std::filesystem::exists(directory / "setup_9.exe")) << "a retry must not resume a bad file";
     EXPECT_TRUE(desktop.ShellState().StartedInstallers().empty());
+}
+
+TEST_F(UpdateDlgTest, PublishedSha256MustMatchAsWellAsTheMd5) {
+    const std::string right = RunCommand("sha256sum", ServedContent(30000)).output.substr(0, 64);
+    std::string capitals = right;
+    for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const struct {
+        const char* what;
+        std::string published;
+        bool started;
+    } cases[] = {
+        {"the right digest, in capitals", capitals, true},
+        {"a wrong digest", std::string(64, '0'), false},
+        {"a truncated digest", right.substr(0, 63), false},
+    };
+    for (const auto& c : cases) {
+        Publish("setup_9.exe", 30000);
+        ASSERT_TRUE(ParseUpdateDescription(R"({"fileSha256": ")" + c.published + R"("})", description));
+        const std::size_t startedBefore = desktop.ShellState().StartedInstallers().size();
+        std::u16string button;
+        const int result = Run([&](ui::SHostDialog& dialog, ui::HeadlessDriver& user) {
+            user.Click("btnUpdate");
+            AwaitDownload(dialog);
+            for (int i = 0; i < 20 && !dialog.IsEnded() && !panelHidden(dialog) && desktop.WaitForPosted(5s); ++i) {
+                desktop.DispatchPosted();
+            }
+            if (dialog.IsEnded()) return;
+            button = user.State("btnUpdate")->text;
+            user.Click("btnNotUpdate");
+        });
+        EXPECT_EQ(result, c.started ? 1 : 0) << c.what;
+        EXPECT_EQ(desktop.ShellState().StartedInstallers().size() - startedBefore, c.started ? 1u : 0u) << c.what;
+        EXPECT_EQ(std::filesystem::exists(directory / "setup_9.exe"), c.started) << c.what;
+        if (!c.started) {
+            EXPECT_EQ(button, u"重试") << c.what;
+        }
+        std::filesystem::remove(directory / "setup_9.exe");
+    }
 }
 
 TEST_F(UpdateDlgTest, MissingUrlOrRefusedStartOfferRetry) {

@@ -1,0 +1,1 @@
+MEUCIAoJW2heKXvhdFErw1xgvd/vRQ+UHhc9Nzst+4/TnOdWAiEA3v2xq/PxsQl+q4T6O4PEY246P0iWnziOGXUlP/Luobs=
