@@ -81,15 +81,18 @@ void ClickEngine::Toggle() {
         platform_.GetTimers().BeginPreciseTiming();
         preciseTiming_ = true;
     }
-    ClickStep();
+    // The run's grid starts with its first click, sent at once.
+    const std::uint64_t now = platform_.GetClock().MonotonicMilliseconds();
+    platform_.GetTimers().SetTimer(window_, kClickTimerId, pacer_.Start(now, ClickPeriodMilliseconds(settings_, random_)));
+    SendClick();
 }
 
 bool ClickEngine::OnTimer(std::uintptr_t timerId) {
     if (timerId != kClickTimerId) return true;
     auto& timers = platform_.GetTimers();
-    timers.KillTimer(window_, kClickTimerId);
 
     if (settings_.useLimitCount == 1 && clickCount_ >= settings_.limitCount) {
+        timers.KillTimer(window_, kClickTimerId);
         running_ = false;
         EndPreciseTiming();
         if (settings_.hideMain == 1) {
@@ -102,7 +105,13 @@ bool ClickEngine::OnTimer(std::uintptr_t timerId) {
     }
 
     if (running_) {
-        ClickStep();
+        // The repeating timer stays armed while it fires on the grid; it is
+        // re-armed only when the period changed or a tick needs catching up.
+        const std::uint64_t now = platform_.GetClock().MonotonicMilliseconds();
+        if (auto rearm = pacer_.Tick(now, ClickPeriodMilliseconds(settings_, random_))) {
+            timers.SetTimer(window_, kClickTimerId, *rearm);
+        }
+        SendClick();
     } else {
         timers.KillTimer(window_, kClickTimerId);
         EndPreciseTiming();
@@ -110,16 +119,12 @@ bool ClickEngine::OnTimer(std::uintptr_t timerId) {
     return true;
 }
 
-void ClickEngine::ClickStep() {
-    auto& timers = platform_.GetTimers();
+void ClickEngine::SendClick() {
     auto& mouse = platform_.GetMouseInput();
-    timers.KillTimer(window_, kClickTimerId);
-
     const platform::Size screen = mouse.PrimaryScreenSize();
     const platform::Point target =
         settings_.useFixedPos == 1 ? platform::Point{settings_.posX, settings_.posY} : mouse.CursorPosition();
 
-    timers.SetTimer(window_, kClickTimerId, ClickPeriodMilliseconds(settings_, random_));
     BuildClickEvents(settings_, target, screen, events_);
     mouse.SendMouseEvents(events_, 3);
     ++clickCount_;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "clicker/ClickPacer.h"
 #include "clicker/ClickSettings.h"
 #include "platform/Types.h"
 #include "ui/Bitmap.h"
@@ -109,6 +110,7 @@ private:
     std::int32_t testStartX_ = 0;
     std::int32_t testStartY_ = 0;
     bool preciseTiming_ = false;
+    ClickPacer testPacer_;  // keeps the test's clicks on the run's grid
 };
 
 // "%d" of a record field, as the edits show it.
