@@ -73,13 +73,22 @@ bool ParseUpdateDescription(std::string_view reply, UpdateDescription& descripti
 }
 
 bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description) {
-    TransferSink reply;
-    if (!HttpFetch(UpdateUrl(), nullptr, reply)) return true;
+    std::string reply;
+    if (!FetchUpdateReply(reply)) return true;
+    return ReadUpdateReply(platform, reply, description);
+}
 
+bool FetchUpdateReply(std::string& reply) {
+    TransferSink sink;
+    if (!HttpFetch(UpdateUrl(), nullptr, sink)) return false;
+    reply.assign(sink.Text());
+    return true;
+}
+
+bool ReadUpdateReply(platform::Platform& platform, std::string_view text, UpdateDescription& description) {
     auto& registry = platform.GetRegistry();
     platform::ScopedRegistryKey key(registry);
     if (!OpenProgramKey(registry, key)) return true;
-    const std::string_view text = reply.Text();
     if (text.empty() || !ParseUpdateDescription(text, description)) return true;
 
     // The installed build; a missing, longer or unreadable value counts as 0.

@@ -22,6 +22,12 @@ bool ParseUpdateDescription(std::string_view reply, UpdateDescription& descripti
 // installed one (registry value Update), to be offered to the user.
 bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description);
 
+// The two halves of CheckForUpdate, so the network part can run on another
+// thread: the fetch (no platform state touched; false when it failed) and the
+// reading of its reply against the installed build (same result as above).
+bool FetchUpdateReply(std::string& reply);
+bool ReadUpdateReply(platform::Platform& platform, std::string_view reply, UpdateDescription& description);
+
 // Whether text has the form of a URL: a scheme of two or more letters, digits,
 // '+', '-' or '.', starting with a letter, then a colon.
 bool LooksLikeUrl(std::string_view text);
