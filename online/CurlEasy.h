@@ -41,6 +41,8 @@ public:
     void SetHeader(bool includeHeaders);
     void SetNoBody(bool noBody);
     void SetRange(const char* range);
+    // The receive buffer: larger reads mean fewer socket calls per megabyte.
+    void SetBufferSize(long bytes);
 
     // True when the transfer completed at the transport level.
     bool Perform();

@@ -4,6 +4,7 @@
 // one. Progress goes to a window as posted UM_DOWNLOAD_PROGRESS messages.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,13 @@ bool ProbeRemoteFile(platform::Platform& platform, const std::string& filePath, 
 struct DownloadProgressRecord {
     platform::WindowSystem* windows = nullptr;
     platform::NativeWindow window = 0;
+
+    // At most five posts a second, each a new percentage; the first and the
+    // 100 always go. libcurl calls many times a second with the same figures.
+    static constexpr std::chrono::milliseconds kProgressInterval{200};
+    bool ShouldPost(int percent, std::chrono::steady_clock::time_point now);
+    int lastPercent = 0;
+    std::chrono::steady_clock::time_point lastPost{};
 };
 int ReportDownloadProgress(void* record, double downloadTotal, double downloadNow, double uploadTotal,
                            double uploadNow);
