@@ -50,6 +50,11 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
     const bool startHidden = HasFlag(commandLine, u"-auto");
     if (auto exitCode = StartAsClicker(platform, commandLine, background)) return *exitCode;
 
+    // The update server is asked now and answers while the toolkit starts;
+    // the answer is looked at where the start has always looked at it.
+    StartupUpdateCheck updateCheck(platform);
+    updateCheck.Start();
+
     auto& process = platform.GetProcess();
     process.InitializeComponents();
     EnterProgramFolder(platform);
@@ -65,7 +70,6 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
         application.RegisterWindowClass<ui::SComboBoxEx>();
         application.RegisterWindowClass<ui::SListBoxEx>();
 
-        StartupUpdateCheck updateCheck(platform);
         if (!updateCheck.EndsStart()) {
             auto mainWindow = std::make_unique<CMainDlg>();
             // At start the program has no active window to own the main one.

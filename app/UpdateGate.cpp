@@ -137,13 +137,19 @@ StartupUpdateCheck::~StartupUpdateCheck() {
     gate_.NotifyWhenAnswered(platform_, 0);  // before its window goes
 }
 
+void StartupUpdateCheck::Start() {
+    if (started_ || OnlineConfig::Instance() == nullptr) return;  // no record, no check
+    started_ = true;
+    gate_.Start();
+}
+
 bool StartupUpdateCheck::EndsStart() {
     OnlineConfig* config = OnlineConfig::Instance();
-    if (config == nullptr) {
-        answered_ = true;  // no record, no check
+    Start();
+    if (!started_) {
+        answered_ = true;
         return false;
     }
-    gate_.Start();
     UpdateDescription description = *config;
     const std::optional<bool> offered = gate_.WaitForAnswer(platform_, patience_, description);
     if (!offered) return false;  // the main window first; the answer is handled when it comes

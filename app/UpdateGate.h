@@ -60,6 +60,9 @@ public:
     StartupUpdateCheck(const StartupUpdateCheck&) = delete;
     StartupUpdateCheck& operator=(const StartupUpdateCheck&) = delete;
 
+    // Sends the question; the program does this as early as it can, so the
+    // answer is on its way while the toolkit starts.
+    void Start();
     // Before the main window: true when the start ends here.
     bool EndsStart();
     // Once the main window exists: a late answer is handled beside it.
@@ -71,6 +74,7 @@ private:
     platform::Platform& platform_;
     std::chrono::milliseconds patience_;
     UpdateGate gate_;
+    bool started_ = false;
     bool answered_ = false;
     std::unique_ptr<LateAnswerWindow> lateWindow_;
 };
