@@ -2,10 +2,9 @@
 
 #include <memory>
 
+#include "app/UpdateGate.h"
 #include "mainwindow/CMainDlg.h"
 #include "online/OnlineConfig.h"
-#include "online/UpdateCheck.h"
-#include "update/UpdateDlg.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "res/ControlIds.h"
@@ -44,24 +43,17 @@ void EnterProgramFolder(platform::Platform& platform) {
     platform.GetProcess().SetCurrentDirectory(path);
 }
 
-// Offers a newer build; true when the start ends here.
-bool UpdateGateEndsStart(platform::Platform& platform) {
-    OnlineConfig* config = OnlineConfig::Instance();
-    if (config == nullptr || CheckForUpdate(platform, *config)) return false;
-    int result = 0;
-    {
-        UpdateDlg dialog(*config);
-        result = dialog.DoModal(0);
-    }
-    return result == 1 || (result == 0 && config->forceUpdate);
-}
-
 }  // namespace
 
 int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const BackgroundRunner& background) {
     platform::Platform& platform = platform::Current();
     const bool startHidden = HasFlag(commandLine, u"-auto");
     if (auto exitCode = StartAsClicker(platform, commandLine, background)) return *exitCode;
+
+    // The update server is asked now and answers while the toolkit starts;
+    // the answer is looked at where the start has always looked at it.
+    StartupUpdateCheck updateCheck(platform);
+    updateCheck.Start();
 
     auto& process = platform.GetProcess();
     process.InitializeComponents();
@@ -78,13 +70,14 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
         application.RegisterWindowClass<ui::SComboBoxEx>();
         application.RegisterWindowClass<ui::SListBoxEx>();
 
-        if (!UpdateGateEndsStart(platform)) {
+        if (!updateCheck.EndsStart()) {
             auto mainWindow = std::make_unique<CMainDlg>();
             // At start the program has no active window to own the main one.
             if (mainWindow->Create(0, 0, 0, 0, 0) != 0) {
                 mainWindow->SendMessage(msg::kInitDialog, 0, 0);
                 mainWindow->CenterWindow();
                 mainWindow->ShowWindow(startHidden ? msg::kSwHide : msg::kSwShowNormal);
+                updateCheck.ContinueBeside(mainWindow->GetHwnd());
                 exitCode = application.Run(mainWindow->GetHwnd());
                 if (mainWindow->GetHwnd() != 0) mainWindow->DestroyWindow();
             }

@@ -102,14 +102,17 @@ void ClickEngine::Toggle() {
         window_->BeginPreciseTiming();
         preciseTiming_ = true;
     }
-    ClickStep();
+    // The run's grid starts with its first click, sent at once.
+    const std::uint64_t now = platform_.GetClock().MonotonicMilliseconds();
+    window_->SetClickTimer(pacer_.Start(now, ClickPeriodMilliseconds(settings_, random_)));
+    SendClick();
 }
 
 bool ClickEngine::OnTimer(std::uintptr_t timerId) {
     if (timerId != kClickTimerId || window_ == nullptr) return true;
-    window_->KillClickTimer();
 
     if (settings_.useLimitCount == 1 && clickCount_ >= settings_.limitCount) {
+        window_->KillClickTimer();
         running_ = false;
         EndPreciseTiming();
         if (settings_.hideMain == 1) window_->ShowAfterRun();
@@ -117,7 +120,13 @@ bool ClickEngine::OnTimer(std::uintptr_t timerId) {
     }
 
     if (running_) {
-        ClickStep();
+        // The repeating timer stays armed while it fires on the grid; it is
+        // re-armed only when the period changed or a tick needs catching up.
+        const std::uint64_t now = platform_.GetClock().MonotonicMilliseconds();
+        if (auto rearm = pacer_.Tick(now, ClickPeriodMilliseconds(settings_, random_))) {
+            window_->SetClickTimer(*rearm);
+        }
+        SendClick();
     } else {
         window_->KillClickTimer();
         EndPreciseTiming();
@@ -125,15 +134,12 @@ bool ClickEngine::OnTimer(std::uintptr_t timerId) {
     return true;
 }
 
-void ClickEngine::ClickStep() {
+void ClickEngine::SendClick() {
     auto& mouse = platform_.GetMouseInput();
-    window_->KillClickTimer();
-
     const platform::Size screen = mouse.PrimaryScreenSize();
     const platform::Point target =
         settings_.useFixedPos == 1 ? platform::Point{settings_.posX, settings_.posY} : mouse.CursorPosition();
 
-    window_->SetClickTimer(ClickPeriodMilliseconds(settings_, random_));
     BuildClickEvents(settings_, target, screen, events_);
     mouse.SendMouseEvents(events_, 3);
     ++clickCount_;

@@ -1,12 +1,14 @@
 // Turns the click settings into synthetic mouse input: a toggle starts a run
-// that sends one click at once and then one per expiry of a one-shot window
-// timer, re-armed after each click with a freshly computed period.
+// that sends one click at once and then one per expiry of a window timer,
+// with a freshly computed period for every click, kept on the run's grid by
+// the pacer so that late ticks do not add up.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
 #include "base/WindowIds.h"
+#include "clicker/ClickPacer.h"
 #include "clicker/ClickSettings.h"
 #include "clicker/RuntimeRandom.h"
 #include "platform/MouseInput.h"
@@ -75,7 +77,8 @@ public:
     std::int32_t ClickCount() const { return clickCount_; }
 
 private:
-    void ClickStep();
+    // One click at the pointer or the fixed position.
+    void SendClick();
     void EndPreciseTiming();
 
     ClickSettings& settings_;
@@ -86,6 +89,7 @@ private:
     bool running_ = false;
     bool preciseTiming_ = false;
     std::int32_t clickCount_ = 0;
+    ClickPacer pacer_;
     platform::MouseEvent events_[3] = {};
 };
 

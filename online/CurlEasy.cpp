@@ -59,6 +59,7 @@ void CurlEasy::SetFollowLocation(bool follow) {
 void CurlEasy::SetHeader(bool includeHeaders) { SetOption(handle_, CURLOPT_HEADER, includeHeaders ? 1L : 0L); }
 void CurlEasy::SetNoBody(bool noBody) { SetOption(handle_, CURLOPT_NOBODY, noBody ? 1L : 0L); }
 void CurlEasy::SetRange(const char* range) { SetOption(handle_, CURLOPT_RANGE, range); }
+void CurlEasy::SetBufferSize(long bytes) { SetOption(handle_, CURLOPT_BUFFERSIZE, bytes); }
 
 void CurlEasy::SetMaxFileSize(std::uint64_t bytes) {
     SetOption(handle_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(bytes));

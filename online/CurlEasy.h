@@ -48,6 +48,8 @@ public:
     void SetRange(const char* range);
     // A reply that announces more bytes than this fails before its body.
     void SetMaxFileSize(std::uint64_t bytes);
+    // The receive buffer: larger reads mean fewer socket calls per megabyte.
+    void SetBufferSize(long bytes);
 
     // True when the transfer completed at the transport level.
     bool Perform();

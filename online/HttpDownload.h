@@ -5,6 +5,7 @@
 // UM_DOWNLOAD_PROGRESS).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -36,6 +37,13 @@ bool ProbeRemoteFile(platform::Platform& platform, const std::string& filePath, 
 // of the current request to the record's callback. Never aborts the transfer.
 struct DownloadProgressRecord {
     const DownloadProgress* report = nullptr;
+
+    // At most five posts a second, each a new percentage; the first and the
+    // 100 always go. libcurl calls many times a second with the same figures.
+    static constexpr std::chrono::milliseconds kProgressInterval{200};
+    bool ShouldPost(int percent, std::chrono::steady_clock::time_point now);
+    int lastPercent = 0;
+    std::chrono::steady_clock::time_point lastPost{};
 };
 int ReportDownloadProgress(void* record, double downloadTotal, double downloadNow, double uploadTotal,
                            double uploadNow);

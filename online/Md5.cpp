@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace zintra {
 
@@ -25,9 +26,26 @@ constexpr int kShift[64] = {
 
 std::uint32_t RotateLeft(std::uint32_t value, int bits) { return (value << bits) | (value >> (32 - bits)); }
 
+constexpr std::size_t kFileReadBytes = 1 << 20;
+
 }  // namespace
 
 Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
+
+namespace {
+
+// The four round functions in their cheapest forms (equal to RFC 1321's).
+inline std::uint32_t RoundF(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return z ^ (x & (y ^ z)); }
+inline std::uint32_t RoundG(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return y ^ (z & (x ^ y)); }
+inline std::uint32_t RoundH(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return x ^ y ^ z; }
+inline std::uint32_t RoundI(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return y ^ (x | ~z); }
+
+}  // namespace
+
+// One of the 64 steps; written out below so no step decides at run time
+// which function and word it uses.
+#define ZINTRA_MD5_STEP(round, a, b, c, d, i, g) \
+    a = b + RotateLeft(a + round(b, c, d) + words[g] + kSine[i], kShift[i])
 
 void Md5::Transform(const std::uint8_t* block) {
     std::uint32_t words[16];
@@ -36,33 +54,77 @@ void Md5::Transform(const std::uint8_t* block) {
                    (std::uint32_t{block[i * 4 + 2]} << 16) | (std::uint32_t{block[i * 4 + 3]} << 24);
     }
     std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-    for (int i = 0; i < 64; ++i) {
-        std::uint32_t f;
-        int g;
-        if (i < 16) {
-            f = (b & c) | (~b & d);
-            g = i;
-        } else if (i < 32) {
-            f = (d & b) | (~d & c);
-            g = (5 * i + 1) % 16;
-        } else if (i < 48) {
-            f = b ^ c ^ d;
-            g = (3 * i + 5) % 16;
-        } else {
-            f = c ^ (b | ~d);
-            g = (7 * i) % 16;
-        }
-        const std::uint32_t next = d;
-        d = c;
-        c = b;
-        b = b + RotateLeft(a + f + kSine[i] + words[g], kShift[i]);
-        a = next;
-    }
+    ZINTRA_MD5_STEP(RoundF, a, b, c, d, 0, 0);
+    ZINTRA_MD5_STEP(RoundF, d, a, b, c, 1, 1);
+    ZINTRA_MD5_STEP(RoundF, c, d, a, b, 2, 2);
+    ZINTRA_MD5_STEP(RoundF, b, c, d, a, 3, 3);
+    ZINTRA_MD5_STEP(RoundF, a, b, c, d, 4, 4);
+    ZINTRA_MD5_STEP(RoundF, d, a, b, c, 5, 5);
+    ZINTRA_MD5_STEP(RoundF, c, d, a, b, 6, 6);
+    ZINTRA_MD5_STEP(RoundF, b, c, d, a, 7, 7);
+    ZINTRA_MD5_STEP(RoundF, a, b, c, d, 8, 8);
+    ZINTRA_MD5_STEP(RoundF, d, a, b, c, 9, 9);
+    ZINTRA_MD5_STEP(RoundF, c, d, a, b, 10, 10);
+    ZINTRA_MD5_STEP(RoundF, b, c, d, a, 11, 11);
+    ZINTRA_MD5_STEP(RoundF, a, b, c, d, 12, 12);
+    ZINTRA_MD5_STEP(RoundF, d, a, b, c, 13, 13);
+    ZINTRA_MD5_STEP(RoundF, c, d, a, b, 14, 14);
+    ZINTRA_MD5_STEP(RoundF, b, c, d, a, 15, 15);
+    ZINTRA_MD5_STEP(RoundG, a, b, c, d, 16, 1);
+    ZINTRA_MD5_STEP(RoundG, d, a, b, c, 17, 6);
+    ZINTRA_MD5_STEP(RoundG, c, d, a, b, 18, 11);
+    ZINTRA_MD5_STEP(RoundG, b, c, d, a, 19, 0);
+    ZINTRA_MD5_STEP(RoundG, a, b, c, d, 20, 5);
+    ZINTRA_MD5_STEP(RoundG, d, a, b, c, 21, 10);
+    ZINTRA_MD5_STEP(RoundG, c, d, a, b, 22, 15);
+    ZINTRA_MD5_STEP(RoundG, b, c, d, a, 23, 4);
+    ZINTRA_MD5_STEP(RoundG, a, b, c, d, 24, 9);
+    ZINTRA_MD5_STEP(RoundG, d, a, b, c, 25, 14);
+    ZINTRA_MD5_STEP(RoundG, c, d, a, b, 26, 3);
+    ZINTRA_MD5_STEP(RoundG, b, c, d, a, 27, 8);
+    ZINTRA_MD5_STEP(RoundG, a, b, c, d, 28, 13);
+    ZINTRA_MD5_STEP(RoundG, d, a, b, c, 29, 2);
+    ZINTRA_MD5_STEP(RoundG, c, d, a, b, 30, 7);
+    ZINTRA_MD5_STEP(RoundG, b, c, d, a, 31, 12);
+    ZINTRA_MD5_STEP(RoundH, a, b, c, d, 32, 5);
+    ZINTRA_MD5_STEP(RoundH, d, a, b, c, 33, 8);
+    ZINTRA_MD5_STEP(RoundH, c, d, a, b, 34, 11);
+    ZINTRA_MD5_STEP(RoundH, b, c, d, a, 35, 14);
+    ZINTRA_MD5_STEP(RoundH, a, b, c, d, 36, 1);
+    ZINTRA_MD5_STEP(RoundH, d, a, b, c, 37, 4);
+    ZINTRA_MD5_STEP(RoundH, c, d, a, b, 38, 7);
+    ZINTRA_MD5_STEP(RoundH, b, c, d, a, 39, 10);
+    ZINTRA_MD5_STEP(RoundH, a, b, c, d, 40, 13);
+    ZINTRA_MD5_STEP(RoundH, d, a, b, c, 41, 0);
+    ZINTRA_MD5_STEP(RoundH, c, d, a, b, 42, 3);
+    ZINTRA_MD5_STEP(RoundH, b, c, d, a, 43, 6);
+    ZINTRA_MD5_STEP(RoundH, a, b, c, d, 44, 9);
+    ZINTRA_MD5_STEP(RoundH, d, a, b, c, 45, 12);
+    ZINTRA_MD5_STEP(RoundH, c, d, a, b, 46, 15);
+    ZINTRA_MD5_STEP(RoundH, b, c, d, a, 47, 2);
+    ZINTRA_MD5_STEP(RoundI, a, b, c, d, 48, 0);
+    ZINTRA_MD5_STEP(RoundI, d, a, b, c, 49, 7);
+    ZINTRA_MD5_STEP(RoundI, c, d, a, b, 50, 14);
+    ZINTRA_MD5_STEP(RoundI, b, c, d, a, 51, 5);
+    ZINTRA_MD5_STEP(RoundI, a, b, c, d, 52, 12);
+    ZINTRA_MD5_STEP(RoundI, d, a, b, c, 53, 3);
+    ZINTRA_MD5_STEP(RoundI, c, d, a, b, 54, 10);
+    ZINTRA_MD5_STEP(RoundI, b, c, d, a, 55, 1);
+    ZINTRA_MD5_STEP(RoundI, a, b, c, d, 56, 8);
+    ZINTRA_MD5_STEP(RoundI, d, a, b, c, 57, 15);
+    ZINTRA_MD5_STEP(RoundI, c, d, a, b, 58, 6);
+    ZINTRA_MD5_STEP(RoundI, b, c, d, a, 59, 13);
+    ZINTRA_MD5_STEP(RoundI, a, b, c, d, 60, 4);
+    ZINTRA_MD5_STEP(RoundI, d, a, b, c, 61, 11);
+    ZINTRA_MD5_STEP(RoundI, c, d, a, b, 62, 2);
+    ZINTRA_MD5_STEP(RoundI, b, c, d, a, 63, 9);
     state_[0] += a;
     state_[1] += b;
     state_[2] += c;
     state_[3] += d;
 }
+
+#undef ZINTRA_MD5_STEP
 
 void Md5::Update(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
@@ -119,9 +181,12 @@ std::string Md5::OfText(std::string_view text) {
 std::string Md5OfFile(const std::string& path) {
     Md5 md5;
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        std::uint8_t block[1024];
+        // Large reads straight into one buffer: few calls, no copy through
+        // the stream's own buffer. The digest does not depend on the size.
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        std::vector<std::uint8_t> block(kFileReadBytes);
         std::size_t read;
-        while ((read = std::fread(block, 1, sizeof(block), file)) > 0) md5.Update(block, read);
+        while ((read = std::fread(block.data(), 1, block.size(), file)) > 0) md5.Update(block.data(), read);
         std::fclose(file);
     }
     return Md5::Hex(md5.Final());

@@ -29,7 +29,7 @@ private:
     std::uint8_t buffer_[64] = {};
 };
 
-// The digest of a file read in blocks of 1024 bytes; a file that cannot be
+// The digest of a file, read in large blocks; a file that cannot be
 // opened contributes no bytes (the digest of nothing).
 std::string Md5OfFile(const std::string& path);
 

@@ -88,14 +88,26 @@ bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description
 
 bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description,
                     const std::optional<std::vector<EcdsaPublicPoint>>& keys) {
-    TransferSink reply;
-    if (!HttpFetch(UpdateUrl(), nullptr, reply)) return true;
+    std::string reply;
+    if (!FetchUpdateReply(reply, keys)) return true;
+    return ReadUpdateReply(platform, reply, description);
+}
 
+bool FetchUpdateReply(std::string& reply) { return FetchUpdateReply(reply, BuiltInUpdateKeys()); }
+
+bool FetchUpdateReply(std::string& reply, const std::optional<std::vector<EcdsaPublicPoint>>& keys) {
+    TransferSink sink;
+    if (!HttpFetch(UpdateUrl(), nullptr, sink)) return false;
+    reply.assign(sink.Text());
+    if (!reply.empty() && !IsTrusted(reply, keys)) reply.clear();
+    return true;
+}
+
+bool ReadUpdateReply(platform::Platform& platform, std::string_view text, UpdateDescription& description) {
     auto& registry = platform.GetRegistry();
     platform::ScopedRegistryKey key(registry);
     if (!OpenProgramKey(registry, key)) return true;
-    const std::string_view text = reply.Text();
-    if (text.empty() || !IsTrusted(text, keys) || !ParseUpdateDescription(text, description)) return true;
+    if (text.empty() || !ParseUpdateDescription(text, description)) return true;
 
     // The installed build; a missing, longer or unreadable value counts as 0.
     std::uint8_t bytes[4] = {};

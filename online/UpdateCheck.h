@@ -32,6 +32,15 @@ bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description
 bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description,
                     const std::optional<std::vector<EcdsaPublicPoint>>& keys);
 
+// The two halves of CheckForUpdate, so the network part can run on another
+// thread: the fetch (no platform state touched; false when it failed) and the
+// reading of its reply against the installed build (same result as above).
+bool FetchUpdateReply(std::string& reply);
+// The fetch with the given keys: with keys, a reply whose signature does not
+// verify comes back empty (nothing to offer).
+bool FetchUpdateReply(std::string& reply, const std::optional<std::vector<EcdsaPublicPoint>>& keys);
+bool ReadUpdateReply(platform::Platform& platform, std::string_view reply, UpdateDescription& description);
+
 // Whether text has the form of a URL: a scheme of two or more letters, digits,
 // '+', '-' or '.', starting with a letter, then a colon.
 bool LooksLikeUrl(std::string_view text);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/WindowIds.h"
+#include "clicker/ClickPacer.h"
 #include "clicker/ClickSettings.h"
 #include "platform/Types.h"
 #include "ui/render/Bitmap.h"
@@ -105,6 +106,7 @@ private:
     std::int32_t testStartX_ = 0;
     std::int32_t testStartY_ = 0;
     ui::PreciseTimingSection preciseTiming_;
+    ClickPacer testPacer_;  // keeps the test's clicks on the run's grid
 };
 
 // "%d" of a record field, as the edits show it.

@@ -60,9 +60,11 @@ void CSettingDlg::OnStartStopHotkey() {
 }
 
 void CSettingDlg::OnCountTestTimer() {
-    KillTimer(kCountTestTimerId);
     // An expiry already queued when the run stopped must not start it again.
-    if (!testRunning_) return;
+    if (!testRunning_) {
+        KillTimer(kCountTestTimerId);
+        return;
+    }
     CountTestTick();
 }
 
@@ -84,7 +86,15 @@ void CSettingDlg::CountTestTick() {
         StopCountTest();
         return;
     }
-    SetTimer(kCountTestTimerId, CountTestPeriod(settings_->interval));
+    // The first step starts the grid; later ones re-arm only when the
+    // repeating timer is off it (a changed interval, a late tick).
+    const std::uint32_t period = CountTestPeriod(settings_->interval);
+    const std::uint64_t now = platform::Current().GetClock().MonotonicMilliseconds();
+    if (testCount_ == 0) {
+        SetTimer(kCountTestTimerId, testPacer_.Start(now, period));
+    } else if (auto rearm = testPacer_.Tick(now, period)) {
+        SetTimer(kCountTestTimerId, *rearm);
+    }
     SendTestClick();
     ++testCount_;
     SetControlText("txt_testCount", CountTestProgress(testCount_));

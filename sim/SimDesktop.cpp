@@ -188,6 +188,7 @@ std::optional<SimDesktop::HotkeyRegistration> SimDesktop::HotkeyFor(NativeWindow
 
 void SimDesktop::SetTimer(NativeWindow window, std::uintptr_t id, std::uint32_t milliseconds) {
     lastRequestedPeriod_ = milliseconds;
+    ++setTimerCalls_;
     // USER_TIMER_MINIMUM and USER_TIMER_MAXIMUM.
     const std::uint32_t period = std::clamp<std::uint32_t>(milliseconds, 10u, 0x7FFFFFFFu);
     timers_[{window, id}] = TimerEntry{period, now_ + period, ++timerOrder_};
@@ -205,17 +206,24 @@ void SimDesktop::AdvanceBy(std::uint64_t milliseconds) {
     const std::uint64_t target = now_ + milliseconds;
     for (;;) {
         DispatchPosted();
+        // An expiry reaches its window late by the latency (and once by the
+        // extra delay), never before the clock has got there.
+        const std::uint64_t lateness = timerLatency_ + nextTimerDelay_;
         auto next = timers_.end();
         for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-            if (it->second.due > target) continue;
+            if (it->second.due + lateness > target) continue;
             if (next == timers_.end() || it->second.due < next->second.due ||
                 (it->second.due == next->second.due && it->second.order < next->second.order)) {
                 next = it;
             }
         }
         if (next == timers_.end()) break;
-        now_ = next->second.due;
-        next->second.due += next->second.period;  // window timers repeat until killed
+        now_ = std::max(now_, next->second.due + lateness);
+        nextTimerDelay_ = 0;
+        // Window timers repeat until killed; the next expiry keeps the phase
+        // and those missed meanwhile are dropped, as Windows and Wine do.
+        const std::uint64_t period = next->second.period;
+        next->second.due += (now_ - next->second.due) / period * period + period;
         const auto [window, id] = next->first;
         Deliver(window, msg::kTimer, id, 0);
     }
@@ -323,7 +331,12 @@ int SimDesktop::DispatchPosted() {
 int SimDesktop::RunMessageLoop() {
     // Nothing blocks in the simulation: run what is queued and report the quit
     // code. As on Windows, messages posted before the quit still arrive.
-    while (DispatchPosted() > 0) {
+    for (;;) {
+        while (DispatchPosted() > 0) {
+        }
+        // Nothing queued: a test that expects a post from another thread lets
+        // the loop wait for it; otherwise the loop is over.
+        if (quitCode_ || loopPatience_.count() == 0 || !WaitForPosted(loopPatience_)) break;
     }
     return quitCode_.value_or(0);
 }

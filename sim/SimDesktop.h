@@ -158,9 +158,14 @@ public:
     // Timers: the period actually in force (after the 10 ms floor).
     std::optional<std::uint32_t> TimerPeriod(platform::NativeWindow window, std::uintptr_t id) const;
     std::uint32_t LastRequestedPeriod() const { return lastRequestedPeriod_; }
+    int SetTimerCalls() const { return setTimerCalls_; }
     int PreciseTimingDepth() const { return preciseTimingDepth_; }
     // Moves the virtual clock forward, firing due timers in order.
     void AdvanceBy(std::uint64_t milliseconds);
+    // Every timer expiry arrives this late (a slow platform or a busy thread).
+    void SetTimerLatency(std::uint64_t milliseconds) { timerLatency_ = milliseconds; }
+    // The next timer expiry arrives this much later still (the thread was busy once).
+    void DelayNextTimer(std::uint64_t milliseconds) { nextTimerDelay_ = milliseconds; }
     void SetCalendarBase(std::int64_t seconds) { calendarBase_ = seconds; }
     void SetUtcOffsetSeconds(std::int64_t offset) { utcOffset_ = offset; }
 
@@ -180,6 +185,9 @@ public:
     // Waits until a message is posted (by any thread); false on time-out.
     bool WaitForPosted(std::chrono::milliseconds timeout);
     std::optional<int> QuitCode() const { return quitCode_; }
+    // The message loop waits up to this long for messages from other threads
+    // before it returns (none by default: it returns once the queue is empty).
+    void SetLoopPatience(std::chrono::milliseconds patience) { loopPatience_ = patience; }
 
     static std::u16string Fold(const std::u16string& text);
 
@@ -217,6 +225,9 @@ private:
     std::map<std::pair<platform::NativeWindow, std::uintptr_t>, TimerEntry> timers_;
     std::uint64_t timerOrder_ = 0;
     std::uint32_t lastRequestedPeriod_ = 0;
+    int setTimerCalls_ = 0;
+    std::uint64_t timerLatency_ = 0;
+    std::uint64_t nextTimerDelay_ = 0;
     int preciseTimingDepth_ = 0;
     std::uint64_t now_ = 0;
     std::int64_t calendarBase_ = 1796486400 + 12 * 3600;  // noon, 6 December 2026, UTC+8
@@ -230,6 +241,7 @@ private:
     std::condition_variable postedSignal_;
     std::deque<PostedMessage> posted_;
     std::optional<int> quitCode_;
+    std::chrono::milliseconds loopPatience_{0};
 
     SimShell shell_;
     SimKeyboard keyboard_;

@@ -100,7 +100,20 @@ Size Win32Platform::PrimaryScreenSize() { return Size{GetSystemMetrics(SM_CXSCRE
 
 // ---- Clock ----
 
-std::uint64_t Win32Platform::MonotonicMilliseconds() { return GetTickCount64(); }
+// The performance counter, not GetTickCount64: the tick count moves in steps of
+// the default 15.6 ms even while timers run at 1 ms, too coarse to keep clicks
+// on their grid.
+std::uint64_t Win32Platform::MonotonicMilliseconds() {
+    static const std::uint64_t frequency = [] {
+        LARGE_INTEGER f{};
+        QueryPerformanceFrequency(&f);
+        return f.QuadPart > 0 ? static_cast<std::uint64_t>(f.QuadPart) : 1000;
+    }();
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);  // cannot fail since Windows XP
+    const auto ticks = static_cast<std::uint64_t>(counter.QuadPart);
+    return ticks / frequency * 1000 + ticks % frequency * 1000 / frequency;
+}
 
 std::int64_t Win32Platform::CalendarTime() { return _time64(nullptr); }
 

@@ -26,6 +26,8 @@ class TransferServer:
         self.process = subprocess.Popen([sys.executable, str(SERVER)], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         words = self.process.stdout.readline().split()
         self.base = f"http://127.0.0.1:{int(words[1])}"
+        # A port that accepts connections and never answers them.
+        self.silent_base = f"http://127.0.0.1:{int(words[2])}"
 
     def register(self, **settings):
         """Serves a file: path, size, body, file, redirect, chunks, delay, truncate_at, …"""

@@ -153,6 +153,35 @@ class UpdateGate(UpdateTestCase):
         self.assertFalse(program.window_visible(WINDOW))
         self.assertIsNone(program.process.poll())
 
+    def test_silent_update_server_does_not_hold_the_main_window(self):
+        # A server (or a proxy, or a firewall) that takes the connection and never answers.
+        self.desktop.env["ZINTRA_UPDATE_URL"] = self.server.silent_base + "/update/update.json"
+        try:
+            started = time.monotonic()
+            program = Program(self.desktop, "update-silent", wait_for_window=None)
+            program.control("mainWindow", "*", 30, where=lambda c: c.visible)
+            shown_after = time.monotonic() - started
+        finally:
+            self.desktop.env["ZINTRA_UPDATE_URL"] = self.server.base + "/update/update.json"
+        # A bound for a hang, with a wide margin over the 2 s the start waits.
+        self.assertLess(shown_after, 3.0, "the main window waited for the silent server")
+        self.assertGreaterEqual(self.server.log()["silent_accepts"], 1, "the update server was asked")
+        self.assertIsNone(program.process.poll())
+
+    def test_forced_update_answering_late_is_still_offered_and_declined_ends_the_program(self):
+        description = {"version": 9, "updateInfo": NOTES, "forceUpdate": True,
+                       "url": "http://127.0.0.1:9/dl/" + INSTALLER}
+        # Half the reply, 10 s of silence, the rest: the answer is complete after 10 s.
+        self.server.register(path="/update/update.json", body=json.dumps(description, ensure_ascii=False),
+                             chunks=2, delay=10)
+        program = Program(self.desktop, "update-late")  # the main window, before any answer
+        self.assertFalse(program.window_visible(WINDOW))
+        program.window(WINDOW, timeout=40)
+        program.photograph(WINDOW, "update-late-offer.png")
+        self.assertEqual(program.control(WINDOW, "version").text, "9")
+        program.click(WINDOW, "btnNotUpdate")
+        self.assertEqual(program.exit_code(), 0)
+
     def test_installed_build_as_new_as_the_described_one_is_not_offered(self):
         self.desktop.reg("add", PROGRAM_KEY, "/v", "Update", "/t", "REG_DWORD", "/d", "9", "/f")
         self.server.describe(signing_key=self.default_key, version=9, updateInfo=NOTES,

@@ -3,6 +3,9 @@
 #include <cstdlib>
 
 #include "app/Program.h"
+#include "app/UpdateGate.h"
+#include "online/HttpFetch.h"
+#include "online/OnlineConfig.h"
 #include "platform/Messages.h"
 #include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
@@ -120,6 +123,96 @@ TEST_F(UpdateGateTest, InstalledBuildAsNewAsTheDescriptionOffersNothing) {
     EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
     EXPECT_FALSE(offered);
     EXPECT_FALSE(desktop.ShellState().TrayCalls().empty());
+}
+
+// An update server that is slow or silent must not hold the first window back.
+class LateUpdateTest : public UpdateGateTest {
+protected:
+    LateUpdateTest() {
+        // The record lives for the process: forget what earlier tests' servers said.
+        static_cast<UpdateDescription&>(*OnlineConfig::Instance()) = UpdateDescription{};
+        SetUpdateCheckPatienceForTesting(std::chrono::milliseconds(20));
+        desktop.SetLoopPatience(std::chrono::seconds(5));
+    }
+    ~LateUpdateTest() override {
+        SetUpdateCheckPatienceForTesting(std::chrono::milliseconds(0));
+        SetFetchAttemptTimeoutForTesting(std::chrono::milliseconds(0));
+    }
+    void PublishLate(const std::string& description) {
+        Publish(description);
+        Json::Value file;
+        file["path"] = "/update/update.json";
+        file["body"] = description;
+        file["chunks"] = 2;  // half the reply, then a pause: the answer takes a second
+        file["delay"] = 1.0;
+        server.ServeFile(file);
+    }
+    // Offers `button` as the user's answer, noting whether the main window was up by then.
+    void AnswerLate(const char* button) {
+        backend.SetModalHook([this, button](ui::SHostDialog& dialog) {
+            offered = dialog.GetLayoutName() == "LAYOUT:XML_UPDATE";
+            mainWindowFirst = !desktop.ShowCalls().empty() && !desktop.ShellState().TrayCalls().empty();
+            // Stands for anything changed since the start: the exit path writes the record over it.
+            desktop.PutValue(u"SOFTWARE\\ZintraMouse", u"MouseData", platform::reg::kBinary, {1, 2, 3});
+            ui::HeadlessDriver(dialog, backend).Click(button);
+            // Runs once the late answer's handling is over: has the program ended by then?
+            desktop.PostMessage(probeWindow, msg::kUser, 0, 0);
+            // Without an end the loop would wait on; this lets it return.
+            desktop.SetLoopPatience(std::chrono::milliseconds(0));
+        });
+    }
+
+    // Notes whether the main window had closed when the probe message arrived.
+    struct Probe final : platform::MessageHandler {
+        explicit Probe(sim::SimDesktop& desktop) : desktop(desktop) {}
+        std::optional<std::intptr_t> HandleMessage(platform::NativeWindow, std::uint32_t message, std::uintptr_t,
+                                                   std::intptr_t) override {
+            if (message == msg::kUser) programEnded = desktop.QuitCode().has_value();
+            return 0;
+        }
+        sim::SimDesktop& desktop;
+        std::optional<bool> programEnded;
+    };
+    Probe probe{desktop};
+    platform::NativeWindow probeWindow = desktop.CreateMessageWindow(probe);
+    std::size_t StoredSettingsSize() const {
+        auto value = desktop.Value(u"SOFTWARE\\ZintraMouse", u"MouseData");
+        return value ? value->data.size() : 0;
+    }
+
+    bool mainWindowFirst = false;
+};
+
+TEST_F(LateUpdateTest, SlowAnswerIsOfferedBesideTheMainWindowAndDeclinedItKeepsRunning) {
+    PublishLate(R"({"version": 3, "updateInfo": "notes"})");
+    AnswerLate("btnNotUpdate");
+    EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(mainWindowFirst) << "the start did not wait for the server";
+    EXPECT_EQ(probe.programEnded, false) << "declining an update that is not forced closes nothing";
+}
+
+TEST_F(LateUpdateTest, DeclinedForcedUpdateThatAnswersLateEndsTheProgramWithItsSettingsSaved) {
+    PublishLate(R"({"version": 3, "forceUpdate": true})");
+    AnswerLate("btn_close");
+    EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(mainWindowFirst);
+    EXPECT_EQ(probe.programEnded, true);
+    EXPECT_EQ(StoredSettingsSize(), 424u) << "the main window's own exit saved the record";
+    EXPECT_TRUE(desktop.HotkeyRegistrations().empty());
+    EXPECT_EQ(desktop.QuitCode(), 0);
+}
+
+TEST_F(LateUpdateTest, SilentServerNeitherHoldsTheStartNorOffersAnything) {
+    SetFetchAttemptTimeoutForTesting(std::chrono::milliseconds(100));
+    ::setenv("ZINTRA_UPDATE_URL", server.SilentUrl("/update/update.json").c_str(), 1);
+    desktop.SetLoopPatience(std::chrono::seconds(2));  // the three attempts end within it
+    AnswerLate("btnNotUpdate");
+    EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
+    EXPECT_FALSE(offered);
+    EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwShowNormal});
+    EXPECT_GE(server.Log()["silent_accepts"].asInt(), 3) << "the check went on after the window came up";
 }
 
 }  // namespace

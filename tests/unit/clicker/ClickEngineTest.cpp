@@ -251,6 +251,61 @@ TEST_F(ClickEngineTest, SettingsChangedDuringARunApplyToTheNextClick) {
     EXPECT_EQ(desktop.TimerPeriod(window, kClickTimerId), 1000u);
 }
 
+TEST_F(ClickEngineTest, ThousandClicksAtTenMillisecondsEndAtTenSecondsThoughEveryTickIsLate) {
+    settings.interval = 0.01f;  // 9 ms, run at the 10 ms floor
+    desktop.SetTimerLatency(2);
+    Press();
+    desktop.AdvanceBy(10000 - 10);
+    EXPECT_LT(Clicks(), 1001u) << "not ahead of the grid";
+    desktop.AdvanceBy(20);
+    EXPECT_GE(Clicks(), 1001u) << "1000 steps after the first click, within one period of 10 s";
+    EXPECT_EQ(desktop.LastRequestedPeriod(), 9u) << "the period as asked; the platform applies its floor";
+}
+
+TEST_F(ClickEngineTest, LateTickIsFollowedByTheNextOnTheGridNotByABurst) {
+    settings.interval = 0.01f;
+    Press();
+    desktop.AdvanceBy(95);
+    EXPECT_EQ(Clicks(), 10u);
+    desktop.DelayNextTimer(50);  // the tick due at 100 arrives at 150
+    desktop.AdvanceBy(54);
+    EXPECT_EQ(Clicks(), 10u);
+    desktop.AdvanceBy(1);
+    EXPECT_EQ(Clicks(), 11u) << "one click for the late tick, not six";
+    desktop.AdvanceBy(9);
+    EXPECT_EQ(Clicks(), 11u);
+    desktop.AdvanceBy(1);
+    EXPECT_EQ(Clicks(), 12u) << "the next one at 160, on the grid";
+}
+
+TEST_F(ClickEngineTest, ChangedIntervalKeepsTheGridOfTheTickThatWasDue) {
+    desktop.SetTimerLatency(3);
+    Press();  // clicks at 0, 103, 203, ... 
+    desktop.AdvanceBy(250);
+    EXPECT_EQ(Clicks(), 3u);
+    settings.interval = 0.2f;
+    desktop.AdvanceBy(53);  // 303: the tick due at 300 still goes at the old pace
+    EXPECT_EQ(Clicks(), 4u);
+    desktop.AdvanceBy(199);
+    EXPECT_EQ(Clicks(), 4u);
+    desktop.AdvanceBy(1);  // 503: 300 + 200, late by the latency only
+    EXPECT_EQ(Clicks(), 5u);
+    desktop.AdvanceBy(399);
+    EXPECT_EQ(Clicks(), 6u);
+    desktop.AdvanceBy(1);  // 903, not 909: the lateness does not add up
+    EXPECT_EQ(Clicks(), 7u);
+}
+
+TEST_F(ClickEngineTest, TimerOnTheGridIsNotRearmedForEveryClick) {
+    Press();
+    const int armed = desktop.SetTimerCalls();
+    desktop.SetTimerLatency(1);
+    desktop.AdvanceBy(1000);
+    EXPECT_EQ(Clicks(), 10u);
+    EXPECT_EQ(desktop.TimerPeriod(window, kClickTimerId), 100u);
+    EXPECT_EQ(desktop.SetTimerCalls(), armed) << "the repeating timer keeps its own phase";
+}
+
 TEST(NormaliseCoordinate, TruncatesAndHandlesOddInput) {
     EXPECT_EQ(NormaliseCoordinate(1919, 1920), 65501);
     EXPECT_EQ(NormaliseCoordinate(-10, 1920), -341) << "left of the primary screen";

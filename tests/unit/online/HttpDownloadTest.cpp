@@ -327,6 +327,21 @@ TEST(DownloadProgress, UnknownTotalPostsNothingAndNothingIsEverAborted) {
     EXPECT_EQ(window.percentages, (std::vector<std::uintptr_t>{99, 100}));
 }
 
+TEST(DownloadProgress, NewPercentagesGoOutAtMostFiveTimesASecondAndTheEndAlways) {
+    using namespace std::chrono_literals;
+    DownloadProgressRecord record;
+    const auto start = std::chrono::steady_clock::time_point{} + 1h;
+    EXPECT_TRUE(record.ShouldPost(3, start)) << "the first figure at once";
+    EXPECT_FALSE(record.ShouldPost(4, start + 50ms));
+    EXPECT_FALSE(record.ShouldPost(5, start + 150ms));
+    EXPECT_TRUE(record.ShouldPost(6, start + 200ms));
+    EXPECT_FALSE(record.ShouldPost(6, start + 900ms)) << "the same figure again is not news";
+    EXPECT_TRUE(record.ShouldPost(7, start + 950ms));
+    EXPECT_FALSE(record.ShouldPost(8, start + 1000ms));
+    EXPECT_TRUE(record.ShouldPost(100, start + 1010ms)) << "the end is always shown";
+    EXPECT_FALSE(record.ShouldPost(100, start + 2s));
+}
+
 TEST_F(HttpDownloadTest, NothingListeningFailsAndLeavesNoSidecar) {
     // A port that is bound but not listening refuses every connection.
     const int refusing = ::socket(AF_INET, SOCK_STREAM, 0);

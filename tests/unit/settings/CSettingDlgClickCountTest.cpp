@@ -62,6 +62,25 @@ TEST_F(CountTest, LimitOfThreeAtHalfASecondSendsThreeClicksAt0And500And1000Ms) {
     });
 }
 
+TEST_F(CountTest, LateTicksDoNotStretchTheRun) {
+    settings.limitCount = 101;
+    settings.interval = 0.05f;
+    Open([&](HeadlessDriver& driver) {
+        ui.desktop.MoveCursor(ScreenCentre(driver, "btn_test"));
+        ui.desktop.SetTimerLatency(3);
+        PressHotkey();
+        ui.desktop.AdvanceBy(100 * 50 + 2);
+        EXPECT_EQ(Clicks(), 100u);
+        ui.desktop.AdvanceBy(1);
+        EXPECT_EQ(Clicks(), 101u) << "100 steps of 50 ms after the first, late by one latency only";
+        EXPECT_EQ(Text(driver, "txt_testCount"), u"当前已经点击101次");
+        ui.desktop.DelayNextTimer(200);  // the step that ends the run comes late; nothing more is sent
+        ui.desktop.AdvanceBy(1000);
+        EXPECT_EQ(Clicks(), 101u);
+        EXPECT_FALSE(dialog->TestRunning());
+    });
+}
+
 TEST_F(CountTest, HotkeyAwayFromTheTestButtonDoesNothing) {
     Open([&](HeadlessDriver& driver) {
         const platform::Rect button = driver.State("btn_test")->rect;
