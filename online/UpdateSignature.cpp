@@ -102,4 +102,9 @@ std::optional<std::vector<EcdsaPublicPoint>> ParseUpdateKeyList(std::string_view
     return keys;
 }
 
+std::optional<std::vector<EcdsaPublicPoint>> UpdateKeysFromSetting(std::string_view setting) {
+    if (setting.find_first_not_of("; ,\t\r\n") == std::string_view::npos) return std::nullopt;
+    return ParseUpdateKeyList(setting).value_or(std::vector<EcdsaPublicPoint>{});
+}
+
 }  // namespace zintra

@@ -33,8 +33,13 @@ bool VerifyUpdateSignature(std::string_view description, std::string_view signat
 // build refuses such a setting before it gets that far).
 const std::optional<std::vector<EcdsaPublicPoint>>& BuiltInUpdateKeys();
 
-// Reads the build setting's text: keys separated by ';', ',' or blanks.
-// Nothing when any of them is not a key, or when there are more than two.
+// Reads a list of keys separated by ';', ',' or blanks. Nothing when any of
+// them is not a key, or when there are more than two.
 std::optional<std::vector<EcdsaPublicPoint>> ParseUpdateKeyList(std::string_view text);
+
+// What the build setting's text means: nothing when it names no key at all
+// (descriptions unsigned), otherwise its keys, or an empty list, which
+// verifies nothing, when it does not read.
+std::optional<std::vector<EcdsaPublicPoint>> UpdateKeysFromSetting(std::string_view setting);
 
 }  // namespace zintra

@@ -130,6 +130,20 @@ TEST_F(UpdateSignatureTest, KeysAreP256PublicKeysInBase64Der) {
     EXPECT_FALSE(ParseUpdateKeyList(a + ";" + rsa)) << "one bad key spoils the list";
 }
 
+TEST_F(UpdateSignatureTest, BuildSettingWithoutKeysMeansUnsignedAndAnUnreadableOneTrustsNothing) {
+    EXPECT_EQ(UpdateKeysFromSetting(""), std::nullopt);
+    EXPECT_EQ(UpdateKeysFromSetting(" ; "), std::nullopt);
+    const auto two = UpdateKeysFromSetting(key.PublicKeyBase64() + " " + otherKey.PublicKeyBase64());
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->size(), 2u);
+    for (const std::string& unreadable : {std::string("not a key"), key.PublicKeyBase64() + " x"}) {
+        const auto keys = UpdateKeysFromSetting(unreadable);
+        ASSERT_TRUE(keys) << unreadable << ": a build meant to check signatures keeps checking";
+        EXPECT_TRUE(keys->empty()) << unreadable;
+        EXPECT_FALSE(VerifyUpdateSignature(kDescription, key.Sign(kDescription), *keys));
+    }
+}
+
 TEST_F(UpdateSignatureTest, KeyThatIsNotOnTheCurveVerifiesNothing) {
     auto point = ParseUpdateKey(key.PublicKeyBase64());
     ASSERT_TRUE(point);

@@ -1,5 +1,6 @@
 #include "tests/unit/support/TestHttpServer.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -28,8 +29,9 @@ TestHttpServer::TestHttpServer(const std::string& certificateFile, const std::st
 void TestHttpServer::Start(const std::vector<std::string>& arguments) {
     int toServer[2];
     int fromServer[2];
-    if (::pipe(toServer) != 0) return;
-    if (::pipe(fromServer) != 0) {
+    // Close-on-exec, so a server started later does not hold this one's input open.
+    if (::pipe2(toServer, O_CLOEXEC) != 0) return;
+    if (::pipe2(fromServer, O_CLOEXEC) != 0) {
         ::close(toServer[0]);
         ::close(toServer[1]);
         return;
