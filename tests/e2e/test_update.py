@@ -163,8 +163,10 @@ class UpdateGate(UpdateTestCase):
             shown_after = time.monotonic() - started
         finally:
             self.desktop.env["ZINTRA_UPDATE_URL"] = self.server.base + "/update/update.json"
-        # A bound for a hang, with a wide margin over the 2 s the start waits.
-        self.assertLess(shown_after, 3.0, "the main window waited for the silent server")
+        # A bound for a hang: without the gate the window waits 90 s (three
+        # attempts of 30 s); the 2 s the start waits plus a loaded machine's
+        # start-up stay far below this. The time itself is measured by bench/run.
+        self.assertLess(shown_after, 15.0, "the main window waited for the silent server")
         self.assertGreaterEqual(self.server.log()["silent_accepts"], 1, "the update server was asked")
         self.assertIsNone(program.process.poll())
 
