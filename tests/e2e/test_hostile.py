@@ -67,10 +67,15 @@ class HostileUpdateServer(ServerTestCase):
         self.assertGreater(requests, 3)
         self.assertLessEqual(requests, 3 * 31, "three attempts of at most 30 redirects each")
 
-    def test_a_server_trickling_one_byte_a_second_only_delays_the_start(self):
+    def test_a_server_trickling_one_byte_a_second_neither_holds_the_start_nor_offers_anything(self):
         self.server.register(path=UPDATE, body=OFFER, chunks=len(OFFER), delay=1.0)
-        self.assert_starts_normally("hostile-trickle", timeout=150)
+        program = self.assert_starts_normally("hostile-trickle", timeout=60)
+        # The check goes on beside the main window: three attempts, each cut off by its time limit.
+        wait_for(lambda: len(self.server.requested(UPDATE)) >= 3, 150, interval=1.0, what="three attempts")
+        time.sleep(35)  # the third attempt's limit, and a little more
         self.assertEqual(len(self.server.requested(UPDATE)), 3, "three attempts, each cut off by its time limit")
+        self.assertIsNone(program.process.poll(), "the program is still running")
+        self.assertNotIn(("UpdateWindow", "*"), program.controls(), "nothing is offered")
 
 
 class SimultaneousStarts(WineTestCase):
