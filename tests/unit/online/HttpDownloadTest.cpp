@@ -180,6 +180,22 @@ TEST_F(HttpDownloadTest, RedirectMovesTheFileToTheFinalNameAndReplacesAnOlderOne
     }
 }
 
+TEST_F(HttpDownloadTest, RedirectRemovesAnEarlierSidecarOfTheFinalName) {
+    Serve("/dl/setup_3.exe", 3000);
+    Json::Value redirect;
+    redirect["path"] = "/dl/setup.exe";
+    redirect["redirect"] = "/dl/setup_3.exe";
+    redirect["last_modified"] = kDate;
+    server_.ServeFile(redirect);
+    // Left by an interrupted download straight from the final address.
+    Write("setup_3.exe.cfg", "[list]\nModified=Mon, 04 Mar 2019 09:00:00 GMT\n");
+
+    std::string path;
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, window_));
+    EXPECT_EQ(Read("setup_3.exe"), test::ServedContent(3000));
+    EXPECT_EQ(Listing(directory_), std::vector<std::string>{"setup_3.exe"});
+}
+
 TEST_F(HttpDownloadTest, UrlWithoutAFileNameFails) {
     for (const char* url : {"/dl/", "/dl/..", "/dl/. ."}) {
         std::string path;
@@ -316,6 +332,17 @@ TEST(DownloadProgress, UnknownTotalPostsNothingAndNothingIsEverAborted) {
     EXPECT_EQ(ReportDownloadProgress(&record, 1000, 1000, 0, 0), 0);
     desktop.DispatchPosted();
     EXPECT_EQ(window.percentages, (std::vector<std::uintptr_t>{99, 100}));
+}
+
+TEST(DownloadProgress, MoreThanAnnouncedShowsAsAHundredPercent) {
+    sim::SimDesktop desktop;
+    ProgressWindow window;
+    DownloadProgressRecord record{&desktop, desktop.CreateMessageWindow(window)};
+    EXPECT_EQ(ReportDownloadProgress(&record, 1000, 1500, 0, 0), 0);
+    EXPECT_EQ(ReportDownloadProgress(&record, 1, 1e300, 0, 0), 0);
+    EXPECT_EQ(ReportDownloadProgress(&record, 1000, 250, 0, 0), 0);
+    desktop.DispatchPosted();
+    EXPECT_EQ(window.percentages, (std::vector<std::uintptr_t>{100, 100, 25}));
 }
 
 TEST_F(HttpDownloadTest, NothingListeningFailsAndLeavesNoSidecar) {
