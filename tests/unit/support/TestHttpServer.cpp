@@ -16,6 +16,11 @@ namespace zintra::test {
 namespace {
 
 std::string ScriptPath() {
+#ifdef ZINTRA_TEST_SERVER_SCRIPT
+    // Given by the build: __FILE__ is relative to the build directory when ccache
+    // rewrites paths (CCACHE_BASEDIR), and the tests run from another directory.
+    return ZINTRA_TEST_SERVER_SCRIPT;
+#endif
     // This file lives in tests/unit/support; the server in tests/servers.
     return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "servers" /
             "transfer_server.py")
