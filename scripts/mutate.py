@@ -36,7 +36,7 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 DEFAULT_LIST = HERE / "mutations.txt"
-TEST_BINARY = Path("tests") / "zintra_tests"
+TEST_TARGET = "zintra_tests"  # the CMake target of the native tests, wherever it is built
 
 
 @dataclasses.dataclass
@@ -180,17 +180,23 @@ def configure(tree: Path, build: Path, env: dict[str, str]) -> None:
 
 def build_tests(build: Path, jobs: int, env: dict[str, str], log: Path) -> bool:
     with log.open("w") as out:
-        result = subprocess.run(["ninja", "-C", str(build), "-j", str(jobs), TEST_BINARY.as_posix()],
+        result = subprocess.run(["ninja", "-C", str(build), "-j", str(jobs), TEST_TARGET],
                                 env=env, stdout=out, stderr=subprocess.STDOUT)
     return result.returncode == 0
 
 
+def test_binary(build: Path) -> Path:
+    found = [path for path in build.rglob(TEST_TARGET) if path.is_file() and os.access(path, os.X_OK)]
+    if len(found) != 1:
+        raise SystemExit(f"mutate.py: expected one {TEST_TARGET} under {build}, found {len(found)}")
+    return found[0]
+
+
 def run_tests(build: Path, gtest_filter: str, timeout: float, env: dict[str, str], log: Path) -> str:
-    """'pass', 'fail' or 'timeout'. The binary runs from the build directory: the
-    tests find their helper scripts relative to their compiled source paths."""
+    """'pass', 'fail', 'timeout', or 'none' when the filter selects no test."""
     with log.open("w") as out:
         try:
-            result = subprocess.run([str(build / TEST_BINARY), f"--gtest_filter={gtest_filter}", "--gtest_brief=1"],
+            result = subprocess.run([str(test_binary(build)), f"--gtest_filter={gtest_filter}", "--gtest_brief=1"],
                                     cwd=build, env=env, stdout=out, stderr=subprocess.STDOUT, timeout=timeout)
         except subprocess.TimeoutExpired:
             return "timeout"
