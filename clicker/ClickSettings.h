@@ -57,6 +57,12 @@ struct ClickSettings {
 
 static_assert(std::endian::native == std::endian::little, "the stored record is little-endian");
 static_assert(sizeof(ClickSettings) == kClickSettingsSize);
+static_assert(offsetof(ClickSettings, useRandomTime) == 0);
+static_assert(offsetof(ClickSettings, useFixedPos) == 1);
+static_assert(offsetof(ClickSettings, useLimitCount) == 2);
+static_assert(offsetof(ClickSettings, closeRightTip) == 3);
+static_assert(offsetof(ClickSettings, hideMain) == 4);
+static_assert(offsetof(ClickSettings, autoRun) == 5);
 static_assert(offsetof(ClickSettings, clickType) == 8);
 static_assert(offsetof(ClickSettings, interval) == 12);
 static_assert(offsetof(ClickSettings, hotkeyVk) == 16);

@@ -56,6 +56,7 @@ inline constexpr int kSwHide = 0;
 inline constexpr int kSwShowNormal = 1;
 inline constexpr int kSwShowMinimized = 2;
 inline constexpr int kSwShow = 5;
+inline constexpr int kSwMinimize = 6;
 
 // SetWindowPos flags.
 inline constexpr std::uint32_t kSwpNoSize = 0x0001;

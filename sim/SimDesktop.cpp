@@ -289,7 +289,10 @@ std::intptr_t SimDesktop::Deliver(NativeWindow window, std::uint32_t message, st
                                   std::intptr_t lParam) {
     auto it = windows_.find(window);
     if (it == windows_.end() || it->second.handler == nullptr) return 0;
-    return it->second.handler->HandleMessage(window, message, wParam, lParam).value_or(0);
+    if (const auto result = it->second.handler->HandleMessage(window, message, wParam, lParam)) return *result;
+    // What the system's default handling does with a message nobody handled.
+    if (message == msg::kSysCommand && (wParam & 0xFFF0) == msg::kScMinimize) ShowWindow(window, msg::kSwMinimize);
+    return 0;
 }
 
 std::intptr_t SimDesktop::SendMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,

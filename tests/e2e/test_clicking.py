@@ -64,9 +64,14 @@ class HotkeyClicking(WineTestCase):
         self.assertEqual(kinds, ["RD", "RU"] * 5)
 
     def test_stored_hotkey_and_fixed_position(self):
-        left, top, right, bottom = (0, 0, 640, 480)
         record = mouse_data(vk=0x41, modifiers=0x2 | 0x4, use_fixed=1, x=100, y=120, interval=0.2)
         target = self.start(record)
+        # The fixed point lies on the target but well away from the pointer, so
+        # clicks sent at the pointer instead would be seen and fail the position check.
+        left, top, right, bottom = target.rect
+        self.assertTrue(left <= 100 < right and top <= 120 < bottom, target.rect)
+        pointer_x, pointer_y = target.centre()
+        self.assertGreater(abs(pointer_x - 100) + abs(pointer_y - 120), 50)
         self.desktop.press_keys(target.window, "F8")
         time.sleep(0.6)
         self.assertEqual(target.events(), [], "F8 is not the stored hotkey")
@@ -77,7 +82,6 @@ class HotkeyClicking(WineTestCase):
             self.assertEqual(kind, "LD")
             self.assertLessEqual(abs(x - 100), 1)
             self.assertLessEqual(abs(y - 120), 1)
-        self.assertTrue(left <= 100 < right and top <= 120 < bottom)
 
     def test_second_start_ends_at_once_and_the_first_keeps_clicking(self):
         target = self.start()

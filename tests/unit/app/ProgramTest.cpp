@@ -67,9 +67,39 @@ TEST_F(ProgramTest, StartShowsTheMainWindowWithItsTrayIconAndEndsCleanly) {
     EXPECT_EQ(desktop.ProcessState().ComponentsDepth(), 0);
 }
 
+// Acts as the user once the program's message loop runs: presses F8, lets the
+// clicks run for a while and presses F8 again.
+class HotkeyUser final : public platform::MessageHandler {
+public:
+    explicit HotkeyUser(sim::SimDesktop& desktop) : desktop_(desktop) {}
+    std::optional<std::intptr_t> HandleMessage(platform::NativeWindow, std::uint32_t, std::uintptr_t,
+                                               std::intptr_t) override {
+        startHeld = desktop_.PressHotKey(0, 0x77);
+        desktop_.AdvanceBy(250);
+        clicks = desktop_.SentEvents().size() / 3;
+        stopHeld = desktop_.PressHotKey(0, 0x77);
+        desktop_.AdvanceBy(250);
+        clicksAfterStop = desktop_.SentEvents().size() / 3;
+        return 0;
+    }
+    bool startHeld = false;
+    bool stopHeld = false;
+    std::size_t clicks = 0;
+    std::size_t clicksAfterStop = 0;
+
+private:
+    sim::SimDesktop& desktop_;
+};
+
 TEST_F(ProgramTest, AutoStartKeepsTheWindowHiddenButTheHotkeyWorks) {
+    HotkeyUser user(desktop);
+    desktop.PostMessage(desktop.CreateMessageWindow(user), msg::kUser, 0, 0);
     EXPECT_EQ(RunProgram(u"zintra.exe -auto", backend, RunNothing), 0);
     EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwHide});
+    EXPECT_TRUE(user.startHeld) << "F8 is registered while the window is hidden";
+    EXPECT_EQ(user.clicks, 3u) << "at once, then every 100 ms";
+    EXPECT_TRUE(user.stopHeld);
+    EXPECT_EQ(user.clicksAfterStop, user.clicks);
 }
 
 TEST_F(ProgramTest, AutoFlagIsCaseSensitive) {

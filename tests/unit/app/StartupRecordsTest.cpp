@@ -116,6 +116,24 @@ TEST_F(StartupRecordsTest, UnreadableDayIsReplaced) {
     EXPECT_EQ(ReportedEvents(), "3");
 }
 
+TEST_F(StartupRecordsTest, TodayIsReadFromAValueOfUpTo511Characters) {
+    // Today's text, then NULs up to the value's length.
+    const auto padded = [this](std::size_t units) {
+        const std::u16string today = LocalMidnightText(desktop);
+        std::vector<std::uint8_t> bytes(units * 2, 0);
+        std::memcpy(bytes.data(), today.data(), today.size() * 2);
+        return bytes;
+    };
+    desktop.PutValue(kKey, u"lastRunTime", platform::reg::kSz, padded(511));
+    RecordDailyRun(desktop);
+    EXPECT_EQ(ReportedEvents(), "") << "511 characters are read: today, no report";
+
+    desktop.PutValue(kKey, u"lastRunTime", platform::reg::kSz, padded(512));
+    RecordDailyRun(desktop);
+    EXPECT_EQ(ReportedEvents(), "3") << "512 characters are too many to read: no day recorded";
+    EXPECT_EQ(LastRunTime(), LocalMidnightText(desktop));
+}
+
 TEST_F(StartupRecordsTest, SecondStartStillRunsTheDailyRecord) {
     desktop.ProcessState().HoldMutex(kSingleInstanceMutex);
     int ran = 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "base/NumberText.h"
 
@@ -35,6 +36,20 @@ TEST(ReadSeconds, OutOfRangeSaturates) {
     EXPECT_LT(ReadSeconds(u"-1e39"), 0.0f);
     EXPECT_EQ(ReadSeconds(u"1e-400"), 0.0f);
     EXPECT_EQ(ReadSeconds(std::u16string(500, u'9')), std::numeric_limits<float>::infinity());
+}
+
+TEST(ReadSeconds, EveryKindOfLeadingWhiteSpaceIsSkipped) {
+    EXPECT_EQ(ReadSeconds(u"\t\n\v\f\r 2.5"), 2.5f);
+    EXPECT_EQ(ReadSeconds(u"\u3000" u"2.5"), 0.0f) << "a full-width space is not white space";
+    EXPECT_EQ(ReadInteger(u"\t\n\v\f\r 42"), 42);
+}
+
+TEST(ReadSeconds, OverflowKeepsItsSignAndExponentsTheirs) {
+    EXPECT_EQ(ReadSeconds(u"-1e400"), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(ReadSeconds(u"-1e-400"), 0.0f);
+    EXPECT_TRUE(std::signbit(ReadSeconds(u"-1e-400"))) << "underflow keeps the sign, like strtod";
+    EXPECT_EQ(ReadSeconds(u"25e-2"), 0.25f);
+    EXPECT_EQ(ReadSeconds(u"2.5e+1"), 25.0f);
 }
 
 TEST(ReadInteger, SignAndDigitsUpToTheFirstOtherCharacter) {

@@ -343,5 +343,16 @@ TEST_F(ClickEngineTest, OtherTimersAreNotTheEngines) {
     EXPECT_EQ(Clicks(), 0u);
 }
 
+TEST_F(ClickEngineTest, AnotherTimerDuringARunNeitherClicksNorStopsIt) {
+    Press();
+    ASSERT_EQ(Clicks(), 1u);
+    EXPECT_TRUE(engine.OnTimer(1525));
+    EXPECT_EQ(Clicks(), 1u);
+    EXPECT_TRUE(desktop.TimerPeriod(window, kClickTimerId)) << "the click timer keeps running";
+    EXPECT_EQ(desktop.PreciseTimingDepth(), 1);
+    desktop.AdvanceBy(100);
+    EXPECT_EQ(Clicks(), 2u);
+}
+
 }  // namespace
 }  // namespace zintra

@@ -79,6 +79,46 @@ TEST(ClickSettings, StoredFieldsLandAtTheirOffsets) {
     EXPECT_EQ(s.HotkeyText(), u"Ctrl+Shift+Q");
 }
 
+TEST(ClickSettings, EachFlagByteIsItsOwnChoice) {
+    // One stored byte set at a time: exactly its choice is on, and saving puts it back there.
+    const std::pair<std::size_t, std::uint8_t ClickSettings::*> flags[] = {
+        {0, &ClickSettings::useRandomTime}, {1, &ClickSettings::useFixedPos}, {2, &ClickSettings::useLimitCount},
+        {3, &ClickSettings::closeRightTip}, {4, &ClickSettings::hideMain},    {5, &ClickSettings::autoRun},
+    };
+    for (const auto& [offset, flag] : flags) {
+        sim::SimDesktop desktop;
+        std::vector<std::uint8_t> data(424, 0);
+        data[offset] = 1;
+        desktop.PutValue(kKey, u"MouseData", platform::reg::kBinary, data);
+        ClickSettings s;
+        ASSERT_TRUE(s.Load(desktop));
+        for (const auto& [other, otherFlag] : flags) EXPECT_EQ(s.*otherFlag, other == offset ? 1 : 0) << offset;
+
+        ClickSettings fresh;
+        fresh.*flag = 1;
+        ASSERT_TRUE(fresh.Save(desktop));
+        const auto stored = desktop.Value(kKey, u"MouseData");
+        ASSERT_TRUE(stored);
+        for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(stored->data[i], i == offset ? 1 : 0) << offset;
+    }
+}
+
+TEST(ClickSettings, ShortValueLeavesTheRestOfTheRecordAsItWas) {
+    sim::SimDesktop desktop;
+    desktop.PutValue(kKey, u"MouseData", platform::reg::kBinary, std::vector<std::uint8_t>(12, 0));
+    ClickSettings s;
+    s.posY = 123;
+    s.limitCount = 4567;
+    s.SetHotkeyText(u"Ctrl+F9");
+    s.reserved296[100] = 0x5A;
+    ASSERT_TRUE(s.Load(desktop));
+    EXPECT_EQ(s.clickType, 0);
+    EXPECT_EQ(s.posY, 123);
+    EXPECT_EQ(s.limitCount, 4567);
+    EXPECT_EQ(s.HotkeyText(), u"Ctrl+F9");
+    EXPECT_EQ(s.reserved296[100], 0x5A);
+}
+
 TEST(ClickSettings, ShortValueReplacesOnlyTheBeginning) {
     sim::SimDesktop desktop;
     std::vector<std::uint8_t> data(40, 0);
@@ -162,6 +202,14 @@ TEST(ClickSettings, HotkeyTextIsCutAt63UnitsAndReadWithoutTerminator) {
     // A stored label with no NUL in its 64 units ends at the field's end.
     for (auto& c : s.hotkeyText) c = u'y';
     EXPECT_EQ(s.HotkeyText(), std::u16string(64, u'y'));
+}
+
+TEST(ClickSettings, AShorterHotkeyLabelLeavesNothingOfTheLongerOne) {
+    ClickSettings s;
+    s.SetHotkeyText(u"Ctrl+Shift+Alt+PageDown");
+    s.SetHotkeyText(u"F8");
+    EXPECT_EQ(s.HotkeyText(), u"F8");
+    for (std::size_t i = 2; i < kHotkeyTextUnits; ++i) EXPECT_EQ(s.hotkeyText[i], u'\0') << i;
 }
 
 }  // namespace

@@ -1,12 +1,31 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "tests/unit/mainwindow/MainWindowFixture.h"
 #include "ui/controls/SRadioBox.h"
+#include "ui/core/TextUtil.h"
 
 namespace zintra::test {
 namespace {
 
 constexpr std::uint32_t kVkF5 = 0x74, kVkF8 = 0x77;
+
+// Layouts and menus made up by a test, beside the program's own resources.
+class MemoryPackage final : public ui::ResourcePackage {
+public:
+    explicit MemoryPackage(std::map<std::string, std::string> entries) : entries_(std::move(entries)) {}
+    using ui::ResourcePackage::Load;
+    std::optional<std::string> Load(std::string_view type, std::string_view name) const override {
+        auto it = entries_.find(ui::AsciiUpper(std::string(type) + ":" + std::string(name)));
+        if (it == entries_.end()) return std::nullopt;
+        return it->second;
+    }
+
+private:
+    std::map<std::string, std::string> entries_;
+};
 
 TEST_F(MainWindowTest, FirstStartShowsTheDefaults) {
     Start();
@@ -315,6 +334,123 @@ TEST_F(MainWindowTest, ClicksGoOnWhileADialogIsOpen) {
     });
     driver->SelectListEntry("cbx_Time", 9);
     EXPECT_GE(during, 6u);
+}
+
+TEST_F(MainWindowTest, MinimiseButtonMinimisesAndTheProgramGoesOn) {
+    Start();
+    driver->Click("btn_min");
+    ASSERT_NE(desktop.Window(main->GetHwnd()), nullptr);
+    EXPECT_EQ(desktop.Window(main->GetHwnd())->lastShowCommand, msg::kSwMinimize);
+    EXPECT_TRUE(PressHotkey()) << "the hotkey stays registered";
+}
+
+TEST_F(MainWindowTest, CommandsWithANonZeroHighWordAreNotTrayCommands) {
+    Start();
+    driver->Click("btn_close");
+    ASSERT_FALSE(main->IsWindowVisible());
+    // Control notifications carry a code in the high word; ids 5 and 6 there are no menu choice.
+    main->SendMessage(msg::kCommand, (1u << 16) | 5, 0);
+    EXPECT_FALSE(main->IsWindowVisible());
+    main->SendMessage(msg::kCommand, (1u << 16) | 6, 0);
+    desktop.DispatchPosted();
+    ASSERT_NE(main->GetHwnd(), 0u) << "the program did not end";
+    EXPECT_FALSE(desktop.HotkeyRegistrations().empty());
+    main->SendMessage(msg::kCommand, 5, 0);
+    EXPECT_TRUE(main->IsWindowVisible());
+}
+
+class TrayIconTest : public MainWindowTest {
+protected:
+    TrayIconTest() {
+        const auto layout = [](const std::string& attributes) {
+            return "<ZUI width='100' height='50'><root><shellnotifyicon name='tray' pos='0,0,0,0' " + attributes +
+                   "/></root></ZUI>";
+        };
+        std::string ten16;
+        for (int i = 0; i < 10; ++i) ten16 += "ICON_LOGO:16;";
+        application->AddResProvider(std::make_unique<MemoryPackage>(std::map<std::string, std::string>{
+            {"LAYOUT:TWO_ICONS", layout("ico='ICON_LOGO:16;ICON_LOGO:32' deficoidx='1' tip='two'")},
+            {"LAYOUT:HEX_INDEX", layout("ico='ICON_LOGO:16;ICON_LOGO:32' deficoidx='0x1'")},
+            {"LAYOUT:INDEX_TOO_BIG", layout("ico='ICON_LOGO:32;ICON_LOGO:16' deficoidx='7'")},
+            {"LAYOUT:INDEX_JUST_PAST", layout("ico='ICON_LOGO:32;ICON_LOGO:16' deficoidx='2'")},
+            {"LAYOUT:HEX_INDEX_TEN", layout("ico='" + ten16 + "ICON_LOGO:32' deficoidx='0xA'")},
+            {"LAYOUT:NO_ICONS", layout("tip='plain'")},
+            {"LAYOUT:UNKNOWN_ICONS", layout("ico='ICON_NOTHING:16'")},
+            {"LAYOUT:CLASSIC_MENU", layout("menu='SMENU:menu_tray'")},
+            {"LAYOUT:EXTENDED_MENU", layout("menu='SMENU:extended'")},
+            {"LAYOUT:ITEM_MENU", layout("menu='SMENU:item'")},
+            {"LAYOUT:NOT_A_MENU", layout("menu='LAYOUT:XML_MAINWND'")},
+            {"LAYOUT:MISSING_MENU", layout("menu='SMENU:nothing'")},
+            {"SMENU:EXTENDED", "<menuRoot><menuItem id='5'/></menuRoot>"},
+            {"SMENU:ITEM", "<menuItem id='5'/>"},
+        }));
+    }
+    // The size of the icon the notification area was given when `layout` came up.
+    int ShownIconSize(const char* layout) {
+        ui::SHostWnd host(layout);
+        if (host.Create() == 0) return -2;
+        const auto& calls = desktop.ShellState().TrayCalls();
+        if (calls.empty() || calls.back().action != platform::TrayAction::Add) return -3;
+        return calls.back().data.icon == 0 ? 0 : backend.LoadedIconSize(calls.back().data.icon);
+    }
+    std::optional<SShellNotifyIcon::MenuKind> MenuKindOf(const char* layout) {
+        ui::SHostWnd host(layout);
+        if (host.Create() == 0) return std::nullopt;
+        auto* icon = host.FindChildByName2<SShellNotifyIcon>("tray");
+        if (icon == nullptr) return std::nullopt;
+        return icon->GetMenuKind();
+    }
+};
+
+TEST_F(TrayIconTest, DefaultIconIndexPicksAmongTheIconsAndFallsBackToTheFirstAndTheLogo) {
+    EXPECT_EQ(ShownIconSize("LAYOUT:TWO_ICONS"), 32);
+    EXPECT_EQ(ShownIconSize("LAYOUT:HEX_INDEX"), 32);
+    EXPECT_EQ(ShownIconSize("LAYOUT:HEX_INDEX_TEN"), 32) << "0xA is the eleventh icon";
+    EXPECT_EQ(ShownIconSize("LAYOUT:INDEX_TOO_BIG"), 32) << "an index past the list takes the first icon";
+    EXPECT_EQ(ShownIconSize("LAYOUT:INDEX_JUST_PAST"), 32);
+    EXPECT_EQ(ShownIconSize("LAYOUT:NO_ICONS"), 16) << "no icons of its own: the program's logo";
+    EXPECT_EQ(ShownIconSize("LAYOUT:UNKNOWN_ICONS"), 16);
+}
+
+TEST_F(TrayIconTest, TipChangedWhileShownReplacesTheTipAndNoBalloonComesBack) {
+    ui::SHostWnd host("LAYOUT:TWO_ICONS");
+    ASSERT_NE(host.Create(), 0u);
+    auto* icon = host.FindChildByName2<SShellNotifyIcon>("tray");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(std::u16string(desktop.ShellState().TrayCalls().back().data.tip), u"two");
+    icon->ShowBalloon(u"开始点击", u"");
+    icon->SetAttribute("tip", "新的提示");
+    const auto& last = desktop.ShellState().TrayCalls().back();
+    EXPECT_EQ(last.action, platform::TrayAction::Modify);
+    EXPECT_EQ(std::u16string(last.data.tip), u"新的提示");
+    EXPECT_TRUE(last.data.flags & platform::tray::kTip);
+    EXPECT_FALSE(last.data.flags & platform::tray::kInfo) << "the balloon is not shown a second time";
+
+    const auto calls = desktop.ShellState().TrayCalls().size();
+    icon->SetAttribute("tip", "");
+    EXPECT_EQ(desktop.ShellState().TrayCalls().size(), calls) << "an empty tip changes nothing";
+    EXPECT_EQ(std::u16string(icon->Record().tip), u"新的提示");
+}
+
+TEST_F(TrayIconTest, MenuKindFollowsTheMenuDocumentsRoot) {
+    EXPECT_EQ(MenuKindOf("LAYOUT:CLASSIC_MENU"), SShellNotifyIcon::kClassicMenu);
+    EXPECT_EQ(MenuKindOf("LAYOUT:EXTENDED_MENU"), SShellNotifyIcon::kExtendedMenu);
+    EXPECT_EQ(MenuKindOf("LAYOUT:ITEM_MENU"), SShellNotifyIcon::kExtendedMenu);
+    EXPECT_EQ(MenuKindOf("LAYOUT:NOT_A_MENU"), SShellNotifyIcon::kNoMenu);
+    EXPECT_EQ(MenuKindOf("LAYOUT:MISSING_MENU"), SShellNotifyIcon::kNoMenu);
+    EXPECT_EQ(MenuKindOf("LAYOUT:NO_ICONS"), SShellNotifyIcon::kNoMenu);
+}
+
+TEST_F(TrayIconTest, RightClickShowsAClassicMenuAndNothingWithoutOne) {
+    for (const char* layout : {"LAYOUT:CLASSIC_MENU", "LAYOUT:NOT_A_MENU"}) {
+        ui::SHostWnd host(layout);
+        ASSERT_NE(host.Create(), 0u);
+        const platform::NativeWindow tray = desktop.ShellState().TrayCalls().back().data.window;
+        desktop.SendMessage(tray, msg::kTrayNotify, kTrayIconId, msg::kRButtonDown);
+        desktop.DispatchPosted();
+    }
+    ASSERT_EQ(backend.ShownMenus().size(), 1u);
+    EXPECT_EQ(backend.ShownMenus()[0].menu.items.size(), 2u);
 }
 
 }  // namespace

@@ -185,6 +185,22 @@ TEST_F(HttpDownloadTest, RedirectMovesTheFileToTheFinalNameAndReplacesAnOlderOne
     }
 }
 
+TEST_F(HttpDownloadTest, RedirectRemovesAnEarlierSidecarOfTheFinalName) {
+    Serve("/dl/setup_3.exe", 3000);
+    Json::Value redirect;
+    redirect["path"] = "/dl/setup.exe";
+    redirect["redirect"] = "/dl/setup_3.exe";
+    redirect["last_modified"] = kDate;
+    server_.ServeFile(redirect);
+    // Left by an interrupted download straight from the final address.
+    Write("setup_3.exe.cfg", "[list]\nModified=Mon, 04 Mar 2019 09:00:00 GMT\n");
+
+    std::string path;
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
+    EXPECT_EQ(Read("setup_3.exe"), test::ServedContent(3000));
+    EXPECT_EQ(Listing(directory_), std::vector<std::string>{"setup_3.exe"});
+}
+
 TEST_F(HttpDownloadTest, UrlWithoutAFileNameFails) {
     for (const char* url : {"/dl/", "/dl/..", "/dl/. ."}) {
         std::string path;
@@ -340,6 +356,22 @@ TEST(DownloadProgress, NewPercentagesGoOutAtMostFiveTimesASecondAndTheEndAlways)
     EXPECT_FALSE(record.ShouldPost(8, start + 1000ms));
     EXPECT_TRUE(record.ShouldPost(100, start + 1010ms)) << "the end is always shown";
     EXPECT_FALSE(record.ShouldPost(100, start + 2s));
+}
+
+TEST(DownloadProgress, MoreThanAnnouncedShowsAsAHundredPercent) {
+    sim::SimDesktop desktop;
+    ProgressWindow window;
+    const platform::NativeWindow target = desktop.CreateMessageWindow(window);
+    const DownloadProgress report = [&](std::int32_t percent) {
+        desktop.PostMessage(target, msg::kDownloadProgress, static_cast<std::uintptr_t>(percent), 0);
+    };
+    // A record per download: each first figure is posted.
+    for (const auto& [total, now] : {std::pair<double, double>{1000, 1500}, {1, 1e300}, {1000, 250}}) {
+        DownloadProgressRecord record{&report};
+        EXPECT_EQ(ReportDownloadProgress(&record, total, now, 0, 0), 0);
+    }
+    desktop.DispatchPosted();
+    EXPECT_EQ(window.percentages, (std::vector<std::uintptr_t>{100, 100, 25}));
 }
 
 TEST_F(HttpDownloadTest, NothingListeningFailsAndLeavesNoSidecar) {

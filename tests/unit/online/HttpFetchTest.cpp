@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -129,6 +130,17 @@ TEST(TransferSink, MemoryAppendsKeepAZeroTerminatedBufferAndGrowGeometrically) {
     sink.Clear();
     EXPECT_EQ(sink.buffer, nullptr);
     EXPECT_EQ(sink.length, 0);
+}
+
+TEST(TransferSink, ItemCountsWhoseByteSizeWrapsAroundAreRefused) {
+    // 2^32 items of 2^32 bytes multiply to 0 in 64 bits: no "success" for bytes never stored.
+    TransferSink sink;
+    char byte = 'x';
+    const std::size_t half = std::size_t{1} << 32;
+    EXPECT_EQ(AppendToSink(&byte, half, half, &sink), 0u);
+    EXPECT_EQ(AppendToSink(&byte, SIZE_MAX, 2, &sink), 0u);
+    EXPECT_EQ(sink.length, 0);
+    sink.Clear();
 }
 
 TEST(TransferSink, FileSinkWritesToTheStreamAndLeavesTheBufferAlone) {

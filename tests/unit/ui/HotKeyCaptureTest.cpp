@@ -81,6 +81,72 @@ TEST_F(HotKeyCaptureTest, KeyNames) {
     }
 }
 
+TEST_F(HotKeyCaptureTest, AltComesAfterCtrlAndShiftInTheLabel) {
+    Down(kCtrl);
+    Down(kAlt);
+    Down('X');
+    Up('X');
+    Up(kAlt);
+    Up(kCtrl);
+    EXPECT_EQ(capture.Modifiers(), 1 | 2);
+    EXPECT_EQ(capture.Label(), u"Ctrl+Alt+X");
+
+    Down(kAlt);
+    Down(kShift);
+    Down(0x74);
+    Up(0x74);
+    Up(kShift);
+    Up(kAlt);
+    EXPECT_EQ(capture.Label(), u"Shift+Alt+F5");
+
+    Down(kShift);
+    Down(kAlt);
+    Down(kCtrl);
+    EXPECT_EQ(capture.Label(), u"Ctrl+Shift+Alt+");
+}
+
+TEST_F(HotKeyCaptureTest, MoreKeyNames) {
+    const std::pair<std::uint32_t, const char16_t*> names[] = {
+        {0x60, u"Num 0"}, {0x69, u"Num 9"}, {0x70, u"F1"}, {0xC0, u"`"}, {0xBA, u";"}, {0xDB, u"["},
+        {0x21, u"PageUp"}, {0x2E, u"Delete"},
+    };
+    for (const auto& [vk, name] : names) {
+        capture.Reset();
+        Down(vk);
+        Up(vk);
+        EXPECT_EQ(capture.Label(), name) << vk;
+    }
+}
+
+TEST_F(HotKeyCaptureTest, ANewEntryStartingWithAnUnnamedKeyClearsTheOldKey) {
+    Down(kCtrl);
+    Down('A');
+    Up('A');
+    Up(kCtrl);
+    ASSERT_EQ(capture.Label(), u"Ctrl+A");
+    Down(0x09);  // Tab has no name
+    EXPECT_EQ(capture.Key(), 0);
+    EXPECT_EQ(capture.Label(), u"无");
+    Up(0x09);
+    EXPECT_EQ(capture.Label(), u"无");
+}
+
+TEST_F(HotKeyCaptureTest, ModifierReleasedAsItsLeftOrRightKeyDropsOut) {
+    // Keyboard hooks and some layouts report the sided key on release.
+    const std::pair<std::uint32_t, std::uint32_t> sided[] = {
+        {kShift, 0xA0}, {kShift, 0xA1}, {kCtrl, 0xA2}, {kCtrl, 0xA3}, {kAlt, 0xA4}, {kAlt, 0xA5}};
+    for (const auto& [generic, side] : sided) {
+        capture.Reset();
+        Down(generic);
+        Down('Q');
+        desktop.KeyboardState().SetKeyDown(generic, false);
+        Up(side);
+        EXPECT_EQ(capture.Modifiers(), 0) << side;
+        EXPECT_EQ(capture.Label(), u"Q") << side;
+        Up('Q');
+    }
+}
+
 TEST_F(HotKeyCaptureTest, KeysWithoutANameNeverBecomeTheKey) {
     for (std::uint32_t vk : {0x09u, 0x08u, 0x13u, 0x14u, 0x7Cu, 0x5Bu, 0xA2u}) {
         Down(vk);

@@ -49,6 +49,22 @@ TEST(LayoutPosition, MalformedPositionsAreRejected) {
     EXPECT_LE(rect.right, 200010);
 }
 
+TEST(LayoutPosition, ContentSizeIsAskedForTheGivenWidth) {
+    // Text that wraps needs the width the layout gives it to say its height.
+    const auto asked = [](const char* pos) {
+        int width = -2;
+        LayoutPosition::Parse(pos)->Compute(kParent, std::nullopt, [&](int hint) {
+            width = hint;
+            return platform::Size{40, 10};
+        });
+        return width;
+    };
+    EXPECT_EQ(asked("6,4,-6"), 388);
+    EXPECT_EQ(asked("6,4,@100"), 100);
+    EXPECT_EQ(asked("100,0,50"), 0) << "a far edge before the near one gives no width";
+    EXPECT_EQ(asked("5,6"), -1) << "no width given: the content chooses";
+}
+
 TEST(LayoutPosition, OffsetsAreFractionsOfTheControl) {
     const auto offset = LayoutOffset::Parse("-0.5,-0.5");
     ASSERT_TRUE(offset.has_value());
@@ -92,6 +108,8 @@ TEST(TextUtil, Utf8RoundTripsAndBrokenBytesBecomeReplacements) {
 
 TEST(TextUtil, IntegersAreWholeDecimalOrHex) {
     EXPECT_EQ(ParseInteger("0x25"), 0x25);
+    EXPECT_EQ(ParseInteger("0XfF"), 0xFF);
+    EXPECT_EQ(ParseInteger("-0x10"), -16);
     EXPECT_EQ(ParseInteger(" -12 "), -12);
     EXPECT_FALSE(ParseInteger("12b").has_value());
     EXPECT_FALSE(ParseInteger("").has_value());
