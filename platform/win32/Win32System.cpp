@@ -22,6 +22,20 @@ void Trace(const char* call, unsigned long error) {
     OutputDebugStringA(text);
 }
 
+// netapi32 is loaded on first use, by the report thread, not with the
+// program: under Wine its start-up (the SMB client library) costs the first
+// window tens of milliseconds.
+UCHAR CallNetbios(NCB* control) {
+    using NetbiosFn = UCHAR(APIENTRY*)(PNCB);
+    static const NetbiosFn netbios = [] {
+        HMODULE module = LoadLibraryW(L"netapi32.dll");
+        if (module == nullptr) Trace("LoadLibraryW netapi32", GetLastError());
+        return module == nullptr ? nullptr
+                                 : reinterpret_cast<NetbiosFn>(reinterpret_cast<void*>(GetProcAddress(module, "Netbios")));
+    }();
+    return netbios != nullptr ? netbios(control) : static_cast<UCHAR>(NRC_SYSTEM);
+}
+
 // The adapter status record followed by room for 30 name entries.
 struct AdapterStatusBuffer {
     ADAPTER_STATUS status;
@@ -36,7 +50,7 @@ public:
         control.ncb_command = NCBENUM;
         control.ncb_buffer = reinterpret_cast<PUCHAR>(&lanas);
         control.ncb_length = sizeof(lanas);
-        if (Netbios(&control) != NRC_GOODRET) return std::nullopt;
+        if (CallNetbios(&control) != NRC_GOODRET) return std::nullopt;
         return std::vector<std::uint8_t>(lanas.lana, lanas.lana + lanas.length);
     }
 
@@ -44,7 +58,7 @@ public:
         NCB control{};
         control.ncb_command = NCBRESET;
         control.ncb_lana_num = lana;
-        return Netbios(&control) == NRC_GOODRET;
+        return CallNetbios(&control) == NRC_GOODRET;
     }
 
     std::optional<HardwareAddress> AdapterStatus(std::uint8_t lana) override {
@@ -56,7 +70,7 @@ public:
         control.ncb_callname[0] = '*';
         control.ncb_buffer = reinterpret_cast<PUCHAR>(&buffer);
         control.ncb_length = sizeof(buffer);
-        if (Netbios(&control) != NRC_GOODRET) return std::nullopt;
+        if (CallNetbios(&control) != NRC_GOODRET) return std::nullopt;
         HardwareAddress address{};
         for (std::size_t i = 0; i < address.size(); ++i) address[i] = buffer.status.adapter_address[i];
         return address;

@@ -60,6 +60,16 @@ void KeepTimerResolutionWhenHidden() {
     }
 }
 
+// winmm is loaded when the first run asks for fine timers, not with the
+// program: nothing before the first window needs it.
+MMRESULT CallTimePeriod(const char* function, UINT period) {
+    using TimePeriodFn = MMRESULT(WINAPI*)(UINT);
+    static HMODULE module = LoadLibraryW(L"winmm.dll");
+    if (module == nullptr) return TIMERR_NOCANDO;
+    auto call = reinterpret_cast<TimePeriodFn>(reinterpret_cast<void*>(GetProcAddress(module, function)));
+    return call != nullptr ? call(period) : TIMERR_NOCANDO;
+}
+
 }  // namespace
 
 bool Win32Backend::PumpMessages(const std::function<bool()>& running, const MessagePreview& preview) {
@@ -132,12 +142,12 @@ void Win32Backend::KillTimer(platform::NativeWindow window, std::uintptr_t id) {
 void Win32Backend::BeginPreciseTiming() {
     if (preciseTimingDepth_++ > 0) return;
     KeepTimerResolutionWhenHidden();
-    if (timeBeginPeriod(1) != TIMERR_NOERROR) Trace("timeBeginPeriod", 0);
+    if (CallTimePeriod("timeBeginPeriod", 1) != TIMERR_NOERROR) Trace("timeBeginPeriod", 0);
 }
 
 void Win32Backend::EndPreciseTiming() {
     if (preciseTimingDepth_ <= 0) return;
-    if (--preciseTimingDepth_ == 0) timeEndPeriod(1);
+    if (--preciseTimingDepth_ == 0) CallTimePeriod("timeEndPeriod", 1);
 }
 
 // ---- Hotkeys ----
