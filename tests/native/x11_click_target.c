@@ -1,6 +1,6 @@
 /* The native tests' click target: a plain X11 window (no toolkit) that logs
  * every mouse button event it receives, one line each:
- *   <milliseconds> <LD|LU|RD|RU|MD|MU> <root x> <root y>
+ *   <milliseconds> <LD|LU|RD|RU|MD|MU> <root x> <root y> <modifier state>
  * Usage: x11_click_target <log file> [left top width height]
  * Writes "<left> <top> <right> <bottom>" to <log file>.rect once it is
  * mapped, and takes the keyboard focus so hotkeys are pressed "in" it. */
@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
             }
         } else if (event.type == ButtonPress || event.type == ButtonRelease) {
             const char* button = event.xbutton.button == Button1 ? "L" : event.xbutton.button == Button3 ? "R" : "M";
-            fprintf(log, "%.3f %s%s %d %d\n", Milliseconds(), button, event.type == ButtonPress ? "D" : "U",
-                    event.xbutton.x_root, event.xbutton.y_root);
+            fprintf(log, "%.3f %s%s %d %d %u\n", Milliseconds(), button, event.type == ButtonPress ? "D" : "U",
+                    event.xbutton.x_root, event.xbutton.y_root, event.xbutton.state);
             fflush(log);
         } else if (event.type == ClientMessage && (Atom)event.xclient.data.l[0] == deleteWindow) {
             break;

@@ -212,8 +212,7 @@ TEST_F(FileStoreTest, AStoreThatCannotBeReadIsNeverOverwritten) {
 
 TEST_F(FileStoreTest, TheFormatRejectsWhatItNeverWrites) {
     FileStore::Keys keys;
-    keys[u"A"].path = u"a";
-    keys[u"A"].values[u"N"] = FileStore::Value{u"n", reg::kSz, {1, 2, 3}};
+    keys.emplace(u"A", FileStore::Key{std::u16string(u"a"), {{u"N", FileStore::Value{u"n", reg::kSz, {1, 2, 3}}}}});
     const std::string text = FileStore::Serialize(keys);
     FileStore::Keys parsed;
     ASSERT_TRUE(FileStore::Parse(text, parsed));
