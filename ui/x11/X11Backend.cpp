@@ -280,8 +280,10 @@ void X11Backend::DestroyHostWindow(NativeWindow window) {
     if (capture_ == window) ReleaseCapture();
     if (dragWindow_ == window) dragWindow_ = 0;
     disabled_.erase(window);
-    if (host.handler != nullptr) host.handler->HandleMessage(window, msg::kDestroy, 0, 0);
+    // Forgotten first: the host may be gone once it has seen WM_DESTROY.
     UiMapWriter::Instance().RemoveWindow(window);
+    if (host.host != nullptr) UiMapWriter::Instance().RemoveHost(host.host);
+    if (host.handler != nullptr) host.handler->HandleMessage(window, msg::kDestroy, 0, 0);
     for (auto timer = timers_.begin(); timer != timers_.end();) {
         timer = timer->first.first == window ? timers_.erase(timer) : std::next(timer);
     }
@@ -452,6 +454,7 @@ void X11Backend::Render(Host& host) {
     }
     host.dirty = false;
     Present(host);
+    UiMapWriter::Instance().Refresh();
 }
 
 void X11Backend::PutPicture(Window window, GC gc, const PixelBuffer& picture, bool argb, Visual* visual, int depth) {
@@ -494,13 +497,9 @@ void X11Backend::Present(Host& host) {
 }
 
 void X11Backend::RenderDirty() {
-    bool rendered = false;
     for (auto& [window, host] : hosts_) {
-        if (host->destroying || !host->dirty) continue;
-        Render(*host);
-        rendered = true;
+        if (!host->destroying && host->dirty) Render(*host);
     }
-    if (rendered) UiMapWriter::Instance().Refresh();
 }
 
 void X11Backend::UpdateCursor(Host& host, int x, int y) {
