@@ -522,13 +522,20 @@ void X11Backend::UpdateCursor(Host& host, int x, int y) {
 std::intptr_t X11Backend::Deliver(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
                                   std::intptr_t lParam) {
     platform::MessageHandler* handler = nullptr;
-    if (Host* host = FindHost(window)) {
+    Host* host = FindHost(window);
+    if (host != nullptr) {
         handler = host->handler;
     } else if (auto it = messageWindows_.find(window); it != messageWindows_.end()) {
         handler = it->second;
     }
     if (handler == nullptr) return 0;
-    return handler->HandleMessage(window, message, wParam, lParam).value_or(0);
+    if (auto result = handler->HandleMessage(window, message, wParam, lParam)) return *result;
+    // What the system does with a host's unhandled commands: minimising goes to the window manager.
+    if (message == msg::kSysCommand && (wParam & 0xFFF0) == msg::kScMinimize && FindHost(window) != nullptr) {
+        XIconifyWindow(display_, Xid(window), screen_);
+        XFlush(display_);
+    }
+    return 0;
 }
 
 NativeWindow X11Backend::CreateMessageWindow(platform::MessageHandler& handler) {
@@ -671,9 +678,18 @@ void X11Backend::WaitForWork() {
 }
 
 bool X11Backend::Pump(const std::function<bool()>& running) {
+    ++pumpDepth_;
+    const bool ran = PumpLoop(running);
+    --pumpDepth_;
+    return ran;
+}
+
+bool X11Backend::PumpLoop(const std::function<bool()>& running) {
     while (running()) {
         if (quitting_) return false;
-        graveyard_.clear();
+        // Only the outermost loop frees windows: an event being handled further
+        // out may still hold one that a nested loop saw destroyed.
+        if (pumpDepth_ == 1) graveyard_.clear();
         if (DispatchPosted()) continue;
         if (XPending(display_) > 0) {
             XEvent event;
@@ -914,13 +930,17 @@ void X11Backend::HandleHostEvent(Host& host, XEvent& event) {
                 Deliver(window, message, vk, press ? 1 : static_cast<std::intptr_t>(0xC0000001u));
             }
             if (!press || (event.xkey.state & (ControlMask | Mod1Mask))) break;
+            // The key may have closed the window (Esc on a dialog).
+            Host* current = FindHost(window);
+            if (current == nullptr) break;
             // The characters the key types in the user's layout and input method.
             char buffer[64] = {};
             KeySym typed = 0;
             Status status = 0;
             int length = 0;
-            if (host.inputContext != nullptr) {
-                length = Xutf8LookupString(host.inputContext, &event.xkey, buffer, sizeof(buffer) - 1, &typed, &status);
+            if (current->inputContext != nullptr) {
+                length = Xutf8LookupString(current->inputContext, &event.xkey, buffer, sizeof(buffer) - 1, &typed,
+                                           &status);
                 if (status != XLookupChars && status != XLookupBoth) length = 0;
             } else {
                 length = XLookupString(&event.xkey, buffer, sizeof(buffer) - 1, &typed, nullptr);

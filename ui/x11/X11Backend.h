@@ -105,6 +105,7 @@ private:
     // Runs events, posted messages and timers while `running` holds; false
     // when the program is quitting (the quit stays pending for outer loops).
     bool Pump(const std::function<bool()>& running);
+    bool PumpLoop(const std::function<bool()>& running);
     bool DispatchPosted();
     bool DispatchTimer();
     void WaitForWork();
@@ -146,6 +147,7 @@ private:
     bool quitting_ = false;
     int quitCode_ = 0;
     int preciseTiming_ = 0;
+    int pumpDepth_ = 0;
     platform::NativeWindow capture_ = 0;
     // Moving a window by its caption when no window manager does it.
     platform::NativeWindow dragWindow_ = 0;
