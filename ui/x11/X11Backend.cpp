@@ -644,7 +644,9 @@ bool X11Backend::DispatchTimer() {
     // Like WM_TIMER: the next expiry counts from this one's delivery.
     next->second.due = now + next->second.period * 1000ull;
     const auto [window, id] = next->first;
+    firing_ = Firing{window, id, now};
     Deliver(window, msg::kTimer, id, 0);
+    firing_.reset();
     return true;
 }
 
@@ -709,7 +711,12 @@ bool X11Backend::PumpLoop(const std::function<bool()>& running) {
 void X11Backend::SetTimer(NativeWindow window, std::uintptr_t id, std::uint32_t milliseconds) {
     // The same limits as window timers elsewhere: at least 10 ms.
     const std::uint32_t period = std::clamp<std::uint32_t>(milliseconds, 10u, 0x7FFFFFFFu);
-    timers_[{window, id}] = Timer{period, NowMicroseconds() + period * 1000ull};
+    // A timer set again while its own tick is being handled (the click engine
+    // does this on every click) counts from that tick's delivery, so the
+    // handler's own work does not stretch every period.
+    const std::uint64_t from = firing_ && firing_->window == window && firing_->id == id ? firing_->delivered
+                                                                                         : NowMicroseconds();
+    timers_[{window, id}] = Timer{period, from + period * 1000ull};
 }
 
 void X11Backend::KillTimer(NativeWindow window, std::uintptr_t id) { timers_.erase({window, id}); }

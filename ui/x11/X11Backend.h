@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -139,6 +140,12 @@ private:
     std::map<platform::NativeWindow, platform::MessageHandler*> messageWindows_;
     platform::NativeWindow nextMessageWindow_ = platform::NativeWindow{1} << 40;
     std::map<std::pair<platform::NativeWindow, std::uintptr_t>, Timer> timers_;
+    struct Firing {
+        platform::NativeWindow window;
+        std::uintptr_t id;
+        std::uint64_t delivered;  // when the tick being handled was delivered
+    };
+    std::optional<Firing> firing_;
     std::vector<Hotkey> hotkeys_;
     std::set<platform::NativeWindow> disabled_;  // owners of running modal dialogs
     std::mutex postedLock_;
