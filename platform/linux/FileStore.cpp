@@ -208,38 +208,63 @@ bool FileStore::Parse(const std::string& text, Keys& keys) {
     return ended && lines.eof();
 }
 
-void FileStore::LoadOnce() {
-    if (loaded_) return;
+std::optional<FileStore::Stamp> FileStore::CurrentStamp() const {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0) return std::nullopt;
+    return Stamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                 static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+                 static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
+void FileStore::Sync() {
+    // Another process (a second start, the installer hooks) may have replaced
+    // the file since we last read or wrote it: its values count, as the
+    // registry's would.
+    const std::optional<Stamp> stamp = CurrentStamp();
+    if (loaded_ && stamp == seen_) return;
+    const bool first = !loaded_;
     loaded_ = true;
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        // Missing is the normal first start; anything else keeps the file untouched.
-        if (errno != ENOENT) writable_ = false;
+    if (!stamp) {
+        // Missing is the normal first start, or someone removed the store;
+        // anything else (a folder we cannot search) keeps what we have.
+        const bool missing = errno == ENOENT;
+        if (first && !missing) writable_ = false;
+        if (!first && missing) keys_.clear();
+        seen_ = stamp;
         return;
     }
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     std::string text;
+    bool readFailed = fd < 0;
     char buffer[65536];
-    bool readFailed = false;
-    for (;;) {
+    while (fd >= 0) {
         const ssize_t n = ::read(fd, buffer, sizeof(buffer));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) readFailed = true;
         if (n <= 0) break;
         text.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
+    if (fd >= 0) ::close(fd);
     if (readFailed) {
-        writable_ = false;
+        if (first) writable_ = false;
+        seen_ = stamp;
         return;
     }
-    if (Parse(text, keys_)) return;
-    keys_.clear();
-    // Kept for whoever wants to look at it; the program starts from defaults.
+    Keys parsed;
+    if (Parse(text, parsed)) {
+        keys_ = std::move(parsed);
+        seen_ = stamp;
+        return;
+    }
+    // Kept for whoever wants to look at it; the program goes on from what it has.
     setAside_ = path_ + ".corrupt-" + std::to_string(static_cast<long long>(std::time(nullptr)));
     if (::rename(path_.c_str(), setAside_.c_str()) != 0) {
         setAside_.clear();
         writable_ = false;
+        seen_ = stamp;
+        return;
     }
+    seen_ = std::nullopt;
 }
 
 bool FileStore::Save() {
@@ -256,6 +281,7 @@ bool FileStore::Save() {
         ::unlink(temporary.c_str());
         return false;
     }
+    seen_ = CurrentStamp();
     // The rename itself survives a crash once the folder is on disk.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
@@ -269,7 +295,7 @@ long FileStore::OpenOrCreate(const std::u16string& subkey, bool create, Registry
     std::lock_guard<std::recursive_mutex> lock(lock_);
     if (key == nullptr) return reg::kAccessDenied;
     *key = 0;
-    LoadOnce();
+    Sync();
     const std::u16string folded = FoldCase(subkey);
     auto it = keys_.find(folded);
     if (it == keys_.end()) {
@@ -298,6 +324,7 @@ long FileStore::QueryValue(RegistryKey key, const std::u16string& name, std::uin
     std::lock_guard<std::recursive_mutex> lock(lock_);
     auto handle = handles_.find(key);
     if (handle == handles_.end()) return reg::kInvalidHandle;
+    Sync();
     auto stored = keys_.find(handle->second);
     if (stored == keys_.end()) return reg::kFileNotFound;
     auto value = stored->second.values.find(FoldCase(name));
@@ -324,6 +351,7 @@ long FileStore::SetValue(RegistryKey key, const std::u16string& name, std::uint3
     auto handle = handles_.find(key);
     if (handle == handles_.end()) return reg::kInvalidHandle;
     if (size > 0 && data == nullptr) return reg::kAccessDenied;
+    Sync();
     Key& stored = keys_[handle->second];
     const std::u16string folded = FoldCase(name);
     Value value;
@@ -351,6 +379,7 @@ long FileStore::DeleteValue(RegistryKey key, const std::u16string& name) {
     std::lock_guard<std::recursive_mutex> lock(lock_);
     auto handle = handles_.find(key);
     if (handle == handles_.end()) return reg::kInvalidHandle;
+    Sync();
     Key& stored = keys_[handle->second];
     auto value = stored.values.find(FoldCase(name));
     if (value == stored.values.end()) return reg::kFileNotFound;

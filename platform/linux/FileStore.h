@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,17 @@ public:
     static bool Parse(const std::string& text, Keys& keys);
 
 private:
-    void LoadOnce();
+    struct Stamp {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t seconds = 0;
+        std::int64_t nanoseconds = 0;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    };
+    std::optional<Stamp> CurrentStamp() const;
+    // Reads the file at first use and whenever it changed since we last read or wrote it.
+    void Sync();
     long OpenOrCreate(const std::u16string& subkey, bool create, RegistryKey* key);
     bool Save();  // false when the file could not be replaced
 
@@ -62,6 +73,7 @@ private:
     std::string setAside_;
     std::recursive_mutex lock_;
     bool loaded_ = false;
+    std::optional<Stamp> seen_;  // the file as we last read or wrote it
     bool writable_ = true;  // false when a corrupt store could not be moved aside
     Keys keys_;
     std::map<RegistryKey, std::u16string> handles_;  // folded paths of open keys

@@ -143,7 +143,7 @@ X11Backend::X11Backend(platform::linux_x11::LinuxPlatform& platform)
     XSetLocaleModifiers("");
     inputMethod_ = XOpenIM(display_, nullptr, nullptr, nullptr);
     // Hotkeys arrive as key presses on the root window.
-    XSelectInput(display_, root_, KeyPressMask | PropertyChangeMask);
+    XSelectInput(display_, root_, KeyPressMask);
 }
 
 X11Backend::~X11Backend() {

@@ -201,6 +201,20 @@ TEST_F(FileStoreTest, CorruptStoresReadAsMissingAndAreKeptAside) {
     }
 }
 
+TEST_F(FileStoreTest, ValuesWrittenByAnotherProcessAreSeenAndKept) {
+    // Two stores on one file stand for the running program and a second start.
+    FileStore running(path_);
+    FileStore other(path_);
+    const std::uint32_t one = 1, two = 2;
+    ASSERT_EQ(Set(running, u"First", reg::kDword, &one, 4), reg::kSuccess);
+    ASSERT_EQ(Set(other, u"Second", reg::kDword, &two, 4), reg::kSuccess);
+    EXPECT_EQ(Get(running, u"Second").data, (std::vector<std::uint8_t>{2, 0, 0, 0}));
+    ASSERT_EQ(Set(running, u"First", reg::kDword, &two, 4), reg::kSuccess);
+    FileStore restarted(path_);
+    EXPECT_EQ(Get(restarted, u"First").data, (std::vector<std::uint8_t>{2, 0, 0, 0}));
+    EXPECT_EQ(Get(restarted, u"Second").data, (std::vector<std::uint8_t>{2, 0, 0, 0})) << "the other's value survives";
+}
+
 TEST_F(FileStoreTest, AStoreThatCannotBeReadIsNeverOverwritten) {
     fs::create_directories(path_);  // a folder where the file should be: reading fails
     FileStore store(path_);
