@@ -105,7 +105,13 @@ class NativeProgramRuns(NativeTestCase):
         frame = program.window("SettingWindow")
         self.assertEqual(frame.size, (500, 560))
         program.photograph("SettingWindow", "native-settings-window.png")
-        program.close("设置") or program.click("SettingWindow", "btn_close")
+        # Its other two pages, by their tabs (100 pixels wide, 28 high, along the top of tab_main).
+        tabs = program.control("SettingWindow", "tab_main")
+        for page in (1, 2):
+            program.click_at(tabs.left + page * 100 + 50, tabs.top + 14)
+            time.sleep(0.8)  # the page slides in
+            program.photograph("SettingWindow", f"native-settings-page-{page}.png")
+        program.click("SettingWindow", "btn_close")
         wait_for(lambda: not program.window_visible("SettingWindow"), 10, what="the settings window to close")
 
     def test_a_pressed_combination_becomes_the_hotkey(self):
