@@ -147,7 +147,11 @@ X11Backend::X11Backend(platform::linux_x11::LinuxPlatform& platform)
 }
 
 X11Backend::~X11Backend() {
+    // Windows still open at the end go now, while their objects exist (a
+    // message window's object outlives it only when it deletes itself on its
+    // last message, as the tray's does).
     while (!hosts_.empty()) DestroyHostWindow(hosts_.begin()->first);
+    while (!messageWindows_.empty()) DestroyWindow(messageWindows_.begin()->first);
     graveyard_.clear();
     for (Hotkey& hotkey : hotkeys_) GrabHotkey(hotkey, false);
     drag_.reset();

@@ -38,7 +38,11 @@ X11TextRasterizer::X11TextRasterizer() : library_(std::make_unique<Library>()) {
     if (FT_Init_FreeType(&library_->library) != 0) library_->library = nullptr;
 }
 
-X11TextRasterizer::~X11TextRasterizer() = default;
+X11TextRasterizer::~X11TextRasterizer() {
+    // The program's only fontconfig user: its caches go with it.
+    byRequest_.clear();
+    FcFini();
+}
 
 X11TextRasterizer::Face* X11TextRasterizer::FaceFor(const Font& font) {
     if (library_->library == nullptr) return nullptr;
