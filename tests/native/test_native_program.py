@@ -86,6 +86,14 @@ class NativeProgramRuns(NativeTestCase):
         kinds = {kind for _, kind, _, _ in target.events()}
         self.assertEqual(kinds, {"RD", "RU"})
 
+    def test_without_a_notification_area_the_close_button_ends_the_program(self):
+        program = NativeProgram(self.desktop, "close-button")
+        program.click("mainWindow", "type_leftdown")
+        program.click("mainWindow", "btn_close")
+        self.assertEqual(program.exit_code(), 0)
+        _, record = read_store(self.desktop.store_path)["mousedata"]
+        self.assertEqual(struct.unpack_from("<i", record, 8)[0], 2, "the settings were saved on the way out")
+
     def test_a_corrupt_store_starts_with_defaults_and_is_kept_aside(self):
         garbage = "zintra-store 1\nkey SOFTWARE\\ZintraMouse\nvalue MouseData 3 0102\n"  # cut before its end
         self.desktop.write_store(garbage)
