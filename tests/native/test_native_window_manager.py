@@ -4,6 +4,7 @@ moves them (by the program itself on a bare display, through the window
 manager's own move under Openbox), and the manager's close request ends the
 program with its settings saved."""
 
+import re
 import shutil
 import subprocess
 import sys
@@ -12,7 +13,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from native_harness import NativeProgram, NativeTestCase, pixels, read_store  # noqa: E402
+from native_harness import NativeProgram, NativeTestCase, X11ClickTarget, pixels, read_store  # noqa: E402
 
 CAPTION_COLOUR = (0x01, 0x5C, 0x5D)  # the main window's own title strip
 
@@ -80,6 +81,32 @@ class OpenboxDisplay(CaptionDragging, NativeTestCase):
         except subprocess.TimeoutExpired:
             cls.manager.kill()
         super().tearDownClass()
+
+
+def set_root_resources(desktop, text):
+    """Sets the X resources on the root window, as xrdb does (the desktop's DPI lives there)."""
+    subprocess.run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", text],
+                   env=desktop.env, check=True, timeout=30)
+
+
+class ScaledDisplay(NativeTestCase):
+    """A desktop set to 192 DPI (Xft.dpi): the layouts' 96-DPI pixels double."""
+
+    def test_windows_grow_with_the_desktop_scale(self):
+        # A client stays connected first: the server forgets its resources when the last one leaves.
+        X11ClickTarget(self.desktop, rect=(0, 0, 100, 100))
+        set_root_resources(self.desktop, "Xft.dpi:\t192\n")
+        program = NativeProgram(self.desktop, "scaled")
+        self.assertEqual(program.window("mainWindow").size, (400, 300), "the map speaks layout pixels")
+        window = self.desktop.xdotool("search", "--name", "^Zintra$").split("\n")[0]
+        geometry = self.desktop.xdotool("getwindowgeometry", window)
+        self.assertEqual(re.search(r"Geometry: (\d+)x(\d+)", geometry).groups(), ("800", "600"), geometry)
+        frame = program.window("mainWindow")
+        shot = self.desktop.screenshot("scaled-screen.png")
+        subprocess.run(["convert", str(shot), "-crop", f"800x600+{frame.left}+{frame.top}", "+repage",
+                        str(self.desktop.dir / "native-main-window-192dpi.png")], check=True, timeout=30)
+        _, _, pixel = pixels(self.desktop.dir / "native-main-window-192dpi.png")
+        self.assertEqual(pixel(300, 30), CAPTION_COLOUR, "the caption is drawn twice as tall")
 
 
 if __name__ == "__main__":
