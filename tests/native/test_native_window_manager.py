@@ -83,6 +83,37 @@ class OpenboxDisplay(CaptionDragging, NativeTestCase):
         super().tearDownClass()
 
 
+@unittest.skipUnless(shutil.which("xcompmgr"), "xcompmgr is not installed (scripts/setup-deps.sh installs it)")
+class CompositedDisplay(NativeTestCase):
+    """With a compositor running, translucent layouts get a window with an alpha channel."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.compositor = subprocess.Popen(["xcompmgr"], env=cls.desktop.env, stdout=subprocess.DEVNULL,
+                                          stderr=subprocess.DEVNULL, start_new_session=True)
+        time.sleep(1.0)
+        if cls.compositor.poll() is not None:
+            raise RuntimeError("xcompmgr did not start")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.compositor.terminate()
+        cls.compositor.wait(5)
+        super().tearDownClass()
+
+    def test_translucent_windows_have_an_alpha_channel_and_draw_as_without(self):
+        program = NativeProgram(self.desktop, "composited")
+        window = self.desktop.xdotool("search", "--name", "^Zintra$").split("\n")[0]
+        info = subprocess.run(["xwininfo", "-id", window], env=self.desktop.env, capture_output=True, text=True,
+                              timeout=30).stdout
+        self.assertIn("Depth: 32", info)
+        shot = program.photograph("mainWindow", "native-main-window-composited.png")
+        _, _, pixel = pixels(shot)
+        self.assertEqual(pixel(150, 10), CAPTION_COLOUR, "premultiplied pixels blend to the same colours")
+        self.assertEqual(program.control("mainWindow", "type_left").text, "鼠标左键")
+
+
 def set_root_resources(desktop, text):
     """Sets the X resources on the root window, as xrdb does (the desktop's DPI lives there)."""
     subprocess.run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", text],
