@@ -122,8 +122,10 @@ class NativeProgramRuns(NativeTestCase):
         program.click("SettingWindow", "btn_close")
         wait_for(lambda: not program.window_visible("SettingWindow"), 10, what="the settings window to close")
 
-    def test_a_pressed_combination_becomes_the_hotkey(self):
+    def test_a_pressed_combination_becomes_the_hotkey_also_with_num_lock_on(self):
         target = X11ClickTarget(self.desktop, rect=(0, 0, 400, 400))
+        self.desktop.xdotool("key", "Num_Lock")
+        self.addCleanup(self.desktop.xdotool, "key", "Num_Lock")
         program = NativeProgram(self.desktop, "custom-hotkey")
         program.choose("mainWindow", "cbx_hotkey", CUSTOM_HOTKEY_ENTRY)
         program.control("customWindow", "ctrl_hk1", where=lambda c: c.visible)
@@ -144,6 +146,7 @@ class NativeProgramRuns(NativeTestCase):
         self.desktop.xdotool("key", "ctrl+alt+k")
         time.sleep(0.4)
         self.assertGreaterEqual(len(target.downs()), 4)
+        self.assertTrue(all(state & 0x10 for state in target.states()), "NumLock was on throughout")
 
     def test_a_typed_interval_sets_the_pace_of_the_clicks(self):
         target = X11ClickTarget(self.desktop, rect=(0, 0, 400, 400))
