@@ -50,6 +50,12 @@ class NativeProgramRuns(NativeTestCase):
         label = program.control("mainWindow", "txt_mousetype")
         box = (label.left - frame.left, label.top - frame.top, label.right - frame.left, label.bottom - frame.top)
         self.assertGreater(dark_pixels(shot, box), 60)
+        # The desktop gets the layout's icons (ICON_LOGO at 16 and 32 pixels) for its task bar.
+        window = self.desktop.xdotool("search", "--name", "^Zintra$").split("\n")[0]
+        icons = subprocess.run(["xprop", "-id", window, "_NET_WM_ICON"], env=self.desktop.env, capture_output=True,
+                               text=True, timeout=30).stdout
+        self.assertIn("Icon (16 x 16)", icons)
+        self.assertIn("Icon (32 x 32)", icons)
 
     def test_a_second_start_ends_at_once_with_exit_code_zero(self):
         first = NativeProgram(self.desktop, "first")

@@ -20,6 +20,7 @@
 
 #include "platform/linux/LinuxPlatform.h"
 #include "ui/core/Backend.h"
+#include "ui/core/LayoutDocument.h"
 #include "ui/render/ImageCache.h"
 #include "ui/x11/X11TextRasterizer.h"
 
@@ -126,6 +127,8 @@ private:
     Atom Intern(const char* name);
     void PutPicture(Window window, GC gc, const PixelBuffer& picture, bool argb, Visual* visual, int depth);
     void ShapeFromAlpha(Window window, const PixelBuffer& picture);
+    // The layout's small and big icons as the window's icons for the desktop.
+    void SetWindowIcons(Window window, const HostAttributes& attributes);
 
     platform::linux_x11::LinuxPlatform& platform_;
     Display* display_;
