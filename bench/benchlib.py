@@ -68,6 +68,13 @@ def build_windows(quiet=True):
                    stdout=output, cwd=ROOT)
 
 
+def build_native(quiet=True):
+    """Builds the native program and its test helpers, holding the native build's lock."""
+    output = subprocess.DEVNULL if quiet else None
+    subprocess.run(["flock", "/tmp/zintra-native-build.lock", str(ROOT / "scripts" / "build.sh"), "native"],
+                   check=True, stdout=output, cwd=ROOT)
+
+
 def build_helpers():
     """Compiles the bench's own small Win32 programs straight into build/bench."""
     BENCH_DIR.mkdir(parents=True, exist_ok=True)

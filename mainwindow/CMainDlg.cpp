@@ -145,6 +145,13 @@ void CMainDlg::OnEvent(ui::EventArgs& event) {
     const std::string& name = event.nameFrom;
     if (event.id == ui::EventCmd::kId) {
         if (name == "btn_close") {
+            // Hidden, the program lives on in the notification area; a desktop
+            // without one would leave no way back, so there it ends instead.
+            const SShellNotifyIcon* icon = TrayIcon();
+            if (icon != nullptr && !icon->InTray()) {
+                Exit();
+                return;
+            }
             ShowWindow(msg::kSwHide);
         } else if (name == "btn_min") {
             SendMessage(msg::kSysCommand, msg::kScMinimize, 0);

@@ -1,14 +1,36 @@
 #!/usr/bin/env bash
-# Builds zintra.exe and runs it under Wine. On a machine with a desktop the
-# program simply starts there. Without one, it starts a virtual display, runs
-# the program in it, shows it at work, saves a screenshot and says where.
+# Builds and runs Zintra. By default the native Linux program (X11): on a
+# machine with a desktop it simply starts there and clicks real applications.
+# Without one, it starts a virtual display, runs the program in it, shows it
+# clicking a plain X11 window, saves a screenshot and says where.
+#   scripts/run.sh [--windows] [program arguments]
+# --windows builds zintra.exe instead and runs it under Wine the same way.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$here"
+platform=native
+if [ "${1:-}" = --windows ]; then
+  platform=windows
+  shift
+fi
 bash scripts/setup-deps.sh >/dev/null
+has_display() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
+
+if [ "$platform" = native ]; then
+  scripts/build.sh native
+  program="$here/build/native/app/zintra"
+  if has_display; then
+    exec "$program" "$@"
+  fi
+  ZINTRA_NATIVE="$program" ZINTRA_X11_CLICK_TARGET="$here/build/native/tests/native/x11_click_target" \
+    ZINTRA_X11_CLOSE_WINDOW="$here/build/native/tests/native/x11_close_window" \
+    ZINTRA_NATIVE_E2E_DIR="$here/build/run" python3 "$here/tests/native/show_native.py"
+  exit
+fi
+
 scripts/build.sh windows
 exe="$here/build/windows/app/zintra.exe"
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if has_display; then
   exec wine "$exe" "$@"
 fi
 ZINTRA_EXE="$exe" ZINTRA_CLICK_TARGET="$here/build/windows/tests/e2e/click_target.exe" \

@@ -19,6 +19,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils x11-apps imagemagick fonts-wqy-microhei
   dpkg-dev openssl nsis osslsigncode libssl-dev
+  libx11-dev libxtst-dev libxext-dev libfreetype-dev libfontconfig-dev openbox xcompmgr
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test of Zintra on a fresh Debian 12 machine:
-#   1. the native behaviour tests on the simulated platform,
+#   1. the native behaviour tests on the simulated platform, and the end-to-end
+#      tests of the native Linux program on a virtual X display (label native_e2e),
 #   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and
 #      a bounded run of each fuzz target from its seed corpus,
 #   3. the end-to-end tests of the real zintra.exe under Wine on a virtual display.

@@ -119,16 +119,21 @@ bool SShellNotifyIcon::AddTrayIcon() {
     record_.callbackMessage = msg::kTrayNotify;
     record_.icon = icon;
     platform::CopyTrayText(record_.tip, tip_);
-    return platform::Current().GetShell().NotifyIcon(platform::TrayAction::Add, record_);
+    inTray_ = platform::Current().GetShell().NotifyIcon(platform::TrayAction::Add, record_);
+    return inTray_;
 }
 
-bool SShellNotifyIcon::Resend() { return platform::Current().GetShell().NotifyIcon(platform::TrayAction::Add, record_); }
+bool SShellNotifyIcon::Resend() {
+    inTray_ = platform::Current().GetShell().NotifyIcon(platform::TrayAction::Add, record_);
+    return inTray_;
+}
 
 void SShellNotifyIcon::RemoveTrayIcon() {
     if (hiddenWindow_ == nullptr) return;
     auto& platform = platform::Current();
     platform.GetShell().NotifyIcon(platform::TrayAction::Delete, record_);
     DestroyIcons();
+    inTray_ = false;
     hiddenWindow_->Detach();
     ui::CurrentBackend().PostMessage(hiddenWindow_->GetHwnd(), msg::kClose, 0, 0);
     hiddenWindow_ = nullptr;

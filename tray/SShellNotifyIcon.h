@@ -39,6 +39,8 @@ public:
     // ---- Read by the hidden window and by tests ----
     const platform::TrayIconData& Record() const { return record_; }
     bool Resend();
+    // Whether the notification area shows the icon now (none on a desktop without one).
+    bool InTray() const { return inTray_; }
     MenuKind GetMenuKind() const { return menuKind_; }
     const std::vector<platform::IconHandle>& Icons() const { return icons_; }
 
@@ -48,6 +50,7 @@ protected:
     void OnDestroy() override;
 
 private:
+    bool inTray_ = false;
     void LoadIcons(std::string_view names);
     void DestroyIcons();
 

@@ -1,6 +1,6 @@
 #include "sim/headless/BlockTextRasterizer.h"
 
-#include "sim/headless/TextLines.h"
+#include "ui/render/TextLines.h"
 
 namespace zintra::ui {
 

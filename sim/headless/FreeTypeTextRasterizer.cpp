@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "sim/headless/TextLines.h"
+#include "ui/render/TextLines.h"
 
 #ifdef ZINTRA_HAVE_FREETYPE
 #include <ft2build.h>

@@ -218,6 +218,15 @@ TEST_F(MainWindowTest, HotkeyDialogTakesEnterAsAKeyAndStartsEmptyEachTime) {
     EXPECT_EQ(main->Settings().hotkeyVk, 13u);
 }
 
+TEST_F(MainWindowTest, CloseButtonEndsTheProgramWhenThereIsNoNotificationArea) {
+    desktop.ShellState().RefuseIcons(true);
+    Start();
+    ASSERT_TRUE(StoredRecord().empty());
+    driver->Click("btn_close");
+    EXPECT_EQ(main->GetHwnd(), 0u) << "with nowhere to hide, the window ends rather than vanish";
+    EXPECT_FALSE(StoredRecord().empty()) << "and the settings are saved as on exit";
+}
+
 TEST_F(MainWindowTest, CloseButtonHidesAndTrayMenuShowsAgain) {
     Start();
     driver->Click("btn_close");

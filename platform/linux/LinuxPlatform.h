@@ -1,0 +1,103 @@
+// The real platform on a Linux desktop running X11: the store in a file,
+// clicks through the XTest extension, keys and the pointer from the X server,
+// xdg-open for web links, a file lock for the single instance. The toolkit's
+// X11 backend shares this platform's connection to the X server.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/linux/FileStore.h"
+
+typedef struct _XDisplay Display;
+
+namespace zintra::platform::linux_x11 {
+
+class LinuxPlatform final : public Platform,
+                            public MouseInput,
+                            public Clock,
+                            public Shell,
+                            public Keyboard,
+                            public Process,
+                            public System {
+public:
+    // Connects to the X server of $DISPLAY; Connected() says whether it worked.
+    LinuxPlatform();
+    ~LinuxPlatform() override;
+    LinuxPlatform(const LinuxPlatform&) = delete;
+    LinuxPlatform& operator=(const LinuxPlatform&) = delete;
+
+    bool Connected() const { return display_ != nullptr; }
+    Display* GetDisplay() const { return display_; }
+    // The X modifier state of the key or button event being handled, which
+    // IsKeyDown answers for Shift, Control and Alt (the backend sets it).
+    void SetEventState(unsigned int state) { eventState_ = state; hasEventState_ = true; }
+
+    Registry& GetRegistry() override { return store_; }
+    MouseInput& GetMouseInput() override { return *this; }
+    Clock& GetClock() override { return *this; }
+    Shell& GetShell() override { return *this; }
+    Keyboard& GetKeyboard() override { return *this; }
+    Process& GetProcess() override { return *this; }
+    System& GetSystem() override { return *this; }
+
+    // MouseInput
+    std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) override;
+    Point CursorPosition() override;
+    // The whole X screen (every monitor), so absolute positions are root-window coordinates.
+    Size PrimaryScreenSize() override;
+
+    // Clock
+    std::uint64_t MonotonicMilliseconds() override;
+    std::int64_t CalendarTime() override;
+    std::int64_t LocalMidnight(std::int64_t calendarTime) override;
+
+    // Shell: no notification area yet (false), xdg-open for addresses.
+    bool NotifyIcon(TrayAction action, const TrayIconData& data) override;
+    std::uint32_t RegisterWindowMessage(const std::u16string& name) override;
+    bool SetForegroundWindow(NativeWindow window) override;
+    bool OpenUrl(const std::u16string& url) override;
+    std::intptr_t StartInstaller(const std::string& path) override;
+    void DestroyIcon(IconHandle) override {}
+
+    // Keyboard
+    bool IsKeyDown(std::uint32_t virtualKey) override;
+    std::uint32_t VirtualKeyToChar(std::uint32_t virtualKey) override;
+
+    // Process
+    bool CreateSingleInstanceMutex(const std::u16string& name) override;
+    bool SetCurrentDirectory(const std::u16string& path) override;
+    void InitializeComponents() override {}
+    void UninitializeComponents() override {}
+
+    // System
+    std::string TemporaryDirectory() override;
+    std::u16string ExecutablePath() override;
+    bool FileExists(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+    bool RenameFile(const std::string& from, const std::string& to) override;
+    bool TruncateFile(const std::string& path, std::int64_t size) override;
+    std::string ReadProfileValue(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue, const std::string& path) override;
+    bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
+                           const std::string& path) override;
+    std::string ToAnsiCodePage(const std::u16string& text) override;
+    std::u16string FromAnsiCodePage(const std::string& text) override;
+    std::optional<HardwareAddress> FirstAdapterAddress() override;
+
+private:
+    Display* display_ = nullptr;
+    bool haveXTest_ = false;
+    FileStore store_;
+    unsigned int eventState_ = 0;
+    bool hasEventState_ = false;
+    int instanceLock_ = -1;
+    std::uint32_t nextMessage_ = 0xC000;
+};
+
+// Where the single-instance lock of `name` lives: $XDG_RUNTIME_DIR, else the
+// temporary folder with the user id in the name.
+std::string SingleInstanceLockPath(const std::u16string& name);
+
+}  // namespace zintra::platform::linux_x11

@@ -1,0 +1,178 @@
+// The toolkit on an X11 desktop: one X window per host window without system
+// decorations (the layouts draw their caption), painted with the software
+// surface and FreeType text; one poll() loop over the X connection, posted
+// messages and timers; hotkeys grabbed on the root window with every lock-key
+// variant; override-redirect windows for drop-down lists, menus and the drag
+// image. X events reach the hosts as the Win32 messages they stand for.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "platform/linux/LinuxPlatform.h"
+#include "ui/core/Backend.h"
+#include "ui/core/LayoutDocument.h"
+#include "ui/render/ImageCache.h"
+#include "ui/x11/X11TextRasterizer.h"
+
+namespace zintra::ui {
+
+class X11Backend final : public Backend {
+public:
+    // Uses the platform's connection, which must be open.
+    explicit X11Backend(platform::linux_x11::LinuxPlatform& platform);
+    ~X11Backend() override;
+    X11Backend(const X11Backend&) = delete;
+    X11Backend& operator=(const X11Backend&) = delete;
+
+    platform::NativeWindow CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) override;
+    void DestroyHostWindow(platform::NativeWindow window) override;
+    void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
+    void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
+    platform::Rect HostWindowRect(platform::NativeWindow window) override;
+    platform::Rect WorkArea() override;
+    void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
+    void BeginWindowDrag(platform::NativeWindow window) override;
+    platform::Size MeasureText(const Font& font, std::u16string_view text) override;
+    void SetCapture(platform::NativeWindow window) override;
+    void ReleaseCapture() override;
+    void ShowCaret(platform::NativeWindow window, const platform::Rect& rect) override;
+    void HideCaret(platform::NativeWindow window) override;
+    void RunModalLoop(SHostDialog& dialog) override;
+    void EndModalLoop(SHostDialog& dialog) override;
+    int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) override;
+    int RunDropDown(const DropDownRequest& request) override;
+    bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
+                        std::uint32_t flags) override;
+    void MoveDragImage(platform::Point screenPoint) override;
+    void EndDragImage() override;
+    std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
+    std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
+
+    platform::NativeWindow CreateMessageWindow(platform::MessageHandler& handler) override;
+    void DestroyWindow(platform::NativeWindow window) override;
+    bool ShowWindow(platform::NativeWindow window, int command) override;
+    bool IsWindowVisible(platform::NativeWindow window) override;
+    bool SetWindowPos(platform::NativeWindow window, platform::NativeWindow insertAfter, const platform::Rect& rect,
+                      std::uint32_t flags) override;
+    std::intptr_t SendMessage(platform::NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
+    bool PostMessage(platform::NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                     std::intptr_t lParam) override;
+    int RunMessageLoop() override;
+    void PostQuitMessage(int exitCode) override;
+    void SetTimer(platform::NativeWindow window, std::uintptr_t id, std::uint32_t milliseconds) override;
+    void KillTimer(platform::NativeWindow window, std::uintptr_t id) override;
+    void BeginPreciseTiming() override;
+    void EndPreciseTiming() override;
+    bool RegisterHotKey(platform::NativeWindow window, int id, std::uint32_t modifiers,
+                        std::uint32_t virtualKey) override;
+    bool UnregisterHotKey(platform::NativeWindow window, int id) override;
+
+    // The screen scale from Xft.dpi (1 at 96 DPI).
+    double Scale() const { return scale_; }
+
+private:
+    struct Host;
+    struct Popup;
+    struct Posted {
+        platform::NativeWindow window;
+        std::uint32_t message;
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+    };
+    struct Timer {
+        std::uint32_t period = 0;
+        std::uint64_t due = 0;  // microseconds
+    };
+    struct Hotkey {
+        platform::NativeWindow window;
+        int id;
+        std::uint32_t modifiers;
+        std::uint32_t virtualKey;
+        unsigned int keycode;
+        unsigned int mask;
+    };
+    using EventFilter = std::function<bool(XEvent&)>;
+
+    // Runs events, posted messages and timers while `running` holds; false
+    // when the program is quitting (the quit stays pending for outer loops).
+    bool Pump(const std::function<bool()>& running);
+    bool PumpLoop(const std::function<bool()>& running);
+    bool DispatchPosted();
+    bool DispatchTimer();
+    void WaitForWork();
+    void HandleEvent(XEvent& event);
+    void HandleHostEvent(Host& host, XEvent& event);
+    std::intptr_t Deliver(platform::NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                          std::intptr_t lParam);
+    Host* FindHost(platform::NativeWindow window) const;
+    void Render(Host& host);
+    void Present(Host& host);
+    void RenderDirty();
+    void UpdateCursor(Host& host, int x, int y);
+    bool GrabHotkey(Hotkey& hotkey, bool grab);
+    unsigned int LockMasks() const;
+    bool WindowManagerSupports(const char* atom);
+    bool Translucent(bool wanted);
+    Atom Intern(const char* name);
+    void PutPicture(Window window, GC gc, const PixelBuffer& picture, bool argb, Visual* visual, int depth);
+    void ShapeFromAlpha(Window window, const PixelBuffer& picture);
+    // The layout's small and big icons as the window's icons for the desktop.
+    void SetWindowIcons(Window window, const HostAttributes& attributes);
+
+    platform::linux_x11::LinuxPlatform& platform_;
+    Display* display_;
+    int screen_;
+    Window root_;
+    double scale_ = 1.0;
+    XIM inputMethod_ = nullptr;
+    X11TextRasterizer text_;
+    ImageCache images_;
+    std::map<platform::NativeWindow, std::unique_ptr<Host>> hosts_;
+    std::vector<std::unique_ptr<Host>> graveyard_;  // destroyed during a dispatch; freed between events
+    std::map<platform::NativeWindow, platform::MessageHandler*> messageWindows_;
+    platform::NativeWindow nextMessageWindow_ = platform::NativeWindow{1} << 40;
+    std::map<std::pair<platform::NativeWindow, std::uintptr_t>, Timer> timers_;
+    struct Firing {
+        platform::NativeWindow window;
+        std::uintptr_t id;
+        std::uint64_t delivered;  // when the tick being handled was delivered
+    };
+    std::optional<Firing> firing_;
+    std::vector<Hotkey> hotkeys_;
+    std::set<platform::NativeWindow> disabled_;  // owners of running modal dialogs
+    std::mutex postedLock_;
+    std::deque<Posted> posted_;
+    int wake_[2] = {-1, -1};
+    bool quitting_ = false;
+    int quitCode_ = 0;
+    int preciseTiming_ = 0;
+    int pumpDepth_ = 0;
+    platform::NativeWindow capture_ = 0;
+    // Moving a window by its caption when no window manager does it.
+    platform::NativeWindow dragWindow_ = 0;
+    int dragOffsetX_ = 0;
+    int dragOffsetY_ = 0;
+    // The last press, for double clicks.
+    Time lastPressTime_ = 0;
+    platform::NativeWindow lastPressWindow_ = 0;
+    int lastPressX_ = 0;
+    int lastPressY_ = 0;
+    EventFilter filter_;  // a pop-up's loop sees events first
+    std::unique_ptr<Popup> drag_;
+    std::map<std::uintptr_t, Bitmap> icons_;
+    std::uintptr_t nextIcon_ = 1;
+    std::map<int, Cursor> cursors_;
+};
+
+}  // namespace zintra::ui
