@@ -21,7 +21,7 @@ ROLE_CHECKBUTTON, ROLE_RADIOBUTTON, ROLE_COMBOBOX, ROLE_LISTITEM = 0x2C, 0x2D, 0
 ROLE_PAGETAB, ROLE_PAGETABLIST, ROLE_TEXT, ROLE_LINK = 0x25, 0x3C, 0x2A, 0x1E
 STATE_UNAVAILABLE, STATE_FOCUSED, STATE_CHECKED, STATE_SELECTED = 0x1, 0x4, 0x10, 0x2
 STATE_FOCUSABLE = 0x100000
-EVENT_OBJECT_FOCUS = 0x8005
+EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_NAMECHANGE = 0x8005, 0x800A, 0x800C
 
 
 class Accessibility(WineTestCase):
@@ -165,12 +165,49 @@ class Accessibility(WineTestCase):
         self.named(nodes, "跟随系统一起启动程序")
         program.photograph("SettingWindow", "access-settings-page-1.png")
 
+    def other_window(self, known):
+        return wait_for(lambda: [w for w in self.desktop.xdotool("search", "--name", "^Zintra$").split()
+                                 if w not in known][:1], 10, what="a new window")[0]
+
+    def test_custom_interval_dialog_is_read_and_answered_with_keys(self):
+        program = Program(self.desktop, "access-custom")
+        main = self.desktop.find_window("Zintra")
+        nodes = self.window_tree(program.window("mainWindow"))
+        self.act(nodes, "每次点击间隔时间", "自定义")
+        frame = program.window("customWindow")
+        dialog = self.window_tree(frame)
+        controls = program.controls()
+        caption = self.named(dialog, "请输入要设置的时间间隔", role=ROLE_STATICTEXT)
+        self.assert_at(caption, controls[("customWindow", "txt_caption")])
+        field = self.named(dialog, "请输入要设置的时间间隔", role=ROLE_TEXT)
+        self.assert_at(field, controls[("customWindow", "edt_customtime")])
+        self.assertEqual(field["value"], "")
+        for name in ("取消", "确定"):
+            self.assertEqual(self.named(dialog, name)["role"], ROLE_PUSHBUTTON)
+        window = self.other_window([main])
+        self.desktop.press_keys(window, "Tab")
+        program.type_text("0.35")
+        self.assertEqual(self.named(self.window_tree(frame), "请输入要设置的时间间隔", role=ROLE_TEXT)["value"], "0.35")
+        self.desktop.press_keys(window, "Return")
+        program.control("mainWindow", "cbx_Time", where=lambda c: c.text == "0.35")
+        nodes = self.window_tree(program.window("mainWindow"))
+        self.assertEqual(self.named(nodes, "每次点击间隔时间", role=ROLE_COMBOBOX)["value"], "0.35")
+        # Esc closes it without a change.
+        self.act(nodes, "每次点击间隔时间", "自定义")
+        program.window("customWindow")
+        window = self.other_window([main])
+        self.desktop.press_keys(window, "Tab")
+        program.type_text("9")
+        self.desktop.press_keys(window, "Escape")
+        wait_for(lambda: not program.window_visible("customWindow"), 10, what="the dialog to close")
+        program.control("mainWindow", "cbx_Time", where=lambda c: c.text == "0.35")
+
     def test_focus_events_follow_real_tab_keys(self):
         program = Program(self.desktop, "access-focus")
         frame = program.window("mainWindow")
         log = self.desktop.dir / "access-focus-events.json"
         log.unlink(missing_ok=True)
-        watcher = self.desktop.start(os.environ["ZINTRA_ACCESS_PROBE"], "events", "12", program.wine_path(log))
+        watcher = self.desktop.start(os.environ["ZINTRA_ACCESS_PROBE"], "events", "10", program.wine_path(log))
         wait_for(lambda: log.exists() and "hooked" in log.read_text(), 20, what="the event hook")
         main = self.desktop.find_window("Zintra")
         self.desktop.press_keys(main, "Tab", "Tab", "Tab")
@@ -178,11 +215,17 @@ class Accessibility(WineTestCase):
         nodes = self.window_tree(frame)
         self.assertEqual(self.focused(nodes), ["关闭"], "three Tabs: settings, minimise, close")
         program.photograph("mainWindow", "access-focus-ring.png")
+        # On to the radios; Down picks the next one, and the caption's text follows.
+        self.desktop.press_keys(main, "Tab", "Down")
+        program.control("mainWindow", "txt_mousetype", where=lambda c: c.text == "开始右键连点")
         watcher.wait(30)
         events = [json.loads(line) for line in log.read_text(encoding="utf-8").splitlines()]
         self.assertTrue(events[0]["hooked"], "SetWinEventHook works under Wine")
         focus = [e["name"] for e in events[1:] if e.get("event") == EVENT_OBJECT_FOCUS and e["name"] is not None]
-        self.assertEqual(focus, ["设置", "最小化", "关闭"], events)
+        self.assertEqual(focus, ["设置", "最小化", "关闭", "鼠标左键", "鼠标右键"], events)
+        changed = [(e["event"], e["name"]) for e in events[1:]]
+        self.assertIn((EVENT_OBJECT_STATECHANGE, "鼠标右键"), changed)
+        self.assertIn((EVENT_OBJECT_NAMECHANGE, "开始右键连点"), changed)
 
     def test_keyboard_alone_sets_a_click_limit_of_three(self):
         target = ClickTarget(self.desktop, rect=(0, 0, 400, 400))
