@@ -3,12 +3,17 @@
 // closes a dialog, and the focus is drawn once the keyboard is in use.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/Messages.h"
 #include "sim/headless/WindowSnapshot.h"
 #include "tests/unit/ui/UiFixture.h"
 #include "ui/controls/SComboBox.h"
 #include "ui/controls/STabCtrl.h"
 #include "ui/core/KeyboardNavigation.h"
+#include "sim/headless/BlockTextRasterizer.h"
+#include "ui/render/HostRenderer.h"
 #include "ui/render/RecordingSurface.h"
 
 namespace zintra::ui::test {
@@ -194,6 +199,35 @@ TEST_F(Keyboard, FocusIndicatorShowsOnlyAfterTheKeyboardIsUsed) {
     EXPECT_EQ(outer.rect.left, rect.left - 2);
     EXPECT_EQ(outer.rect.bottom, rect.bottom + 2);
     EXPECT_EQ(commands.back().rect.top, rect.top - 1);
+}
+
+TEST_F(Keyboard, FocusRingIsWholePixelsOfTwoColoursAtEveryScale) {
+    Open("LAYOUT:XML_MAINWND");
+    ImageCache images{ImageCache::ApplicationLoader()};
+    BlockTextRasterizer text;
+    auto* combo = host->FindChildByName("cbx_Time");
+    combo->SetFocus();
+    host->SetShowsFocusCues(true);
+    const platform::Rect rect = combo->GetWindowRect();
+    const int column = rect.left + rect.Width() / 2;
+    constexpr std::uint32_t kDark = 0xFF101010u;
+    constexpr std::uint32_t kLight = 0xFFFFFFFFu;
+    for (const double scale : {1.0, 1.25, 1.5, 2.0}) {
+        PixelBuffer picture;
+        RenderHost(*host, picture, images, text, scale);
+        const auto device = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
+        const int x = device(column);
+        // From two units above the box down to its top: dark, then light, nothing in between.
+        std::vector<std::uint32_t> above;
+        for (int y = device(rect.top - 2); y < device(rect.top); ++y) above.push_back(picture.At(x, y));
+        ASSERT_FALSE(above.empty()) << scale;
+        EXPECT_EQ(above.front(), kDark) << scale;
+        EXPECT_EQ(above.back(), kLight) << scale;
+        const auto firstLight = std::find(above.begin(), above.end(), kLight);
+        EXPECT_TRUE(std::all_of(above.begin(), firstLight, [&](std::uint32_t p) { return p == kDark; })) << scale;
+        EXPECT_TRUE(std::all_of(firstLight, above.end(), [&](std::uint32_t p) { return p == kLight; })) << scale;
+        if (scale == 2.0) EXPECT_EQ(firstLight - above.begin(), 2) << "each ring two pixels wide at 200%";
+    }
 }
 
 }  // namespace
