@@ -226,7 +226,9 @@ TEST_F(Keyboard, FocusRingIsWholePixelsOfTwoColoursAtEveryScale) {
         const auto firstLight = std::find(above.begin(), above.end(), kLight);
         EXPECT_TRUE(std::all_of(above.begin(), firstLight, [&](std::uint32_t p) { return p == kDark; })) << scale;
         EXPECT_TRUE(std::all_of(firstLight, above.end(), [&](std::uint32_t p) { return p == kLight; })) << scale;
-        if (scale == 2.0) EXPECT_EQ(firstLight - above.begin(), 2) << "each ring two pixels wide at 200%";
+        if (scale == 2.0) {
+            EXPECT_EQ(firstLight - above.begin(), 2) << "each ring two pixels wide at 200%";
+        }
     }
 }
 
