@@ -18,7 +18,7 @@ from wine_harness import ClickTarget, WineTestCase, summary, wait_for  # noqa: E
 
 ROLE_CLIENT, ROLE_STATICTEXT, ROLE_PUSHBUTTON = 0x0A, 0x29, 0x2B
 ROLE_CHECKBUTTON, ROLE_RADIOBUTTON, ROLE_COMBOBOX, ROLE_LISTITEM = 0x2C, 0x2D, 0x2E, 0x22
-ROLE_PAGETAB, ROLE_PAGETABLIST, ROLE_TEXT, ROLE_LINK = 0x25, 0x3C, 0x2A, 0x1E
+ROLE_PAGETAB, ROLE_PAGETABLIST, ROLE_TEXT, ROLE_LINK, ROLE_HOTKEYFIELD = 0x25, 0x3C, 0x2A, 0x1E, 0x32
 STATE_UNAVAILABLE, STATE_FOCUSED, STATE_CHECKED, STATE_SELECTED = 0x1, 0x4, 0x10, 0x2
 STATE_FOCUSABLE = 0x100000
 EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_NAMECHANGE = 0x8005, 0x800A, 0x800C
@@ -201,6 +201,28 @@ class Accessibility(WineTestCase):
         self.desktop.press_keys(window, "Escape")
         wait_for(lambda: not program.window_visible("customWindow"), 10, what="the dialog to close")
         program.control("mainWindow", "cbx_Time", where=lambda c: c.text == "0.35")
+
+    def test_custom_hotkey_dialog_is_read_and_confirmed_with_keys(self):
+        program = Program(self.desktop, "access-hotkey")
+        main = self.desktop.find_window("Zintra")
+        nodes = self.window_tree(program.window("mainWindow"))
+        self.act(nodes, "启动和停止的热键", "自定义")
+        frame = program.window("customWindow")
+        dialog = self.window_tree(frame)
+        field = self.named(dialog, "请直接在键盘上输入新的热键", role=ROLE_HOTKEYFIELD)
+        self.assert_at(field, program.controls()[("customWindow", "ctrl_hk1")])
+        self.assertTrue(field["state"] & STATE_FOCUSED, "the field has the focus when the dialog opens")
+        window = self.other_window([main])
+        self.desktop.press_keys(window, "F6")
+        program.control("customWindow", "ctrl_hk1", where=lambda c: c.text == "F6")
+        self.assertEqual(self.named(self.window_tree(frame), "请直接在键盘上输入新的热键",
+                                    role=ROLE_HOTKEYFIELD)["value"], "F6")
+        # Tab leaves the field (keys there are captured): cancel, then confirm.
+        self.desktop.press_keys(window, "Tab", "Tab")
+        self.assertEqual(self.focused(self.window_tree(frame)), ["确定"])
+        self.desktop.press_keys(window, "Return")
+        wait_for(lambda: not program.window_visible("customWindow"), 10, what="the dialog to close")
+        program.control("mainWindow", "txt_hotkey", where=lambda c: c.text == "F6")
 
     def test_focus_events_follow_real_tab_keys(self):
         program = Program(self.desktop, "access-focus")

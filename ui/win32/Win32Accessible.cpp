@@ -15,9 +15,10 @@ namespace {
 
 // Host windows that have handed out objects, so an object can tell whether
 // its window still exists.
+// Never destroyed: windows may still go while static objects are destroyed.
 std::map<HWND, SHostWnd*>& Hosts() {
-    static std::map<HWND, SHostWnd*> hosts;
-    return hosts;
+    static auto* hosts = new std::map<HWND, SHostWnd*>;
+    return *hosts;
 }
 
 SHostWnd* HostOf(HWND hwnd) {
@@ -389,8 +390,9 @@ void RunDefaultAction(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 void ForgetWindow(HWND hwnd) { Hosts().erase(hwnd); }
 
 void InstallEventObserver() {
-    static EventObserver observer;
-    SetAccessibleObserver(&observer);
+    // Never destroyed, like the map above: controls may change until the end.
+    static auto* observer = new EventObserver;
+    SetAccessibleObserver(observer);
 }
 
 }  // namespace zintra::ui::win32_accessible
