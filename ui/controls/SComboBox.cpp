@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "ui/core/Accessible.h"
 #include "ui/core/Backend.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/render/Skin.h"
@@ -26,6 +27,7 @@ int SComboBox::GetCurSel() const { return list_ ? list_->GetCurSel() : -1; }
 bool SComboBox::SetCurSel(int index) {
     if (!GetListBox().SetCurSel(index)) return false;
     SyncText();
+    NotifyAccessible(*this, AccessibleEvent::ValueChange);
     EventCBSelChange event(GetCurSel());
     FireEvent(event);
     return true;

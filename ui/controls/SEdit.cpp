@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Messages.h"
+#include "ui/core/Accessible.h"
 #include "ui/core/Backend.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/render/Surface.h"
@@ -111,6 +112,7 @@ void SEdit::EraseAt(std::size_t index) {
 void SEdit::TextChanged() {
     Invalidate();
     UpdateCaret();
+    NotifyAccessible(*this, AccessibleEvent::ValueChange);
     if (notifyChange_) {
         EventRENotify event(msg::kEnChange);
         FireEvent(event);

@@ -1,5 +1,7 @@
 #include "ui/controls/SProgress.h"
 
+#include "ui/core/Accessible.h"
+
 #include <algorithm>
 
 #include "ui/render/Surface.h"
@@ -8,8 +10,10 @@
 namespace zintra::ui {
 
 void SProgress::SetValue(int value) {
+    const int old = value_;
     value_ = std::clamp(value, minimum_, maximum_);
     Invalidate();
+    if (value_ != old) NotifyAccessible(*this, AccessibleEvent::ValueChange);
 }
 
 void SProgress::SetRange(int minimum, int maximum) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/controls/STabPage.h"
+#include "ui/core/Accessible.h"
 #include "ui/render/Skin.h"
 #include "ui/render/Surface.h"
 #include "ui/core/TextUtil.h"
@@ -37,6 +38,7 @@ bool STabCtrl::SetCurSel(int index) {
     curSel_ = index;
     ShowOnly(index);
     Invalidate();
+    NotifyAccessible(*this, AccessibleEvent::Selection);
     EventTabSelChanged event(old, index);
     FireEvent(event);
     return true;

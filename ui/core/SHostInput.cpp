@@ -2,7 +2,9 @@
 #include <functional>
 
 #include "platform/Messages.h"
+#include "ui/core/Accessible.h"
 #include "ui/core/Backend.h"
+#include "ui/core/KeyboardNavigation.h"
 #include "ui/core/SHostWnd.h"
 
 namespace zintra::ui {
@@ -10,15 +12,6 @@ namespace zintra::ui {
 namespace {
 
 bool Accepts(const SWindow* control) { return control != nullptr && !control->IsDisabled(true) && control->IsVisible(true); }
-
-// Every focusable, usable control in document order.
-void CollectFocusable(SWindow& window, std::vector<SWindow*>& out) {
-    for (const auto& child : window.GetChildren()) {
-        if (!child->IsVisible(false)) continue;
-        if (child->IsFocusable() && !child->IsDisabled(true)) out.push_back(child.get());
-        CollectFocusable(*child, out);
-    }
-}
 
 }  // namespace
 
@@ -28,6 +21,7 @@ void SHostWnd::SetFocus(SWindow* control) {
     focus_ = control;
     if (old != nullptr) old->OnKillFocus();
     if (control != nullptr && focus_ == control) control->OnSetFocus();
+    if (control != nullptr && focus_ == control) NotifyAccessible(*control, AccessibleEvent::Focus);
 }
 
 void SHostWnd::SetCapture(SWindow* control) {
@@ -81,17 +75,7 @@ void SHostWnd::RouteMouse(std::uint32_t message, std::intptr_t lParam, std::uint
     }
 }
 
-void SHostWnd::MoveFocus() {
-    if (!root_) return;
-    std::vector<SWindow*> focusable;
-    CollectFocusable(*root_, focusable);
-    if (focusable.empty()) return;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < focusable.size(); ++i) {
-        if (focusable[i] == focus_) next = (i + 1) % focusable.size();
-    }
-    SetFocus(focusable[next]);
-}
+void SHostWnd::MoveFocus() { MoveFocusInReadingOrder(*this, true); }
 
 std::optional<std::intptr_t> SHostWnd::RouteKey(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     const auto key = static_cast<std::uint32_t>(wParam);
@@ -104,7 +88,7 @@ std::optional<std::intptr_t> SHostWnd::RouteKey(std::uint32_t message, std::uint
     }
     if (message == msg::kChar && key == u'\t') return 0;
     SWindow* target = focus_;
-    if (!Accepts(target)) return std::nullopt;
+    if (!Accepts(target)) return HandleNavigationKey(*this, message, key) ? std::optional<std::intptr_t>(0) : std::nullopt;
     bool used = false;
     switch (message) {
         case msg::kKeyDown: used = target->OnKeyDown(key, flags); break;
@@ -114,6 +98,7 @@ std::optional<std::intptr_t> SHostWnd::RouteKey(std::uint32_t message, std::uint
         case msg::kSysKeyUp: used = target->OnSysKeyUp(key, flags); break;
         default: break;
     }
+    if (!used) used = HandleNavigationKey(*this, message, key);
     return used ? std::optional<std::intptr_t>(0) : std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Messages.h"
 #include "ui/core/Backend.h"
+#include "ui/core/KeyboardNavigation.h"
 #include "ui/core/Log.h"
 #include "ui/core/SApplication.h"
 #include "ui/render/Surface.h"
@@ -168,6 +169,7 @@ void SHostWnd::Invalidate(const platform::Rect& rect) {
 void SHostWnd::Paint(Surface& surface) {
     EnsureLayout();
     if (root_) root_->Paint(surface);
+    PaintFocusIndicator(*this, surface);
 }
 
 // ---- Events and messages ----

@@ -68,6 +68,10 @@ public:
     void SetCapture(SWindow* control);
     void ReleaseCapture();
     SWindow* GetHover() const { return hover_; }
+    // Whether the keyboard has been used here, so the focus is drawn
+    // (KeyboardNavigation.cpp).
+    bool ShowsFocusCues() const { return focusCues_; }
+    void SetShowsFocusCues(bool shown);
 
     // ---- Layout and painting ----
     platform::Size GetClientSize() const { return clientSize_; }
@@ -118,6 +122,7 @@ private:
     SWindow* focus_ = nullptr;
     SWindow* capture_ = nullptr;
     SWindow* hover_ = nullptr;
+    bool focusCues_ = false;
 };
 
 }  // namespace zintra::ui

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/core/Accessible.h"
 #include "ui/core/Backend.h"
 #include "ui/core/Log.h"
 #include "ui/core/SApplication.h"
@@ -57,7 +58,10 @@ SWindow* FindBelow(const SWindow& from, int depth, Match match) {
 
 }  // namespace
 
-SWindow::SWindow() = default;
+SWindow::SWindow() {
+    static std::uint32_t lastId = 0;
+    uniqueId_ = ++lastId;
+}
 SWindow::~SWindow() = default;
 
 // ---- Tree ----
@@ -209,9 +213,11 @@ bool SWindow::ApplyAttribute(std::string_view name, std::string_view value, bool
 // ---- Text and state ----
 
 void SWindow::SetWindowText(const std::u16string& text) {
+    const bool changed = text_ != text;
     text_ = text;
     RequestLayout();
     Invalidate();
+    if (changed) NotifyAccessible(*this, AccessibleEvent::NameChange);
 }
 
 bool SWindow::IsVisible(bool checkParents) const {
@@ -235,6 +241,7 @@ void SWindow::SetVisible(bool visible) {
     }
     RequestLayout();
     Invalidate();
+    NotifyAccessible(*this, visible ? AccessibleEvent::Show : AccessibleEvent::Hide);
 }
 
 bool SWindow::IsDisabled(bool checkParents) const {
@@ -250,6 +257,7 @@ void SWindow::EnableWindow(bool enable) {
         if (SHostWnd* host = GetHost(); host != nullptr && host->GetFocus() == this) host->SetFocus(nullptr);
     }
     Invalidate();
+    NotifyAccessible(*this, AccessibleEvent::StateChange);
 }
 
 bool SWindow::IsFocused() const {
@@ -265,6 +273,7 @@ void SWindow::SetCheck(bool checked) {
     if (checked_ == checked) return;
     checked_ = checked;
     Invalidate();
+    NotifyAccessible(*this, AccessibleEvent::StateChange);
 }
 
 // ---- Geometry ----

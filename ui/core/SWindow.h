@@ -63,6 +63,9 @@ public:
     const std::string& GetName() const { return name_; }
     int GetID() const { return id_; }
     void SetID(int id) { id_ = id; }
+    // A number no other control of this process has had (accessibility names
+    // nodes by it).
+    std::uint32_t GetUniqueId() const { return uniqueId_; }
 
     // ---- Attributes: the same effect at run time as written in the layout ----
     // "@string/..." and "@color/..." values are looked up first. Returns
@@ -175,6 +178,7 @@ private:
 
     std::string name_;
     int id_ = 0;
+    std::uint32_t uniqueId_;
     std::u16string tip_;
     std::string className_;
     std::string cursor_;

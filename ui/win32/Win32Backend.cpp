@@ -1,4 +1,5 @@
 #include "ui/win32/Win32Backend.h"
+#include "ui/win32/Win32Accessible.h"
 
 #include <shellapi.h>
 
@@ -22,7 +23,10 @@ std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin()
 
 }  // namespace
 
-Win32Backend::Win32Backend() : images_(ImageCache::ApplicationLoader()) {}
+Win32Backend::Win32Backend() : images_(ImageCache::ApplicationLoader()) {
+    // Screen readers follow the controls through win events.
+    win32_accessible::InstallEventObserver();
+}
 
 Win32Backend::~Win32Backend() {
     while (preciseTimingDepth_ > 0) EndPreciseTiming();

@@ -9,6 +9,7 @@
 #include "ui/core/SHostWnd.h"
 #include "ui/render/SoftwareSurface.h"
 #include "ui/core/UiMapWriter.h"
+#include "ui/win32/Win32Accessible.h"
 #include "ui/win32/Win32Backend.h"
 
 namespace zintra::ui {
@@ -150,7 +151,15 @@ LRESULT Win32HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DESTROY:
             KillTimer(hwnd_, kCaretTimer);
+            win32_accessible::ForgetWindow(hwnd_);
             break;
+        case WM_GETOBJECT:
+            if (host_ == nullptr) break;
+            if (auto answer = win32_accessible::AnswerGetObject(hwnd_, *host_, wParam, lParam)) return *answer;
+            break;
+        case win32_accessible::kDefaultActionMessage:
+            win32_accessible::RunDefaultAction(hwnd_, wParam, lParam);
+            return 0;
         default:
             break;
     }
