@@ -25,7 +25,8 @@ public:
     void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
     void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
     platform::Rect HostWindowRect(platform::NativeWindow window) override;
-    platform::Rect WorkArea() override;
+    double WindowScale(platform::NativeWindow window) override;
+    platform::Rect WorkArea(platform::NativeWindow window) override;
     void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
     void BeginWindowDrag(platform::NativeWindow window) override { windowDrags_.push_back(window); }
     platform::Size MeasureText(const Font& font, std::u16string_view text) override;
@@ -116,8 +117,14 @@ public:
     int LoadedIconSize(std::uintptr_t icon) const;
 
 private:
+    // A host window sits on the monitor nearest its centre and takes that
+    // monitor's scale; its layout size stays as created.
+    double ScaleAt(const platform::Rect& rect) const;
+    void FitToMonitor(HostWindowSpec& spec, platform::Size layoutSize) const;
+
     sim::SimDesktop& desktop_;
     std::map<platform::NativeWindow, HostWindowSpec> windows_;
+    std::map<platform::NativeWindow, platform::Size> layoutSizes_;
     std::vector<platform::NativeWindow> windowDrags_;
     std::map<platform::NativeWindow, platform::Rect> carets_;
     platform::NativeWindow capture_ = 0;

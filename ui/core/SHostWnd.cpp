@@ -99,7 +99,8 @@ void SHostWnd::MoveWindow(const platform::Rect& screenRect) {
 void SHostWnd::CenterWindow() {
     Backend* backend = GetBackend();
     if (backend == nullptr || hwnd_ == 0) return;
-    const platform::Rect area = backend->WorkArea();
+    // On the window's own monitor, in its pixels.
+    const platform::Rect area = backend->WorkArea(hwnd_);
     const platform::Rect rect = GetWindowRect();
     const int left = area.left + (area.Width() - rect.Width()) / 2;
     const int top = area.top + (area.Height() - rect.Height()) / 2;
@@ -107,8 +108,28 @@ void SHostWnd::CenterWindow() {
 }
 
 platform::Point SHostWnd::ClientToScreen(platform::Point point) const {
-    const platform::Rect rect = GetWindowRect();
-    return {rect.left + point.x, rect.top + point.y};
+    Backend* backend = GetBackend();
+    if (backend == nullptr || hwnd_ == 0) return point;
+    return backend->ClientToScreen(hwnd_, point);
+}
+
+platform::Rect SHostWnd::ClientRectToScreen(const platform::Rect& rect) const {
+    Backend* backend = GetBackend();
+    if (backend == nullptr || hwnd_ == 0) return rect;
+    return backend->ClientRectToScreen(hwnd_, rect);
+}
+
+platform::Point SHostWnd::ScreenToClient(platform::Point point) const {
+    Backend* backend = GetBackend();
+    if (backend == nullptr || hwnd_ == 0) return point;
+    return backend->ScreenToClient(hwnd_, point);
+}
+
+platform::Point SHostWnd::PointerPixel(platform::Point client, platform::Point pointer) const {
+    // A layout unit covers several pixels on a scaled monitor; the pointer
+    // says which of them. Elsewhere (or at scale 1) the unit's first pixel.
+    if (ScreenToClient(pointer) == client) return pointer;
+    return ClientToScreen(client);
 }
 
 // ---- Controls ----

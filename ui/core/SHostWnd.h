@@ -42,11 +42,18 @@ public:
 
     bool ShowWindow(int showCommand);
     bool IsWindowVisible() const;
-    // Screen rectangle of the native window.
+    // Screen rectangle of the native window, in screen pixels.
     platform::Rect GetWindowRect() const;
     void MoveWindow(const platform::Rect& screenRect);
+    // Centres the window in the work area of its monitor.
     void CenterWindow();
+    // Client points are in layout units, screen points in pixels (Backend.h).
     platform::Point ClientToScreen(platform::Point point) const;
+    platform::Rect ClientRectToScreen(const platform::Rect& rect) const;
+    platform::Point ScreenToClient(platform::Point point) const;
+    // The screen pixel of a mouse message at `client` while the pointer is
+    // at `pointer`: the pointer itself when it lies in that layout unit.
+    platform::Point PointerPixel(platform::Point client, platform::Point pointer) const;
 
     // ---- Controls ----
     SWindow* GetRoot() const { return root_.get(); }

@@ -99,25 +99,31 @@ void Win32Backend::ShowHostWindow(platform::NativeWindow window, int showCommand
 }
 
 void Win32Backend::MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) {
-    const Win32HostWindow* host = Find(window);
-    const double scale = host != nullptr ? host->Scale() : 1.0;
-    ::SetWindowPos(Hwnd(window), nullptr, screenRect.left, screenRect.top,
-                 static_cast<int>(std::lround(screenRect.Width() * scale)),
-                 static_cast<int>(std::lround(screenRect.Height() * scale)), SWP_NOZORDER | SWP_NOACTIVATE);
+    // Pixels throughout: a move onto a monitor of another scale is followed
+    // by WM_DPICHANGED, which gives the window its size there.
+    ::SetWindowPos(Hwnd(window), nullptr, screenRect.left, screenRect.top, screenRect.Width(), screenRect.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 platform::Rect Win32Backend::HostWindowRect(platform::NativeWindow window) {
     RECT rect{};
     if (!GetWindowRect(Hwnd(window), &rect)) return {};
-    // FIXME: on a scaled monitor the core adds layout offsets to this
-    // physical origin; exact for 96 DPI only.
-    const Win32HostWindow* host = Find(window);
-    const double scale = host != nullptr ? host->Scale() : 1.0;
-    return {rect.left, rect.top, rect.left + static_cast<int>(std::lround((rect.right - rect.left) / scale)),
-            rect.top + static_cast<int>(std::lround((rect.bottom - rect.top) / scale))};
+    return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-platform::Rect Win32Backend::WorkArea() {
+double Win32Backend::WindowScale(platform::NativeWindow window) {
+    const Win32HostWindow* host = Find(window);
+    return host != nullptr ? host->Scale() : 1.0;
+}
+
+platform::Rect Win32Backend::WorkArea(platform::NativeWindow window) {
+    HMONITOR monitor = window != 0 ? MonitorFromWindow(Hwnd(window), MONITOR_DEFAULTTONEAREST)
+                                   : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
+        return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+    }
     RECT area{};
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
         area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -175,7 +181,7 @@ int Win32Backend::TrackPopupMenu(const MenuData& menu, platform::Point screenPoi
 
 int Win32Backend::RunDropDown(const DropDownRequest& request) {
     Win32DropDown dropDown(*this, request);
-    return dropDown.Run(WorkArea());
+    return dropDown.Run(WorkArea(request.owner));
 }
 
 bool Win32Backend::BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey,

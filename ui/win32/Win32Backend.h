@@ -31,7 +31,8 @@ public:
     void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
     void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
     platform::Rect HostWindowRect(platform::NativeWindow window) override;
-    platform::Rect WorkArea() override;
+    double WindowScale(platform::NativeWindow window) override;
+    platform::Rect WorkArea(platform::NativeWindow window) override;
     void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
     void BeginWindowDrag(platform::NativeWindow window) override;
     platform::Size MeasureText(const Font& font, std::u16string_view text) override;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/controls/SListBox.h"
+#include "ui/core/ScreenScale.h"
 #include "ui/render/SoftwareSurface.h"
 #include "ui/win32/Win32Backend.h"
 
@@ -35,7 +36,8 @@ platform::Rect Win32DropDown::Place(const platform::Rect& anchor, int height, co
 
 int Win32DropDown::ItemAtClient(POINT point) const {
     if (point.x < 0 || point.x >= width_ || point.y < 0 || point.y >= height_) return -1;
-    return request_.list->ItemAt({static_cast<int>(point.x), static_cast<int>(point.y)});
+    const double scale = request_.scale;
+    return request_.list->ItemAt({UnitOfPixel(point.x, scale), UnitOfPixel(point.y, scale)});
 }
 
 void Win32DropDown::Highlight(int index) {
@@ -47,11 +49,15 @@ void Win32DropDown::Highlight(int index) {
 
 void Win32DropDown::Paint(HDC dc) {
     picture_.Resize(width_, height_);
-    SoftwareSurface surface(picture_, backend_.Images(), backend_.Text());
-    surface.FillRect({0, 0, width_, height_}, Color{255, 255, 255, 255});
-    request_.list->UpdateLayout({kBorder, kBorder, width_ - kBorder, height_ - kBorder}, std::nullopt);
+    // Drawn in the owner's layout units at the owner's scale, so the list is
+    // as crisp and as large as the box it drops from.
+    SoftwareSurface surface(picture_, backend_.Images(), backend_.Text(), request_.scale);
+    const int width = UnitOfPixel(width_, request_.scale);
+    const int height = UnitOfPixel(height_, request_.scale);
+    surface.FillRect({0, 0, width, height}, Color{255, 255, 255, 255});
+    request_.list->UpdateLayout({kBorder, kBorder, width - kBorder, height - kBorder}, std::nullopt);
     request_.list->Paint(surface);
-    surface.FrameRect({0, 0, width_, height_}, kBorderColor, kBorder);
+    surface.FrameRect({0, 0, width, height}, kBorderColor, kBorder);
     if (!canvas_.Ensure(width_, height_)) return;
     canvas_.CopyFrom(picture_);
     BitBlt(dc, 0, 0, width_, height_, canvas_.Dc(), 0, 0, SRCCOPY);
@@ -78,8 +84,9 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
     // FIXME: lists taller than the drop height are cut, not scrolled; the
     // program's lists fit.
     const int content = list->GetCount() * list->GetItemHeight();
-    height_ = std::min(std::max(request_.dropHeight, list->GetItemHeight()), content) + 2 * kBorder;
-    width_ = std::max(request_.anchor.Width(), 20);
+    height_ = PixelOfUnit(std::min(std::max(request_.dropHeight, list->GetItemHeight()), content) + 2 * kBorder,
+                          request_.scale);
+    width_ = std::max(request_.anchor.Width(), PixelOfUnit(20, request_.scale));
     const platform::Rect rect = Place(request_.anchor, height_, workArea);
     hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kDropDownClass, L"", WS_POPUP,
                             rect.left, rect.top, width_, height_, reinterpret_cast<HWND>(request_.owner), nullptr,
