@@ -38,6 +38,7 @@ void HeadlessBackend::DestroyHostWindow(platform::NativeWindow window) {
     desktop_.DestroyWindow(window);
     windows_.erase(window);
     layoutSizes_.erase(window);
+    if (toolTip_ && toolTip_->owner == window) toolTip_.reset();
     carets_.erase(window);
     if (capture_ == window) capture_ = 0;
     UiMapWriter::Instance().Refresh();
@@ -157,6 +158,15 @@ bool HeadlessBackend::BeginDragImage(const Bitmap& image, platform::Point hotSpo
 
 void HeadlessBackend::MoveDragImage(platform::Point screenPoint) {
     if (drag_) drag_->topLeft = platform::Point{screenPoint.x - drag_->hotSpot.x, screenPoint.y - drag_->hotSpot.y};
+}
+
+void HeadlessBackend::ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) {
+    toolTip_ = ToolTip{owner, std::u16string(text), screenPoint, WindowScale(owner)};
+    ++toolTipsShown_;
+}
+
+void HeadlessBackend::HideToolTip(platform::NativeWindow owner) {
+    if (toolTip_ && toolTip_->owner == owner) toolTip_.reset();
 }
 
 std::optional<Bitmap> HeadlessBackend::DecodeImage(std::string_view bytes) {

@@ -42,6 +42,8 @@ public:
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
     void EndDragImage() override { drag_.reset(); }
+    void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
+    void HideToolTip(platform::NativeWindow owner) override;
     std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
     std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
 
@@ -110,6 +112,15 @@ public:
         std::optional<platform::Point> topLeft;  // set once moved (shown)
     };
     const std::optional<DragImage>& Drag() const { return drag_; }
+    struct ToolTip {
+        platform::NativeWindow owner = 0;
+        std::u16string text;
+        platform::Point topLeft;
+        double scale = 1.0;  // the owner's, which the tip is drawn at
+    };
+    // The tooltip on screen now, and how many were shown so far.
+    const std::optional<ToolTip>& ShownToolTip() const { return toolTip_; }
+    int ToolTipsShown() const { return toolTipsShown_; }
     platform::NativeWindow Capture() const { return capture_; }
     std::optional<platform::Rect> Caret(platform::NativeWindow window) const;
     const HostWindowSpec* Spec(platform::NativeWindow window) const;
@@ -135,6 +146,8 @@ private:
     std::vector<ShownMenu> shownMenus_;
     std::vector<DropDownRequest> dropDowns_;
     std::optional<DragImage> drag_;
+    std::optional<ToolTip> toolTip_;
+    int toolTipsShown_ = 0;
     int invalidations_ = 0;
     std::map<std::uintptr_t, int> icons_;
     std::uintptr_t nextIcon_ = 0x5000;

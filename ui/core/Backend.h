@@ -103,6 +103,12 @@ public:
     virtual void MoveDragImage(platform::Point screenPoint) = 0;
     virtual void EndDragImage() = 0;
 
+    // The tooltip window of a host: at most one, top-most, never activated and
+    // ignoring the mouse, with its top-left corner at a screen point and drawn
+    // at the owner's scale. Hiding is for that owner's tip only.
+    virtual void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) = 0;
+    virtual void HideToolTip(platform::NativeWindow owner) = 0;
+
     // Pixels of a PNG; nothing when the bytes do not decode.
     virtual std::optional<Bitmap> DecodeImage(std::string_view bytes) = 0;
     // A native icon handle for "name" at `size` pixels from the package; 0 if none.

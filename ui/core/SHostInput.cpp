@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "platform/Messages.h"
+#include "platform/Platform.h"
 #include "ui/core/Backend.h"
 #include "ui/core/SHostWnd.h"
 
@@ -57,6 +58,8 @@ void SHostWnd::RouteMouse(std::uint32_t message, std::intptr_t lParam, std::uint
     switch (message) {
         case msg::kMouseMove:
             UpdateHover(capture_ != nullptr && capture_ != hit ? nullptr : hit);
+            // No tips while a control holds the mouse (a press, a drag).
+            toolTips_.OnMouseMove(capture_ == nullptr ? hit : nullptr, point);
             if (SWindow* target = capture_ != nullptr ? capture_ : hit; Accepts(target)) target->OnMouseMove(point);
             break;
         case msg::kLButtonDown:
@@ -81,14 +84,16 @@ void SHostWnd::RouteMouse(std::uint32_t message, std::intptr_t lParam, std::uint
     }
 }
 
-void SHostWnd::MoveFocus() {
+void SHostWnd::MoveFocus(bool backwards) {
     if (!root_) return;
     std::vector<SWindow*> focusable;
     CollectFocusable(*root_, focusable);
     if (focusable.empty()) return;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < focusable.size(); ++i) {
-        if (focusable[i] == focus_) next = (i + 1) % focusable.size();
+    const std::size_t count = focusable.size();
+    // Without a focused control, forwards starts at the first, backwards at the last.
+    std::size_t next = backwards ? count - 1 : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (focusable[i] == focus_) next = backwards ? (i + count - 1) % count : (i + 1) % count;
     }
     SetFocus(focusable[next]);
 }
@@ -96,10 +101,10 @@ void SHostWnd::MoveFocus() {
 std::optional<std::intptr_t> SHostWnd::RouteKey(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     const auto key = static_cast<std::uint32_t>(wParam);
     const auto flags = static_cast<std::uint32_t>(lParam);
-    // Tab always moves the focus; every other key belongs to the focused control.
-    // FIXME: Shift+Tab should move backwards.
+    // Tab always moves the focus (Shift+Tab backwards); every other key
+    // belongs to the focused control.
     if (message == msg::kKeyDown && key == msg::kVkTab) {
-        MoveFocus();
+        MoveFocus(platform::Current().GetKeyboard().IsKeyDown(msg::kVkShift));
         return 0;
     }
     if (message == msg::kChar && key == u'\t') return 0;

@@ -205,6 +205,12 @@ std::optional<std::intptr_t> SHostWnd::HandleMessage(platform::NativeWindow wind
                                                      std::uintptr_t wParam, std::intptr_t lParam) {
     // The backend delivers WM_CREATE before it hands out the handle.
     if (message == msg::kCreate && hwnd_ == 0) hwnd_ = window;
+    // The tooltip's delay is the toolkit's own timer, not the window class's.
+    if (message == msg::kTimer && wParam == ToolTipTracker::kTimerId) {
+        toolTips_.OnTimer();
+        return 0;
+    }
+    TrackToolTip(message, wParam);
     ++dispatchDepth_;
     std::optional<std::intptr_t> result = OnWindowMessage(message, wParam, lParam);
     if (!result) result = DefaultMessage(message, wParam, lParam);
@@ -260,6 +266,29 @@ void SHostWnd::Destroyed() {
     ReleaseTree();
     hwnd_ = 0;
     if (SApplication* application = SApplication::Instance()) application->OnHostDestroyed(window);
+}
+
+void SHostWnd::TrackToolTip(std::uint32_t message, std::uintptr_t wParam) {
+    switch (message) {
+        case msg::kLButtonDown:
+        case msg::kLButtonDblClk:
+        case msg::kRButtonDown:
+        case msg::kMouseWheel:
+        case msg::kSysKeyDown:
+            toolTips_.Dismiss();
+            break;
+        case msg::kKeyDown:
+            // Shift and Ctrl alone are no key press to the user.
+            if (wParam != msg::kVkShift && wParam != msg::kVkControl) toolTips_.Dismiss();
+            break;
+        case msg::kMouseLeave:
+        case msg::kActivateApp:
+        case msg::kDestroy:
+            toolTips_.OnLeave();
+            break;
+        default:
+            break;
+    }
 }
 
 void SHostWnd::ReleaseTree() {

@@ -15,6 +15,7 @@
 #include "ui/core/Events.h"
 #include "ui/core/LayoutDocument.h"
 #include "ui/core/SWindow.h"
+#include "ui/core/ToolTipTracker.h"
 
 namespace zintra::ui {
 
@@ -75,6 +76,7 @@ public:
     void SetCapture(SWindow* control);
     void ReleaseCapture();
     SWindow* GetHover() const { return hover_; }
+    const ToolTipTracker& ToolTips() const { return toolTips_; }
 
     // ---- Layout and painting ----
     platform::Size GetClientSize() const { return clientSize_; }
@@ -110,7 +112,8 @@ private:
     void RouteMouse(std::uint32_t message, std::intptr_t lParam, std::uintptr_t wParam);
     std::optional<std::intptr_t> RouteKey(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void UpdateHover(SWindow* control);
-    void MoveFocus();
+    void MoveFocus(bool backwards);
+    void TrackToolTip(std::uint32_t message, std::uintptr_t wParam);
 
     std::string layoutName_;
     std::unique_ptr<LayoutDocument> document_;
@@ -125,6 +128,7 @@ private:
     SWindow* focus_ = nullptr;
     SWindow* capture_ = nullptr;
     SWindow* hover_ = nullptr;
+    ToolTipTracker toolTips_{*this};
 };
 
 }  // namespace zintra::ui

@@ -193,6 +193,12 @@ void Win32Backend::MoveDragImage(platform::Point screenPoint) { drag_.Move(scree
 
 void Win32Backend::EndDragImage() { drag_.End(); }
 
+void Win32Backend::ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) {
+    toolTip_.Show(Hwnd(owner), text, screenPoint, WindowScale(owner));
+}
+
+void Win32Backend::HideToolTip(platform::NativeWindow owner) { toolTip_.Hide(Hwnd(owner)); }
+
 std::optional<Bitmap> Win32Backend::DecodeImage(std::string_view bytes) { return decoder_.Decode(bytes); }
 
 std::uintptr_t Win32Backend::LoadIcon(const ResourcePackage& package, std::string_view name, int size) {

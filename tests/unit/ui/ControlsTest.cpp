@@ -337,6 +337,43 @@ TEST_F(Controls, TabMovesTheFocusToTheNextUsableControl) {
     EXPECT_EQ(host->FindChildByName("edt_customtime")->GetWindowText(), u"3");
 }
 
+TEST_F(Controls, ShiftTabWalksTheFocusOrderBackwards) {
+    Open("LAYOUT:XML_SETTING");
+    // Tick the boxes that enable the edits, so the order holds several kinds of control.
+    ASSERT_TRUE(driver->Click("useFixedPos"));
+    ASSERT_TRUE(driver->Click("useLimitCount"));
+    host->SetFocus(nullptr);
+    std::vector<SWindow*> forwards;
+    for (int i = 0; i < 12; ++i) {
+        driver->PressKey(msg::kVkTab);
+        if (!forwards.empty() && host->GetFocus() == forwards.front()) break;  // wrapped around
+        forwards.push_back(host->GetFocus());
+    }
+    ASSERT_GE(forwards.size(), 3u);
+    ASSERT_EQ(host->GetFocus(), forwards.front());
+
+    // From the first control Shift+Tab wraps to the last, then walks back.
+    std::vector<SWindow*> backwards;
+    for (std::size_t i = 0; i < forwards.size(); ++i) {
+        driver->KeyDown(msg::kVkShift);
+        driver->PressKey(msg::kVkTab);
+        driver->KeyUp(msg::kVkShift);
+        backwards.push_back(host->GetFocus());
+    }
+    const std::vector<SWindow*> expected(forwards.rbegin(), forwards.rend());
+    EXPECT_EQ(backwards, expected);
+
+    // Without a focused control it starts at the last one.
+    host->SetFocus(nullptr);
+    driver->KeyDown(msg::kVkShift);
+    driver->PressKey(msg::kVkTab);
+    driver->KeyUp(msg::kVkShift);
+    EXPECT_EQ(host->GetFocus(), forwards.back());
+    // Shift released: forwards again.
+    driver->PressKey(msg::kVkTab);
+    EXPECT_EQ(host->GetFocus(), forwards.front());
+}
+
 TEST_F(Controls, LinkOpensItsAddressUnlessTheWindowHandledTheClick) {
     Open("LAYOUT:XML_SETTING");
     host->FindChildByName2<STabCtrl>("tab_main")->SetCurSel(2);
