@@ -175,7 +175,15 @@ void Win32Backend::EndModalLoop(SHostDialog& dialog) {
 }
 
 int Win32Backend::TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) {
-    Win32PopupMenu popup(*this, menu);
+    // A host's menu takes its scale; others (the tray's) the screen's.
+    double scale = WindowScale(owner);
+    if (Find(owner) == nullptr) {
+        HDC screen = GetDC(nullptr);
+        const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+        if (screen != nullptr) ReleaseDC(nullptr, screen);
+        scale = dpi > 0 ? dpi / 96.0 : 1.0;
+    }
+    Win32PopupMenu popup(*this, menu, scale);
     return popup.Track(screenPoint, Hwnd(owner));
 }
 

@@ -44,6 +44,7 @@ void Win32DropDown::Highlight(int index) {
     if (index == hover_) return;
     hover_ = index;
     request_.list->SetCurSel(index);
+    request_.list->EnsureVisible(index);
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -81,8 +82,7 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
     SListBox* list = request_.list;
     if (list == nullptr || list->GetCount() == 0) return -1;
     if (!RegisterWindowClassOnce({kDropDownClass, WindowProc, CS_DROPSHADOW, true})) return -1;
-    // FIXME: lists taller than the drop height are cut, not scrolled; the
-    // program's lists fit.
+    // A list taller than the drop height scrolls (SListBox).
     const int content = list->GetCount() * list->GetItemHeight();
     height_ = PixelOfUnit(std::min(std::max(request_.dropHeight, list->GetItemHeight()), content) + 2 * kBorder,
                           request_.scale);
@@ -95,6 +95,12 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     const int original = list->GetCurSel();
     hover_ = original;
+    // Laid out now, so the first rows shown include the selected one.
+    list->UpdateLayout({kBorder, kBorder, UnitOfPixel(width_, request_.scale) - kBorder,
+                        UnitOfPixel(height_, request_.scale) - kBorder},
+                       std::nullopt);
+    list->SetTopIndex(0);
+    list->EnsureVisible(original);
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     UpdateWindow(hwnd_);
     SetCapture(hwnd_);
@@ -107,11 +113,22 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
             // Captured: positions outside the list arrive here too.
             POINT point{static_cast<short>(LOWORD(message.lParam)), static_cast<short>(HIWORD(message.lParam))};
             const int index = ItemAtClient(point);
+            const platform::Point unit{UnitOfPixel(point.x, request_.scale), UnitOfPixel(point.y, request_.scale)};
+            const bool inside = point.x >= 0 && point.x < width_ && point.y >= 0 && point.y < height_;
             switch (message.message) {
                 case WM_MOUSEMOVE:
-                    if (index >= 0) Highlight(index);
+                    if (list->DraggingScrollBar()) {
+                        list->DragScrollBar(unit);
+                        InvalidateRect(hwnd_, nullptr, FALSE);
+                    } else if (index >= 0) {
+                        Highlight(index);
+                    }
                     break;
                 case WM_LBUTTONUP:
+                    if (list->DraggingScrollBar()) {
+                        list->ReleaseScrollBar();
+                        break;
+                    }
                     // The release of the press that opened the list is not a choice.
                     if (index >= 0) {
                         chosen = index;
@@ -119,6 +136,12 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
                     }
                     break;
                 case WM_LBUTTONDOWN:
+                    if (inside && list->PressScrollBar(unit)) {
+                        InvalidateRect(hwnd_, nullptr, FALSE);
+                        break;
+                    }
+                    if (index < 0) open = false;
+                    break;
                 case WM_RBUTTONDOWN:
                 case WM_MBUTTONDOWN:
                     if (index < 0) open = false;
@@ -126,6 +149,12 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
                 default:
                     break;
             }
+            return true;
+        }
+        if (message.message == WM_MOUSEWHEEL) {
+            // The wheel goes to the focused window; while the list is open it scrolls the list.
+            list->OnMouseWheel(static_cast<short>(HIWORD(message.wParam)));
+            InvalidateRect(hwnd_, nullptr, FALSE);
             return true;
         }
         if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
