@@ -2,11 +2,13 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostDialog.h"
 #include "ui/core/SHostWnd.h"
+#include "ui/core/ScreenScale.h"
 #include "ui/core/UiMapWriter.h"
 #include "ui/win32/Win32DropDown.h"
 #include "ui/win32/Win32HostWindow.h"
@@ -143,7 +145,20 @@ void Win32Backend::BeginWindowDrag(platform::NativeWindow window) {
     SendMessageW(Hwnd(window), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(cursor.x, cursor.y));
 }
 
-platform::Size Win32Backend::MeasureText(const Font& font, std::u16string_view text) { return text_.Measure(font, text); }
+platform::Size Win32Backend::MeasureText(const Font& font, std::u16string_view text) {
+    // Glyphs do not grow exactly with the font: text measured only at its
+    // layout size is clipped on a denser monitor. Layouts take the widest of
+    // the common scales, in layout units.
+    platform::Size size = text_.Measure(font, text);
+    for (const double scale : {1.5, 2.0}) {
+        Font scaled = font;
+        scaled.size = PixelOfUnit(font.size, scale);
+        const platform::Size large = text_.Measure(scaled, text);
+        size.width = std::max(size.width, static_cast<int>(std::ceil(large.width / scale)));
+        size.height = std::max(size.height, static_cast<int>(std::ceil(large.height / scale)));
+    }
+    return size;
+}
 
 void Win32Backend::SetCapture(platform::NativeWindow window) { ::SetCapture(Hwnd(window)); }
 

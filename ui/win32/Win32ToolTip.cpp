@@ -32,7 +32,7 @@ void Win32ToolTip::Show(HWND owner, std::u16string_view text, platform::Point sc
     if (text.empty() || !RegisterWindowClassOnce({kToolTipClass, WindowProc, 0, true})) return;
     const Font font = ToolTipFont();
     // Measured and laid out in layout units, drawn in the owner's pixels.
-    const platform::Size textSize = backend_.Text().Measure(font, text);
+    const platform::Size textSize = backend_.MeasureText(font, text);
     const int width = textSize.width + 2 * kPaddingX;
     const int height = textSize.height + 2 * kPaddingY;
     picture_.Resize(PixelOfUnit(width, scale), PixelOfUnit(height, scale));
