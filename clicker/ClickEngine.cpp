@@ -1,5 +1,6 @@
 #include "clicker/ClickEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/Messages.h"
@@ -41,18 +42,45 @@ std::int32_t NormaliseCoordinate(std::int32_t pixel, std::int32_t extent) {
     return product / extent;
 }
 
+std::int32_t NormaliseOverDesktop(std::int32_t pixel, std::int32_t origin, std::int32_t extent) {
+    if (extent <= 0) return 0;
+    const std::int64_t offset = std::clamp<std::int64_t>(std::int64_t{pixel} - origin, 0, extent - 1);
+    // Rounded up: the system maps back with (value * extent) / 65536, rounded down.
+    return static_cast<std::int32_t>((offset * 65536 + extent - 1) / extent);
+}
+
+InputScreen InputScreen::Of(platform::MouseInput& mouse) { return {mouse.PrimaryScreenSize(), mouse.VirtualDesktop()}; }
+
+bool InputScreen::SpansMoreThanPrimary() const {
+    // A failed query (an empty desktop) falls back to the primary screen.
+    if (desktop.Width() <= 0 || desktop.Height() <= 0) return false;
+    return desktop != platform::Rect{0, 0, primary.width, primary.height};
+}
+
 namespace {
 
-void FillClickEvents(platform::Point target, platform::Size screen, const std::uint32_t (&flags)[3],
+void FillClickEvents(platform::Point target, const InputScreen& screen, const std::uint32_t (&flags)[3],
                      platform::MouseEvent (&events)[3]) {
-    const std::int32_t dx = NormaliseCoordinate(target.x, screen.width);
-    const std::int32_t dy = NormaliseCoordinate(target.y, screen.height);
-    for (int i = 0; i < 3; ++i) events[i] = platform::MouseEvent{dx, dy, 0, flags[i], 0, 0};
+    std::int32_t dx = 0;
+    std::int32_t dy = 0;
+    std::uint32_t desktopFlag = 0;
+    if (screen.SpansMoreThanPrimary()) {
+        dx = NormaliseOverDesktop(target.x, screen.desktop.left, screen.desktop.Width());
+        dy = NormaliseOverDesktop(target.y, screen.desktop.top, screen.desktop.Height());
+        desktopFlag = msg::kMouseEventVirtualDesk;
+    } else {
+        dx = NormaliseCoordinate(target.x, screen.primary.width);
+        dy = NormaliseCoordinate(target.y, screen.primary.height);
+    }
+    for (int i = 0; i < 3; ++i) {
+        const std::uint32_t extra = (flags[i] & msg::kMouseEventAbsolute) ? desktopFlag : 0;
+        events[i] = platform::MouseEvent{dx, dy, 0, flags[i] | extra, 0, 0};
+    }
 }
 
 }  // namespace
 
-void BuildClickEvents(const ClickSettings& settings, platform::Point target, platform::Size screen,
+void BuildClickEvents(const ClickSettings& settings, platform::Point target, const InputScreen& screen,
                       platform::MouseEvent (&events)[3]) {
 
     std::uint32_t down = msg::kMouseEventLeftDown;
@@ -71,7 +99,7 @@ void BuildClickEvents(const ClickSettings& settings, platform::Point target, pla
     FillClickEvents(target, screen, flags, events);
 }
 
-void BuildTrialClickEvents(std::int32_t clickType, platform::Point target, platform::Size screen,
+void BuildTrialClickEvents(std::int32_t clickType, platform::Point target, const InputScreen& screen,
                            platform::MouseEvent (&events)[3]) {
     // The long-press type is tried as a plain left click.
     const bool right = clickType == kClickRight;
@@ -136,7 +164,7 @@ bool ClickEngine::OnTimer(std::uintptr_t timerId) {
 
 void ClickEngine::SendClick() {
     auto& mouse = platform_.GetMouseInput();
-    const platform::Size screen = mouse.PrimaryScreenSize();
+    const InputScreen screen = InputScreen::Of(mouse);
     const platform::Point target =
         settings_.useFixedPos == 1 ? platform::Point{settings_.posX, settings_.posY} : mouse.CursorPosition();
 

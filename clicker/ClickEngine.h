@@ -33,13 +33,31 @@ std::uint32_t ClickPeriodMilliseconds(const ClickSettings& settings, RuntimeRand
 // in wrapping signed 32-bit arithmetic: (pixel * 65536) / extent.
 std::int32_t NormaliseCoordinate(std::int32_t pixel, std::int32_t extent);
 
+// Normalises a pixel of the virtual desktop (which starts at `origin` and is
+// `extent` pixels long) to the smallest 0..65535 value that maps back onto
+// that pixel, so a point on any monitor is hit exactly.
+std::int32_t NormaliseOverDesktop(std::int32_t pixel, std::int32_t origin, std::int32_t extent);
+
+// Where absolute input positions are measured. On one monitor the virtual
+// desktop is the primary screen and positions are normalised over it as they
+// always were; when other monitors extend it, over the whole virtual desktop,
+// so a point picked on a second monitor is clicked there and not on the edge
+// of the first.
+struct InputScreen {
+    platform::Size primary;
+    platform::Rect desktop;
+
+    static InputScreen Of(platform::MouseInput& mouse);
+    bool SpansMoreThanPrimary() const;
+};
+
 // The three events of one click: positioning, then the two button events.
-void BuildClickEvents(const ClickSettings& settings, platform::Point target, platform::Size screen,
+void BuildClickEvents(const ClickSettings& settings, platform::Point target, const InputScreen& screen,
                       platform::MouseEvent (&events)[3]);
 
 // The three events of one complete click of the given button at a screen point,
 // positioned without moving the pointer: what the count test sends.
-void BuildTrialClickEvents(std::int32_t clickType, platform::Point target, platform::Size screen,
+void BuildTrialClickEvents(std::int32_t clickType, platform::Point target, const InputScreen& screen,
                            platform::MouseEvent (&events)[3]);
 
 // What a run needs of the window it belongs to: its one-shot click timer,

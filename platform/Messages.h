@@ -78,6 +78,7 @@ inline constexpr std::uint32_t kMouseEventLeftDown = 0x0002;
 inline constexpr std::uint32_t kMouseEventLeftUp = 0x0004;
 inline constexpr std::uint32_t kMouseEventRightDown = 0x0008;
 inline constexpr std::uint32_t kMouseEventRightUp = 0x0010;
+inline constexpr std::uint32_t kMouseEventVirtualDesk = 0x4000;  // MOUSEEVENTF_VIRTUALDESK
 inline constexpr std::uint32_t kMouseEventAbsolute = 0x8000;
 
 // Mouse message key state (wParam).

@@ -1,4 +1,5 @@
-// Synthetic mouse input, the pointer position and the primary screen size.
+// Synthetic mouse input, the pointer position, the primary screen size and
+// the virtual desktop (every monitor together).
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,8 @@
 namespace zintra::platform {
 
 // One MOUSEINPUT record: dx, dy in normalised 0..65535 coordinates of the
-// primary screen when the absolute flag is set.
+// primary screen when the absolute flag is set, of the virtual desktop when
+// the virtual-desktop flag is set too.
 struct MouseEvent {
     std::int32_t dx = 0;
     std::int32_t dy = 0;
@@ -26,6 +28,10 @@ public:
     virtual std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) = 0;
     virtual Point CursorPosition() = 0;
     virtual Size PrimaryScreenSize() = 0;
+    // The bounding rectangle of all monitors in screen pixels; the primary
+    // monitor's top-left corner is (0, 0), so monitors left of or above it
+    // have negative coordinates.
+    virtual Rect VirtualDesktop() = 0;
 };
 
 }  // namespace zintra::platform

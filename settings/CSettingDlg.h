@@ -78,7 +78,7 @@ private:
     void OnTrackCursorTimer();
     void OnCaptureHotkey();
     void ShowPickedPosition();
-    platform::Point WindowCorner() const;
+    platform::Point PickedScreenPoint(platform::Point client) const;
 
     // Count test.
     void OnStartStopHotkey();

@@ -105,7 +105,7 @@ void CSettingDlg::SendTestClick() {
     platform::MouseInput& mouse = platform::Current().GetMouseInput();
     // A complete click of the chosen button at the cursor, which is not moved.
     platform::MouseEvent events[3];
-    BuildTrialClickEvents(settings_->clickType, {testStartX_, testStartY_}, mouse.PrimaryScreenSize(), events);
+    BuildTrialClickEvents(settings_->clickType, {testStartX_, testStartY_}, InputScreen::Of(mouse), events);
     mouse.SendMouseEvents(events, 3);
 }
 

@@ -19,10 +19,10 @@ constexpr std::uint8_t kOpaque = 255;
 
 void CSettingDlg::MakeDragImage() { dragImage_ = ui::RenderSkinToBitmap("skin_img_drag"); }
 
-platform::Point CSettingDlg::WindowCorner() const {
-    // The host window has no frame: client (0, 0) is its top-left corner.
-    const platform::Rect rect = GetWindowRect();
-    return {rect.left, rect.top};
+platform::Point CSettingDlg::PickedScreenPoint(platform::Point client) const {
+    // The host window has no frame, so its client area starts at its corner;
+    // on a scaled monitor the pointer tells which pixel of the unit it is on.
+    return PointerPixel(client, platform::Current().GetMouseInput().CursorPosition());
 }
 
 void CSettingDlg::ShowPickedPosition() {
@@ -38,17 +38,17 @@ void CSettingDlg::OnLButtonDown(platform::Point client) {
     SetCapture(GetRoot());
     dragShown_ = false;
     dragPressed_ = true;
-    const platform::Point corner = WindowCorner();
-    pickX_ = client.x + corner.x;
-    pickY_ = client.y + corner.y;
+    const platform::Point picked = PickedScreenPoint(client);
+    pickX_ = picked.x;
+    pickY_ = picked.y;
 }
 
 void CSettingDlg::OnMouseMove(platform::Point client) {
     if (settings_ == nullptr) return;
     if (dragPressed_ && dragShown_) {
-        const platform::Point corner = WindowCorner();
-        pickX_ = client.x + corner.x;
-        pickY_ = client.y + corner.y;
+        const platform::Point picked = PickedScreenPoint(client);
+        pickX_ = picked.x;
+        pickY_ = picked.y;
         ui::CDragWnd::DragMove({pickX_, pickY_});
     } else if (dragPressed_) {
         // The first move only creates the picture; the second one shows it.

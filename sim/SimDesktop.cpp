@@ -130,18 +130,60 @@ bool SimDesktop::KeyExists(const std::u16string& keyPath) const {
 
 // ---- Mouse ----
 
+platform::Size SimDesktop::PrimaryScreenSize() {
+    const platform::Rect& primary = monitors_.front().bounds;
+    return {primary.Width(), primary.Height()};
+}
+
+platform::Rect SimDesktop::VirtualDesktop() {
+    platform::Rect all = monitors_.front().bounds;
+    for (const SimMonitor& monitor : monitors_) {
+        all.left = std::min(all.left, monitor.bounds.left);
+        all.top = std::min(all.top, monitor.bounds.top);
+        all.right = std::max(all.right, monitor.bounds.right);
+        all.bottom = std::max(all.bottom, monitor.bounds.bottom);
+    }
+    return all;
+}
+
+void SimDesktop::SetScreenSize(platform::Size size) {
+    monitors_ = {SimMonitor{{0, 0, size.width, size.height}, {0, 0, size.width, std::max(0, size.height - 40)}, 96}};
+}
+
+void SimDesktop::SetMonitors(std::vector<SimMonitor> monitors) {
+    if (!monitors.empty()) monitors_ = std::move(monitors);
+}
+
+const SimMonitor& SimDesktop::MonitorNearest(platform::Point point) const {
+    const auto distance = [point](const platform::Rect& r) {
+        const std::int64_t dx = point.x < r.left ? r.left - point.x : (point.x >= r.right ? point.x - r.right + 1 : 0);
+        const std::int64_t dy = point.y < r.top ? r.top - point.y : (point.y >= r.bottom ? point.y - r.bottom + 1 : 0);
+        return dx * dx + dy * dy;
+    };
+    const SimMonitor* nearest = &monitors_.front();
+    for (const SimMonitor& monitor : monitors_) {
+        if (distance(monitor.bounds) < distance(nearest->bounds)) nearest = &monitor;
+    }
+    return *nearest;
+}
+
 std::uint32_t SimDesktop::SendMouseEvents(const platform::MouseEvent* events, std::uint32_t count) {
     ++sendInputCalls_;
     for (std::uint32_t i = 0; i < count; ++i) {
         const auto& e = events[i];
         sentEvents_.push_back(e);
-        if ((e.flags & msg::kMouseEventMove) && (e.flags & msg::kMouseEventAbsolute) && screen_.width > 0 &&
-            screen_.height > 0) {
-            // Windows maps 0..65535 onto the primary screen and clamps to its edge.
-            const auto clamp = [](std::int64_t v, std::int64_t hi) { return std::clamp<std::int64_t>(v, 0, hi); };
-            cursor_.x = static_cast<std::int32_t>(clamp(std::int64_t{e.dx} * screen_.width / 65536, screen_.width - 1));
-            cursor_.y = static_cast<std::int32_t>(clamp(std::int64_t{e.dy} * screen_.height / 65536, screen_.height - 1));
-        }
+        if (!(e.flags & msg::kMouseEventMove) || !(e.flags & msg::kMouseEventAbsolute)) continue;
+        // Windows maps 0..65535 onto the primary screen (or, with the
+        // virtual-desktop flag, onto all monitors) and clamps to its edge.
+        const platform::Rect area = (e.flags & msg::kMouseEventVirtualDesk)
+                                        ? VirtualDesktop()
+                                        : platform::Rect{0, 0, PrimaryScreenSize().width, PrimaryScreenSize().height};
+        if (area.Width() <= 0 || area.Height() <= 0) continue;
+        const auto map = [](std::int64_t value, std::int64_t origin, std::int64_t extent) {
+            return static_cast<std::int32_t>(origin + std::clamp<std::int64_t>(value * extent / 65536, 0, extent - 1));
+        };
+        cursor_.x = map(e.dx, area.left, area.Width());
+        cursor_.y = map(e.dy, area.top, area.Height());
     }
     return count;
 }

@@ -39,6 +39,13 @@ struct PostedMessage {
     std::intptr_t lParam = 0;
 };
 
+// One monitor of the simulated desktop, in screen pixels.
+struct SimMonitor {
+    platform::Rect bounds;
+    platform::Rect workArea;
+    int dpi = 96;  // 96 is scale 1, 144 is 1.5, 192 is 2
+};
+
 struct SimWindow {
     platform::MessageHandler* handler = nullptr;
     bool visible = false;
@@ -80,7 +87,8 @@ public:
     // MouseInput
     std::uint32_t SendMouseEvents(const platform::MouseEvent* events, std::uint32_t count) override;
     platform::Point CursorPosition() override { return cursor_; }
-    platform::Size PrimaryScreenSize() override { return screen_; }
+    platform::Size PrimaryScreenSize() override;
+    platform::Rect VirtualDesktop() override;
 
     // Hotkeys
     bool RegisterHotKey(platform::NativeWindow window, int id, std::uint32_t modifiers,
@@ -136,7 +144,13 @@ public:
 
     // Pointer and screen.
     void MoveCursor(platform::Point p) { cursor_ = p; }
-    void SetScreenSize(platform::Size size) { screen_ = size; }
+    // One monitor of this size (with a 40-pixel task bar), as at start.
+    void SetScreenSize(platform::Size size);
+    // Several monitors; the first is the primary one and must sit at (0, 0).
+    void SetMonitors(std::vector<SimMonitor> monitors);
+    const std::vector<SimMonitor>& Monitors() const { return monitors_; }
+    // The monitor holding the point, else the nearest one (as Windows picks).
+    const SimMonitor& MonitorNearest(platform::Point point) const;
     const std::vector<platform::MouseEvent>& SentEvents() const { return sentEvents_; }
     int SendInputCalls() const { return sendInputCalls_; }
     void ClearSentEvents() { sentEvents_.clear(); sendInputCalls_ = 0; }
@@ -215,7 +229,7 @@ private:
     int flushCount_ = 0;
 
     platform::Point cursor_{};
-    platform::Size screen_{1920, 1080};
+    std::vector<SimMonitor> monitors_{SimMonitor{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96}};
     std::vector<platform::MouseEvent> sentEvents_;
     int sendInputCalls_ = 0;
 

@@ -47,6 +47,11 @@ public:
     Point CursorPosition() override;
     // The whole X screen (every monitor), so absolute positions are root-window coordinates.
     Size PrimaryScreenSize() override;
+    // One X screen: its monitors share the root window, whose origin is (0, 0).
+    Rect VirtualDesktop() override {
+        const Size size = PrimaryScreenSize();
+        return {0, 0, size.width, size.height};
+    }
 
     // Clock
     std::uint64_t MonotonicMilliseconds() override;

@@ -98,6 +98,12 @@ Point Win32Platform::CursorPosition() {
 
 Size Win32Platform::PrimaryScreenSize() { return Size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
+Rect Win32Platform::VirtualDesktop() {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return Rect{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 // ---- Clock ----
 
 // The performance counter, not GetTickCount64: the tick count moves in steps of

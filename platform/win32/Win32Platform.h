@@ -36,6 +36,7 @@ public:
     std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) override;
     Point CursorPosition() override;
     Size PrimaryScreenSize() override;
+    Rect VirtualDesktop() override;
 
     std::uint64_t MonotonicMilliseconds() override;
     std::int64_t CalendarTime() override;

@@ -7,6 +7,7 @@
 #include "platform/Messages.h"
 #include "ui/render/IconDirectory.h"
 #include "ui/core/ResourcePackage.h"
+#include "ui/core/ScreenScale.h"
 #include "ui/core/SHostDialog.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/core/UiMapWriter.h"
@@ -16,7 +17,13 @@ namespace zintra::ui {
 platform::NativeWindow HeadlessBackend::CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) {
     const platform::NativeWindow window = desktop_.CreateMessageWindow(host);
     if (window == 0) return 0;
-    windows_[window] = spec;
+    // The requested size is the layout's; on a scaled monitor it grows.
+    HostWindowSpec placed = spec;
+    const platform::Size layoutSize{spec.rect.Width(), spec.rect.Height()};
+    placed.rect = {spec.rect.left, spec.rect.top, spec.rect.left, spec.rect.top};
+    FitToMonitor(placed, layoutSize);
+    windows_[window] = placed;
+    layoutSizes_[window] = layoutSize;
     if (desktop_.SendMessage(window, msg::kCreate, 0, 0) == -1) {
         DestroyHostWindow(window);
         return 0;
@@ -30,6 +37,8 @@ void HeadlessBackend::DestroyHostWindow(platform::NativeWindow window) {
     UiMapWriter::Instance().RemoveWindow(window);
     desktop_.DestroyWindow(window);
     windows_.erase(window);
+    layoutSizes_.erase(window);
+    if (toolTip_ && toolTip_->owner == window) toolTip_.reset();
     carets_.erase(window);
     if (capture_ == window) capture_ = 0;
     UiMapWriter::Instance().Refresh();
@@ -40,8 +49,33 @@ void HeadlessBackend::ShowHostWindow(platform::NativeWindow window, int showComm
     UiMapWriter::Instance().Refresh();
 }
 
+double HeadlessBackend::ScaleAt(const platform::Rect& rect) const {
+    const platform::Point centre{rect.left + rect.Width() / 2, rect.top + rect.Height() / 2};
+    return ScaleOfDpi(desktop_.MonitorNearest(centre).dpi);
+}
+
+void HeadlessBackend::FitToMonitor(HostWindowSpec& spec, platform::Size layoutSize) const {
+    // As Windows does on WM_DPICHANGED: the top-left corner stays, the size
+    // follows the scale of the monitor the window lands on. Two rounds settle
+    // a window whose new size moves its centre onto another monitor.
+    for (int round = 0; round < 2; ++round) {
+        const platform::Rect probe = spec.rect.Width() > 0 ? spec.rect
+                                                             : platform::Rect{spec.rect.left, spec.rect.top,
+                                                                              spec.rect.left + layoutSize.width,
+                                                                              spec.rect.top + layoutSize.height};
+        const double scale = ScaleAt(probe);
+        spec.rect.right = spec.rect.left + PixelOfUnit(layoutSize.width, scale);
+        spec.rect.bottom = spec.rect.top + PixelOfUnit(layoutSize.height, scale);
+    }
+}
+
 void HeadlessBackend::MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) {
-    if (auto it = windows_.find(window); it != windows_.end()) it->second.rect = screenRect;
+    if (auto it = windows_.find(window); it != windows_.end()) {
+        const double before = ScaleAt(it->second.rect);
+        it->second.rect = screenRect;
+        auto size = layoutSizes_.find(window);
+        if (size != layoutSizes_.end() && ScaleAt(screenRect) != before) FitToMonitor(it->second, size->second);
+    }
     UiMapWriter::Instance().Refresh();
 }
 
@@ -50,9 +84,16 @@ platform::Rect HeadlessBackend::HostWindowRect(platform::NativeWindow window) {
     return it == windows_.end() ? platform::Rect{} : it->second.rect;
 }
 
-platform::Rect HeadlessBackend::WorkArea() {
-    const platform::Size screen = desktop_.PrimaryScreenSize();
-    return {0, 0, screen.width, std::max(0, screen.height - 40)};  // a 40-pixel task bar
+double HeadlessBackend::WindowScale(platform::NativeWindow window) {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? 1.0 : ScaleAt(it->second.rect);
+}
+
+platform::Rect HeadlessBackend::WorkArea(platform::NativeWindow window) {
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return desktop_.Monitors().front().workArea;
+    const platform::Rect& rect = it->second.rect;
+    return desktop_.MonitorNearest({rect.left + rect.Width() / 2, rect.top + rect.Height() / 2}).workArea;
 }
 
 void HeadlessBackend::Invalidate(platform::NativeWindow, const platform::Rect&) {
@@ -117,6 +158,15 @@ bool HeadlessBackend::BeginDragImage(const Bitmap& image, platform::Point hotSpo
 
 void HeadlessBackend::MoveDragImage(platform::Point screenPoint) {
     if (drag_) drag_->topLeft = platform::Point{screenPoint.x - drag_->hotSpot.x, screenPoint.y - drag_->hotSpot.y};
+}
+
+void HeadlessBackend::ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) {
+    toolTip_ = ToolTip{owner, std::u16string(text), screenPoint, WindowScale(owner)};
+    ++toolTipsShown_;
+}
+
+void HeadlessBackend::HideToolTip(platform::NativeWindow owner) {
+    if (toolTip_ && toolTip_->owner == owner) toolTip_.reset();
 }
 
 std::optional<Bitmap> HeadlessBackend::DecodeImage(std::string_view bytes) {

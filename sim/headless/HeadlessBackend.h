@@ -25,7 +25,8 @@ public:
     void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
     void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
     platform::Rect HostWindowRect(platform::NativeWindow window) override;
-    platform::Rect WorkArea() override;
+    double WindowScale(platform::NativeWindow window) override;
+    platform::Rect WorkArea(platform::NativeWindow window) override;
     void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
     void BeginWindowDrag(platform::NativeWindow window) override { windowDrags_.push_back(window); }
     platform::Size MeasureText(const Font& font, std::u16string_view text) override;
@@ -41,6 +42,8 @@ public:
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
     void EndDragImage() override { drag_.reset(); }
+    void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
+    void HideToolTip(platform::NativeWindow owner) override;
     std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
     std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
 
@@ -109,6 +112,15 @@ public:
         std::optional<platform::Point> topLeft;  // set once moved (shown)
     };
     const std::optional<DragImage>& Drag() const { return drag_; }
+    struct ToolTip {
+        platform::NativeWindow owner = 0;
+        std::u16string text;
+        platform::Point topLeft;
+        double scale = 1.0;  // the owner's, which the tip is drawn at
+    };
+    // The tooltip on screen now, and how many were shown so far.
+    const std::optional<ToolTip>& ShownToolTip() const { return toolTip_; }
+    int ToolTipsShown() const { return toolTipsShown_; }
     platform::NativeWindow Capture() const { return capture_; }
     std::optional<platform::Rect> Caret(platform::NativeWindow window) const;
     const HostWindowSpec* Spec(platform::NativeWindow window) const;
@@ -116,8 +128,14 @@ public:
     int LoadedIconSize(std::uintptr_t icon) const;
 
 private:
+    // A host window sits on the monitor nearest its centre and takes that
+    // monitor's scale; its layout size stays as created.
+    double ScaleAt(const platform::Rect& rect) const;
+    void FitToMonitor(HostWindowSpec& spec, platform::Size layoutSize) const;
+
     sim::SimDesktop& desktop_;
     std::map<platform::NativeWindow, HostWindowSpec> windows_;
+    std::map<platform::NativeWindow, platform::Size> layoutSizes_;
     std::vector<platform::NativeWindow> windowDrags_;
     std::map<platform::NativeWindow, platform::Rect> carets_;
     platform::NativeWindow capture_ = 0;
@@ -128,6 +146,8 @@ private:
     std::vector<ShownMenu> shownMenus_;
     std::vector<DropDownRequest> dropDowns_;
     std::optional<DragImage> drag_;
+    std::optional<ToolTip> toolTip_;
+    int toolTipsShown_ = 0;
     int invalidations_ = 0;
     std::map<std::uintptr_t, int> icons_;
     std::uintptr_t nextIcon_ = 0x5000;

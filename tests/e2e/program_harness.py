@@ -62,13 +62,14 @@ class Program(MappedScreen):
     def click(self, window, name):
         self.click_at(*self.control(window, name, where=lambda c: c.visible).centre)
 
-    def choose(self, window, combo, index):
+    def choose(self, window, combo, index, scale=1.0):
         """Opens a combo box and clicks entry `index` of its list, which opens
-        right below the box with a 1-pixel border and 22-pixel rows."""
+        right below the box with a 1-unit border and 22-unit rows, `scale`
+        pixels per unit."""
         box = self.control(window, combo, where=lambda c: c.visible)
         self.click_at(*box.centre)
         time.sleep(0.3)
-        self.click_at(box.left + 20, box.bottom + 1 + index * 22 + 11)
+        self.click_at(box.left + 20, box.bottom + round((1 + index * 22 + 11) * scale))
 
     def post(self, message, wparam=0, lparam=0, window_class="ZUIHOST", title="Zintra"):
         result = self.desktop.run(os.environ["ZINTRA_POST_MESSAGE"], window_class, title, str(message), str(wparam),

@@ -68,11 +68,14 @@ class VirtualDisplay:
 
 
 class WineDesktop:
-    """A virtual display plus the run's shared Wine prefix."""
+    """A virtual display plus the run's shared Wine prefix. A test that needs
+    another screen density names a prefix of its own, made with
+    HKCU\\Control Panel\\Desktop\\LogPixels at `log_pixels` (96 is scale 1)."""
 
-    def __init__(self, width=1280, height=1024):
+    def __init__(self, width=1280, height=1024, prefix_name="prefix", log_pixels=None):
         self.dir = e2e_dir()
-        self.prefix = self.dir / "prefix"
+        self.prefix = self.dir / prefix_name
+        self.log_pixels = log_pixels
         self.display = VirtualDisplay(width, height)
         self.env = dict(os.environ)
         self.env.update({
@@ -94,7 +97,7 @@ class WineDesktop:
     # ---- set-up ----
 
     def _ensure_prefix(self):
-        with open(self.dir / "prefix.lock", "w") as lock:
+        with open(self.dir / f"{self.prefix.name}.lock", "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
             if (self.prefix / ".zintra-ready").exists():
                 return
@@ -108,6 +111,10 @@ class WineDesktop:
                      "/d", "WenQuanYi Micro Hei", "/f")
             self.reg("add", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink",
                      "/v", "Liberation Sans", "/t", "REG_MULTI_SZ", "/d", "wqy-microhei.ttc,WenQuanYi Micro Hei", "/f")
+            if self.log_pixels is not None:
+                # Wine reads the density when its server starts: stop_wine below restarts it.
+                self.reg("add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                         "/d", str(self.log_pixels), "/f")
             self.stop_wine()
             (self.prefix / ".zintra-ready").touch()
 

@@ -128,7 +128,7 @@ class ScaledDisplay(NativeTestCase):
         X11ClickTarget(self.desktop, rect=(0, 0, 100, 100))
         set_root_resources(self.desktop, "Xft.dpi:\t192\n")
         program = NativeProgram(self.desktop, "scaled")
-        self.assertEqual(program.window("mainWindow").size, (400, 300), "the map speaks layout pixels")
+        self.assertEqual(program.window("mainWindow").size, (800, 600), "the map speaks screen pixels")
         window = self.desktop.xdotool("search", "--name", "^Zintra$").split("\n")[0]
         geometry = self.desktop.xdotool("getwindowgeometry", window)
         self.assertEqual(re.search(r"Geometry: (\d+)x(\d+)", geometry).groups(), ("800", "600"), geometry)

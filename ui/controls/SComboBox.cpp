@@ -65,12 +65,11 @@ void SComboBox::DropDown() {
     SHostWnd* host = GetHost();
     Backend* backend = GetBackend();
     if (host == nullptr || backend == nullptr || IsDisabled(true)) return;
-    const platform::Rect rect = GetWindowRect();
-    const platform::Point topLeft = host->ClientToScreen({rect.left, rect.top});
     DropDownRequest request;
     request.owner = host->GetHwnd();
-    request.anchor = {topLeft.x, topLeft.y, topLeft.x + rect.Width(), topLeft.y + rect.Height()};
+    request.anchor = host->ClientRectToScreen(GetWindowRect());
     request.dropHeight = dropHeight_;
+    request.scale = backend->WindowScale(request.owner);
     request.list = &GetListBox();
     const int chosen = backend->RunDropDown(request);
     if (chosen >= 0 && chosen < GetCount()) SetCurSel(chosen);

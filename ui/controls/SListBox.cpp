@@ -12,6 +12,11 @@ namespace zintra::ui {
 namespace {
 // Layouts with absurd item lists stay usable.
 constexpr std::size_t kMaxItems = 10000;
+constexpr int kWheelRows = 3;
+constexpr int kScrollBarWidth = 12;
+constexpr int kMinThumb = 10;
+constexpr Color kScrollTrack{0xF0, 0xF0, 0xF0, 255};
+constexpr Color kScrollThumb{0xA6, 0xA6, 0xA6, 255};
 }  // namespace
 
 SListBox::SListBox() { SetFocusable(true); }
@@ -64,8 +69,78 @@ void SListBox::DeleteAll() {
 int SListBox::ItemAt(platform::Point point) const {
     const platform::Rect rect = GetClientRect();
     if (!rect.Contains(point) || itemHeight_ <= 0) return -1;
-    const int index = (point.y - rect.top) / itemHeight_;
+    if (HasScrollBar() && ScrollBarRect().Contains(point)) return -1;
+    const int index = topIndex_ + (point.y - rect.top) / itemHeight_;
     return index < GetCount() ? index : -1;
+}
+
+int SListBox::VisibleRows() const {
+    const int height = GetClientRect().Height();
+    // Not laid out yet: everything counts as visible.
+    if (height <= 0 || itemHeight_ <= 0) return GetCount();
+    return std::max(1, height / itemHeight_);
+}
+
+void SListBox::SetTopIndex(int index) {
+    const int top = std::clamp(index, 0, std::max(0, GetCount() - VisibleRows()));
+    if (top == topIndex_) return;
+    topIndex_ = top;
+    Invalidate();
+}
+
+void SListBox::EnsureVisible(int index) {
+    if (index < 0 || index >= GetCount()) return;
+    if (index < topIndex_) {
+        SetTopIndex(index);
+    } else if (index >= topIndex_ + VisibleRows()) {
+        SetTopIndex(index - VisibleRows() + 1);
+    }
+}
+
+void SListBox::OnMouseWheel(int delta) {
+    // Partial notches of fine wheels add up to whole ones only at 120.
+    SetTopIndex(topIndex_ - (delta / 120) * kWheelRows);
+}
+
+platform::Rect SListBox::ScrollBarRect() const {
+    if (!HasScrollBar()) return {};
+    const platform::Rect client = GetClientRect();
+    return {client.right - kScrollBarWidth, client.top, client.right, client.bottom};
+}
+
+platform::Rect SListBox::ThumbRect() const {
+    const platform::Rect bar = ScrollBarRect();
+    if (bar.Height() <= 0 || GetCount() == 0) return {};
+    const int length = std::max(kMinThumb, bar.Height() * VisibleRows() / GetCount());
+    const int travel = bar.Height() - length;
+    const int range = std::max(1, GetCount() - VisibleRows());
+    const int top = bar.top + travel * topIndex_ / range;
+    return {bar.left + 1, top, bar.right - 1, top + length};
+}
+
+bool SListBox::PressScrollBar(platform::Point point) {
+    if (!ScrollBarRect().Contains(point)) return false;
+    const platform::Rect thumb = ThumbRect();
+    if (point.y < thumb.top) {
+        SetTopIndex(topIndex_ - VisibleRows());
+    } else if (point.y >= thumb.bottom) {
+        SetTopIndex(topIndex_ + VisibleRows());
+    } else {
+        thumbGrab_ = point.y - thumb.top;
+    }
+    return true;
+}
+
+void SListBox::DragScrollBar(platform::Point point) {
+    if (!thumbGrab_) return;
+    const platform::Rect bar = ScrollBarRect();
+    const platform::Rect thumb = ThumbRect();
+    const int travel = bar.Height() - thumb.Height();
+    if (travel <= 0) return;
+    const int range = GetCount() - VisibleRows();
+    const int offset = std::clamp(point.y - *thumbGrab_ - bar.top, 0, travel);
+    // To the nearest row for where the thumb is held.
+    SetTopIndex((offset * range + travel / 2) / travel);
 }
 
 bool SListBox::ReadLayoutChildren(const LayoutElement& element) {
@@ -106,10 +181,20 @@ bool SListBox::ApplyAttribute(std::string_view name, std::string_view value, boo
 }
 
 void SListBox::PaintContent(Surface& surface) {
-    const platform::Rect client = GetClientRect();
+    platform::Rect client = GetClientRect();
+    // A list that does not fit scrolls: the rows from the top index, beside the bar.
+    topIndex_ = std::clamp(topIndex_, 0, std::max(0, GetCount() - VisibleRows()));
+    if (HasScrollBar()) {
+        const platform::Rect bar = ScrollBarRect();
+        surface.FillRect(bar, kScrollTrack);
+        surface.FillRect(ThumbRect(), kScrollThumb);
+        client.right = bar.left;
+    }
+    surface.PushClip(client);
     const Skin* skin = itemSkin_.empty() ? nullptr : FindSkin(itemSkin_);
-    for (int i = 0; i < GetCount(); ++i) {
-        const platform::Rect row{client.left, client.top + i * itemHeight_, client.right, client.top + (i + 1) * itemHeight_};
+    for (int i = topIndex_; i < GetCount(); ++i) {
+        const int at = client.top + (i - topIndex_) * itemHeight_;
+        const platform::Rect row{client.left, at, client.right, at + itemHeight_};
         if (row.top >= client.bottom) break;
         const bool selected = i == curSel_;
         if (skin != nullptr) surface.DrawSkin(row, *skin, selected ? 2 : 0, 255);
@@ -120,6 +205,7 @@ void SListBox::PaintContent(Surface& surface) {
         surface.DrawText(textRect, items_[static_cast<std::size_t>(i)].text, GetFont(), color,
                          text_mode::kSingleLine | text_mode::kVCenter);
     }
+    surface.PopClip();
 }
 
 }  // namespace zintra::ui

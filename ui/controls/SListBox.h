@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,29 @@ public:
     void DeleteAll();
     const std::vector<ListItem>& Items() const { return items_; }
     int GetItemHeight() const { return itemHeight_; }
-    // The item under a point of the list's own rectangle, or -1.
+    // The item under a point of the list's own rectangle, or -1 (also over
+    // the scroll bar).
     int ItemAt(platform::Point point) const;
+
+    // ---- Scrolling: a list longer than its rectangle scrolls by rows ----
+    int GetTopIndex() const { return topIndex_; }
+    // Clamped so the last page stays full.
+    void SetTopIndex(int index);
+    int VisibleRows() const;
+    bool HasScrollBar() const { return GetCount() > VisibleRows(); }
+    // Scrolls as little as needed to show item `index`.
+    void EnsureVisible(int index);
+    // Three rows per notch of the wheel, as the system scrolls lists.
+    void OnMouseWheel(int delta) override;
+    // The scroll bar along the right edge, and its thumb (empty without one).
+    platform::Rect ScrollBarRect() const;
+    platform::Rect ThumbRect() const;
+    // A press on the bar: on the thumb it starts a drag, above or below it
+    // pages. Moves drag the thumb until the release. True when on the bar.
+    bool PressScrollBar(platform::Point point);
+    void DragScrollBar(platform::Point point);
+    void ReleaseScrollBar() { thumbGrab_.reset(); }
+    bool DraggingScrollBar() const { return thumbGrab_.has_value(); }
 
     bool ReadLayoutChildren(const LayoutElement& element) override;
     // Reads <item text="..." data="..."/> elements.
@@ -48,6 +70,8 @@ protected:
 private:
     std::vector<ListItem> items_;
     int curSel_ = -1;
+    int topIndex_ = 0;
+    std::optional<int> thumbGrab_;  // where on the thumb it was pressed
     int itemHeight_ = 22;
     std::optional<Color> selectedText_;
     std::optional<Color> selectedBackground_;

@@ -51,6 +51,13 @@ void STabCtrl::OnInitFinished() {
     ShowOnly(curSel_);
 }
 
+std::u16string STabCtrl::ToolTipAt(platform::Point point) const {
+    for (int i = 0; i < GetItemCount(); ++i) {
+        if (GetTabRect(i).Contains(point)) return GetPage(i) != nullptr ? GetPage(i)->GetToolTipText() : u"";
+    }
+    return SWindow::ToolTipAt(point);
+}
+
 platform::Rect STabCtrl::GetTabRect(int index) const {
     const platform::Rect client = GetClientRect();
     const int left = client.left + index * tabWidth_;

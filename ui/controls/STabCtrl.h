@@ -23,6 +23,8 @@ public:
 
     void OnLButtonDown(platform::Point point) override;
     void OnInitFinished() override;
+    // Over a tab, its page's tip.
+    std::u16string ToolTipAt(platform::Point point) const override;
 
 protected:
     bool ApplyAttribute(std::string_view name, std::string_view value, bool loading) override;

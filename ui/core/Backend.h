@@ -37,8 +37,9 @@ struct HostWindowSpec {
 
 struct DropDownRequest {
     platform::NativeWindow owner = 0;
-    platform::Rect anchor;  // the closed box, in screen coordinates
-    int dropHeight = 300;
+    platform::Rect anchor;  // the closed box, in screen pixels
+    int dropHeight = 300;   // layout units, like the list's items
+    double scale = 1.0;     // screen pixels per layout unit of the owner
     SListBox* list = nullptr;  // the items to show; not owned
 };
 
@@ -56,9 +57,21 @@ public:
     virtual platform::NativeWindow CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) = 0;
     virtual void DestroyHostWindow(platform::NativeWindow window) = 0;
     virtual void ShowHostWindow(platform::NativeWindow window, int showCommand) = 0;
+    // Window positions and sizes are in screen pixels; a host's client area
+    // is in layout units (see ScreenScale.h), `WindowScale` pixels each.
     virtual void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) = 0;
     virtual platform::Rect HostWindowRect(platform::NativeWindow window) = 0;
-    virtual platform::Rect WorkArea() = 0;
+    virtual double WindowScale(platform::NativeWindow window) = 0;
+    // The work area of the window's monitor (the primary one for 0).
+    virtual platform::Rect WorkArea(platform::NativeWindow window) = 0;
+
+    // The one conversion between a host's client area and the screen, used for
+    // every screen position of a control (centring, pop-ups, the count test,
+    // picking, the control map).
+    platform::Point ClientToScreen(platform::NativeWindow window, platform::Point client);
+    platform::Rect ClientRectToScreen(platform::NativeWindow window, const platform::Rect& client);
+    platform::Point ScreenToClient(platform::NativeWindow window, platform::Point screen);
+
     // Asks for the area (client coordinates) to be painted again.
     virtual void Invalidate(platform::NativeWindow window, const platform::Rect& rect) = 0;
     // Lets the user move the window by dragging (a press on a caption).
@@ -89,6 +102,12 @@ public:
                                 std::uint8_t alpha, std::uint32_t flags) = 0;
     virtual void MoveDragImage(platform::Point screenPoint) = 0;
     virtual void EndDragImage() = 0;
+
+    // The tooltip window of a host: at most one, top-most, never activated and
+    // ignoring the mouse, with its top-left corner at a screen point and drawn
+    // at the owner's scale. Hiding is for that owner's tip only.
+    virtual void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) = 0;
+    virtual void HideToolTip(platform::NativeWindow owner) = 0;
 
     // Pixels of a PNG; nothing when the bytes do not decode.
     virtual std::optional<Bitmap> DecodeImage(std::string_view bytes) = 0;

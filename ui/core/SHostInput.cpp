@@ -3,6 +3,7 @@
 
 #include "platform/Messages.h"
 #include "ui/core/Accessible.h"
+#include "platform/Platform.h"
 #include "ui/core/Backend.h"
 #include "ui/core/KeyboardNavigation.h"
 #include "ui/core/SHostWnd.h"
@@ -51,6 +52,8 @@ void SHostWnd::RouteMouse(std::uint32_t message, std::intptr_t lParam, std::uint
     switch (message) {
         case msg::kMouseMove:
             UpdateHover(capture_ != nullptr && capture_ != hit ? nullptr : hit);
+            // No tips while a control holds the mouse (a press, a drag).
+            toolTips_.OnMouseMove(capture_ == nullptr ? hit : nullptr, point);
             if (SWindow* target = capture_ != nullptr ? capture_ : hit; Accepts(target)) target->OnMouseMove(point);
             break;
         case msg::kLButtonDown:
@@ -75,15 +78,15 @@ void SHostWnd::RouteMouse(std::uint32_t message, std::intptr_t lParam, std::uint
     }
 }
 
-void SHostWnd::MoveFocus() { MoveFocusInReadingOrder(*this, true); }
+void SHostWnd::MoveFocus(bool backwards) { MoveFocusInReadingOrder(*this, !backwards); }
 
 std::optional<std::intptr_t> SHostWnd::RouteKey(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     const auto key = static_cast<std::uint32_t>(wParam);
     const auto flags = static_cast<std::uint32_t>(lParam);
-    // Tab always moves the focus; every other key belongs to the focused control.
-    // FIXME: Shift+Tab should move backwards.
+    // Tab always moves the focus (Shift+Tab backwards); every other key
+    // belongs to the focused control.
     if (message == msg::kKeyDown && key == msg::kVkTab) {
-        MoveFocus();
+        MoveFocus(platform::Current().GetKeyboard().IsKeyDown(msg::kVkShift));
         return 0;
     }
     if (message == msg::kChar && key == u'\t') return 0;

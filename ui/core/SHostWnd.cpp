@@ -100,7 +100,8 @@ void SHostWnd::MoveWindow(const platform::Rect& screenRect) {
 void SHostWnd::CenterWindow() {
     Backend* backend = GetBackend();
     if (backend == nullptr || hwnd_ == 0) return;
-    const platform::Rect area = backend->WorkArea();
+    // On the window's own monitor, in its pixels.
+    const platform::Rect area = backend->WorkArea(hwnd_);
     const platform::Rect rect = GetWindowRect();
     const int left = area.left + (area.Width() - rect.Width()) / 2;
     const int top = area.top + (area.Height() - rect.Height()) / 2;
@@ -108,8 +109,28 @@ void SHostWnd::CenterWindow() {
 }
 
 platform::Point SHostWnd::ClientToScreen(platform::Point point) const {
-    const platform::Rect rect = GetWindowRect();
-    return {rect.left + point.x, rect.top + point.y};
+    Backend* backend = GetBackend();
+    if (backend == nullptr || hwnd_ == 0) return point;
+    return backend->ClientToScreen(hwnd_, point);
+}
+
+platform::Rect SHostWnd::ClientRectToScreen(const platform::Rect& rect) const {
+    Backend* backend = GetBackend();
+    if (backend == nullptr || hwnd_ == 0) return rect;
+    return backend->ClientRectToScreen(hwnd_, rect);
+}
+
+platform::Point SHostWnd::ScreenToClient(platform::Point point) const {
+    Backend* backend = GetBackend();
+    if (backend == nullptr || hwnd_ == 0) return point;
+    return backend->ScreenToClient(hwnd_, point);
+}
+
+platform::Point SHostWnd::PointerPixel(platform::Point client, platform::Point pointer) const {
+    // A layout unit covers several pixels on a scaled monitor; the pointer
+    // says which of them. Elsewhere (or at scale 1) the unit's first pixel.
+    if (ScreenToClient(pointer) == client) return pointer;
+    return ClientToScreen(client);
 }
 
 // ---- Controls ----
@@ -186,6 +207,12 @@ std::optional<std::intptr_t> SHostWnd::HandleMessage(platform::NativeWindow wind
                                                      std::uintptr_t wParam, std::intptr_t lParam) {
     // The backend delivers WM_CREATE before it hands out the handle.
     if (message == msg::kCreate && hwnd_ == 0) hwnd_ = window;
+    // The tooltip's delay is the toolkit's own timer, not the window class's.
+    if (message == msg::kTimer && wParam == ToolTipTracker::kTimerId) {
+        toolTips_.OnTimer();
+        return 0;
+    }
+    TrackToolTip(message, wParam);
     ++dispatchDepth_;
     std::optional<std::intptr_t> result = OnWindowMessage(message, wParam, lParam);
     if (!result) result = DefaultMessage(message, wParam, lParam);
@@ -241,6 +268,29 @@ void SHostWnd::Destroyed() {
     ReleaseTree();
     hwnd_ = 0;
     if (SApplication* application = SApplication::Instance()) application->OnHostDestroyed(window);
+}
+
+void SHostWnd::TrackToolTip(std::uint32_t message, std::uintptr_t wParam) {
+    switch (message) {
+        case msg::kLButtonDown:
+        case msg::kLButtonDblClk:
+        case msg::kRButtonDown:
+        case msg::kMouseWheel:
+        case msg::kSysKeyDown:
+            toolTips_.Dismiss();
+            break;
+        case msg::kKeyDown:
+            // Shift and Ctrl alone are no key press to the user.
+            if (wParam != msg::kVkShift && wParam != msg::kVkControl) toolTips_.Dismiss();
+            break;
+        case msg::kMouseLeave:
+        case msg::kActivateApp:
+        case msg::kDestroy:
+            toolTips_.OnLeave();
+            break;
+        default:
+            break;
+    }
 }
 
 void SHostWnd::ReleaseTree() {

@@ -15,6 +15,7 @@
 #include "ui/core/Events.h"
 #include "ui/core/LayoutDocument.h"
 #include "ui/core/SWindow.h"
+#include "ui/core/ToolTipTracker.h"
 
 namespace zintra::ui {
 
@@ -42,11 +43,18 @@ public:
 
     bool ShowWindow(int showCommand);
     bool IsWindowVisible() const;
-    // Screen rectangle of the native window.
+    // Screen rectangle of the native window, in screen pixels.
     platform::Rect GetWindowRect() const;
     void MoveWindow(const platform::Rect& screenRect);
+    // Centres the window in the work area of its monitor.
     void CenterWindow();
+    // Client points are in layout units, screen points in pixels (Backend.h).
     platform::Point ClientToScreen(platform::Point point) const;
+    platform::Rect ClientRectToScreen(const platform::Rect& rect) const;
+    platform::Point ScreenToClient(platform::Point point) const;
+    // The screen pixel of a mouse message at `client` while the pointer is
+    // at `pointer`: the pointer itself when it lies in that layout unit.
+    platform::Point PointerPixel(platform::Point client, platform::Point pointer) const;
 
     // ---- Controls ----
     SWindow* GetRoot() const { return root_.get(); }
@@ -72,6 +80,7 @@ public:
     // (KeyboardNavigation.cpp).
     bool ShowsFocusCues() const { return focusCues_; }
     void SetShowsFocusCues(bool shown);
+    const ToolTipTracker& ToolTips() const { return toolTips_; }
 
     // ---- Layout and painting ----
     platform::Size GetClientSize() const { return clientSize_; }
@@ -107,7 +116,8 @@ private:
     void RouteMouse(std::uint32_t message, std::intptr_t lParam, std::uintptr_t wParam);
     std::optional<std::intptr_t> RouteKey(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void UpdateHover(SWindow* control);
-    void MoveFocus();
+    void MoveFocus(bool backwards);
+    void TrackToolTip(std::uint32_t message, std::uintptr_t wParam);
 
     std::string layoutName_;
     std::unique_ptr<LayoutDocument> document_;
@@ -123,6 +133,7 @@ private:
     SWindow* capture_ = nullptr;
     SWindow* hover_ = nullptr;
     bool focusCues_ = false;
+    ToolTipTracker toolTips_{*this};
 };
 
 }  // namespace zintra::ui

@@ -77,6 +77,8 @@ public:
     const std::u16string& GetWindowText() const { return text_; }
     virtual void SetWindowText(const std::u16string& text);
     const std::u16string& GetToolTipText() const { return tip_; }
+    // The tip for the pointer at `point` (a tab control has one per tab).
+    virtual std::u16string ToolTipAt(platform::Point) const { return tip_; }
     const std::string& GetCursor() const { return cursor_; }
 
     // Hidden or disabled ancestors hide or disable their descendants.

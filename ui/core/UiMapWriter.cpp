@@ -15,14 +15,13 @@ namespace {
 
 void DescribeControl(const SHostWnd& host, const SWindow& control, bool windowVisible, std::string& out) {
     if (!control.GetName().empty()) {
-        const platform::Rect rect = control.GetWindowRect();
-        const platform::Point topLeft = host.ClientToScreen({rect.left, rect.top});
+        const platform::Rect onScreen = host.ClientRectToScreen(control.GetWindowRect());
         std::string text = Utf16ToUtf8(control.GetWindowText());
         std::replace(text.begin(), text.end(), '\n', ' ');
         std::replace(text.begin(), text.end(), '\r', ' ');
-        out += host.GetHostAttributes().name + " " + control.GetName() + " " + std::to_string(topLeft.x) + " " +
-               std::to_string(topLeft.y) + " " + std::to_string(topLeft.x + rect.Width()) + " " +
-               std::to_string(topLeft.y + rect.Height()) + " " +
+        out += host.GetHostAttributes().name + " " + control.GetName() + " " + std::to_string(onScreen.left) + " " +
+               std::to_string(onScreen.top) + " " + std::to_string(onScreen.right) + " " +
+               std::to_string(onScreen.bottom) + " " +
                ((windowVisible && control.IsVisible(true)) ? "1" : "0") + " " +
                (control.IsDisabled(true) ? "0" : "1") + " " + (control.IsChecked() ? "1" : "0") + " " + text + "\n";
     }

@@ -3,11 +3,13 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostDialog.h"
 #include "ui/core/SHostWnd.h"
+#include "ui/core/ScreenScale.h"
 #include "ui/core/UiMapWriter.h"
 #include "ui/win32/Win32DropDown.h"
 #include "ui/win32/Win32HostWindow.h"
@@ -103,25 +105,31 @@ void Win32Backend::ShowHostWindow(platform::NativeWindow window, int showCommand
 }
 
 void Win32Backend::MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) {
-    const Win32HostWindow* host = Find(window);
-    const double scale = host != nullptr ? host->Scale() : 1.0;
-    ::SetWindowPos(Hwnd(window), nullptr, screenRect.left, screenRect.top,
-                 static_cast<int>(std::lround(screenRect.Width() * scale)),
-                 static_cast<int>(std::lround(screenRect.Height() * scale)), SWP_NOZORDER | SWP_NOACTIVATE);
+    // Pixels throughout: a move onto a monitor of another scale is followed
+    // by WM_DPICHANGED, which gives the window its size there.
+    ::SetWindowPos(Hwnd(window), nullptr, screenRect.left, screenRect.top, screenRect.Width(), screenRect.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 platform::Rect Win32Backend::HostWindowRect(platform::NativeWindow window) {
     RECT rect{};
     if (!GetWindowRect(Hwnd(window), &rect)) return {};
-    // FIXME: on a scaled monitor the core adds layout offsets to this
-    // physical origin; exact for 96 DPI only.
-    const Win32HostWindow* host = Find(window);
-    const double scale = host != nullptr ? host->Scale() : 1.0;
-    return {rect.left, rect.top, rect.left + static_cast<int>(std::lround((rect.right - rect.left) / scale)),
-            rect.top + static_cast<int>(std::lround((rect.bottom - rect.top) / scale))};
+    return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-platform::Rect Win32Backend::WorkArea() {
+double Win32Backend::WindowScale(platform::NativeWindow window) {
+    const Win32HostWindow* host = Find(window);
+    return host != nullptr ? host->Scale() : 1.0;
+}
+
+platform::Rect Win32Backend::WorkArea(platform::NativeWindow window) {
+    HMONITOR monitor = window != 0 ? MonitorFromWindow(Hwnd(window), MONITOR_DEFAULTTONEAREST)
+                                   : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
+        return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+    }
     RECT area{};
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
         area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -141,7 +149,20 @@ void Win32Backend::BeginWindowDrag(platform::NativeWindow window) {
     SendMessageW(Hwnd(window), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(cursor.x, cursor.y));
 }
 
-platform::Size Win32Backend::MeasureText(const Font& font, std::u16string_view text) { return text_.Measure(font, text); }
+platform::Size Win32Backend::MeasureText(const Font& font, std::u16string_view text) {
+    // Glyphs do not grow exactly with the font: text measured only at its
+    // layout size is clipped on a denser monitor. Layouts take the widest of
+    // the common scales, in layout units.
+    platform::Size size = text_.Measure(font, text);
+    for (const double scale : {1.5, 2.0}) {
+        Font scaled = font;
+        scaled.size = PixelOfUnit(font.size, scale);
+        const platform::Size large = text_.Measure(scaled, text);
+        size.width = std::max(size.width, static_cast<int>(std::ceil(large.width / scale)));
+        size.height = std::max(size.height, static_cast<int>(std::ceil(large.height / scale)));
+    }
+    return size;
+}
 
 void Win32Backend::SetCapture(platform::NativeWindow window) { ::SetCapture(Hwnd(window)); }
 
@@ -173,13 +194,21 @@ void Win32Backend::EndModalLoop(SHostDialog& dialog) {
 }
 
 int Win32Backend::TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) {
-    Win32PopupMenu popup(*this, menu);
+    // A host's menu takes its scale; others (the tray's) the screen's.
+    double scale = WindowScale(owner);
+    if (Find(owner) == nullptr) {
+        HDC screen = GetDC(nullptr);
+        const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+        if (screen != nullptr) ReleaseDC(nullptr, screen);
+        scale = dpi > 0 ? dpi / 96.0 : 1.0;
+    }
+    Win32PopupMenu popup(*this, menu, scale);
     return popup.Track(screenPoint, Hwnd(owner));
 }
 
 int Win32Backend::RunDropDown(const DropDownRequest& request) {
     Win32DropDown dropDown(*this, request);
-    return dropDown.Run(WorkArea());
+    return dropDown.Run(WorkArea(request.owner));
 }
 
 bool Win32Backend::BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey,
@@ -190,6 +219,12 @@ bool Win32Backend::BeginDragImage(const Bitmap& image, platform::Point hotSpot, 
 void Win32Backend::MoveDragImage(platform::Point screenPoint) { drag_.Move(screenPoint); }
 
 void Win32Backend::EndDragImage() { drag_.End(); }
+
+void Win32Backend::ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) {
+    toolTip_.Show(Hwnd(owner), text, screenPoint, WindowScale(owner));
+}
+
+void Win32Backend::HideToolTip(platform::NativeWindow owner) { toolTip_.Hide(Hwnd(owner)); }
 
 std::optional<Bitmap> Win32Backend::DecodeImage(std::string_view bytes) { return decoder_.Decode(bytes); }
 

@@ -16,6 +16,7 @@
 #include "ui/win32/GdiplusDecoder.h"
 #include "ui/win32/Win32DragImage.h"
 #include "ui/win32/Win32Icons.h"
+#include "ui/win32/Win32ToolTip.h"
 
 namespace zintra::ui {
 
@@ -31,7 +32,8 @@ public:
     void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
     void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
     platform::Rect HostWindowRect(platform::NativeWindow window) override;
-    platform::Rect WorkArea() override;
+    double WindowScale(platform::NativeWindow window) override;
+    platform::Rect WorkArea(platform::NativeWindow window) override;
     void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
     void BeginWindowDrag(platform::NativeWindow window) override;
     platform::Size MeasureText(const Font& font, std::u16string_view text) override;
@@ -47,6 +49,8 @@ public:
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
     void EndDragImage() override;
+    void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
+    void HideToolTip(platform::NativeWindow owner) override;
     std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
     std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
 
@@ -91,6 +95,7 @@ private:
     ImageCache images_;
     Win32Icons icons_;
     Win32DragImage drag_;
+    Win32ToolTip toolTip_{*this};
     std::map<platform::NativeWindow, std::unique_ptr<Win32HostWindow>> windows_;
     int preciseTimingDepth_ = 0;
     int quitCode_ = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/controls/SListBox.h"
+#include "ui/core/ScreenScale.h"
 #include "ui/render/SoftwareSurface.h"
 #include "ui/win32/Win32Backend.h"
 
@@ -35,23 +36,29 @@ platform::Rect Win32DropDown::Place(const platform::Rect& anchor, int height, co
 
 int Win32DropDown::ItemAtClient(POINT point) const {
     if (point.x < 0 || point.x >= width_ || point.y < 0 || point.y >= height_) return -1;
-    return request_.list->ItemAt({static_cast<int>(point.x), static_cast<int>(point.y)});
+    const double scale = request_.scale;
+    return request_.list->ItemAt({UnitOfPixel(point.x, scale), UnitOfPixel(point.y, scale)});
 }
 
 void Win32DropDown::Highlight(int index) {
     if (index == hover_) return;
     hover_ = index;
     request_.list->SetCurSel(index);
+    request_.list->EnsureVisible(index);
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void Win32DropDown::Paint(HDC dc) {
     picture_.Resize(width_, height_);
-    SoftwareSurface surface(picture_, backend_.Images(), backend_.Text());
-    surface.FillRect({0, 0, width_, height_}, Color{255, 255, 255, 255});
-    request_.list->UpdateLayout({kBorder, kBorder, width_ - kBorder, height_ - kBorder}, std::nullopt);
+    // Drawn in the owner's layout units at the owner's scale, so the list is
+    // as crisp and as large as the box it drops from.
+    SoftwareSurface surface(picture_, backend_.Images(), backend_.Text(), request_.scale);
+    const int width = UnitOfPixel(width_, request_.scale);
+    const int height = UnitOfPixel(height_, request_.scale);
+    surface.FillRect({0, 0, width, height}, Color{255, 255, 255, 255});
+    request_.list->UpdateLayout({kBorder, kBorder, width - kBorder, height - kBorder}, std::nullopt);
     request_.list->Paint(surface);
-    surface.FrameRect({0, 0, width_, height_}, kBorderColor, kBorder);
+    surface.FrameRect({0, 0, width, height}, kBorderColor, kBorder);
     if (!canvas_.Ensure(width_, height_)) return;
     canvas_.CopyFrom(picture_);
     BitBlt(dc, 0, 0, width_, height_, canvas_.Dc(), 0, 0, SRCCOPY);
@@ -75,11 +82,11 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
     SListBox* list = request_.list;
     if (list == nullptr || list->GetCount() == 0) return -1;
     if (!RegisterWindowClassOnce({kDropDownClass, WindowProc, CS_DROPSHADOW, true})) return -1;
-    // FIXME: lists taller than the drop height are cut, not scrolled; the
-    // program's lists fit.
+    // A list taller than the drop height scrolls (SListBox).
     const int content = list->GetCount() * list->GetItemHeight();
-    height_ = std::min(std::max(request_.dropHeight, list->GetItemHeight()), content) + 2 * kBorder;
-    width_ = std::max(request_.anchor.Width(), 20);
+    height_ = PixelOfUnit(std::min(std::max(request_.dropHeight, list->GetItemHeight()), content) + 2 * kBorder,
+                          request_.scale);
+    width_ = std::max(request_.anchor.Width(), PixelOfUnit(20, request_.scale));
     const platform::Rect rect = Place(request_.anchor, height_, workArea);
     hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kDropDownClass, L"", WS_POPUP,
                             rect.left, rect.top, width_, height_, reinterpret_cast<HWND>(request_.owner), nullptr,
@@ -88,6 +95,12 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     const int original = list->GetCurSel();
     hover_ = original;
+    // Laid out now, so the first rows shown include the selected one.
+    list->UpdateLayout({kBorder, kBorder, UnitOfPixel(width_, request_.scale) - kBorder,
+                        UnitOfPixel(height_, request_.scale) - kBorder},
+                       std::nullopt);
+    list->SetTopIndex(0);
+    list->EnsureVisible(original);
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     UpdateWindow(hwnd_);
     SetCapture(hwnd_);
@@ -100,11 +113,22 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
             // Captured: positions outside the list arrive here too.
             POINT point{static_cast<short>(LOWORD(message.lParam)), static_cast<short>(HIWORD(message.lParam))};
             const int index = ItemAtClient(point);
+            const platform::Point unit{UnitOfPixel(point.x, request_.scale), UnitOfPixel(point.y, request_.scale)};
+            const bool inside = point.x >= 0 && point.x < width_ && point.y >= 0 && point.y < height_;
             switch (message.message) {
                 case WM_MOUSEMOVE:
-                    if (index >= 0) Highlight(index);
+                    if (list->DraggingScrollBar()) {
+                        list->DragScrollBar(unit);
+                        InvalidateRect(hwnd_, nullptr, FALSE);
+                    } else if (index >= 0) {
+                        Highlight(index);
+                    }
                     break;
                 case WM_LBUTTONUP:
+                    if (list->DraggingScrollBar()) {
+                        list->ReleaseScrollBar();
+                        break;
+                    }
                     // The release of the press that opened the list is not a choice.
                     if (index >= 0) {
                         chosen = index;
@@ -112,6 +136,12 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
                     }
                     break;
                 case WM_LBUTTONDOWN:
+                    if (inside && list->PressScrollBar(unit)) {
+                        InvalidateRect(hwnd_, nullptr, FALSE);
+                        break;
+                    }
+                    if (index < 0) open = false;
+                    break;
                 case WM_RBUTTONDOWN:
                 case WM_MBUTTONDOWN:
                     if (index < 0) open = false;
@@ -119,6 +149,12 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
                 default:
                     break;
             }
+            return true;
+        }
+        if (message.message == WM_MOUSEWHEEL) {
+            // The wheel goes to the focused window; while the list is open it scrolls the list.
+            list->OnMouseWheel(static_cast<short>(HIWORD(message.wParam)));
+            InvalidateRect(hwnd_, nullptr, FALSE);
             return true;
         }
         if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {

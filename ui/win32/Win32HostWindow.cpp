@@ -7,6 +7,7 @@
 
 #include "ui/render/HostRenderer.h"
 #include "ui/core/SHostWnd.h"
+#include "ui/core/ScreenScale.h"
 #include "ui/render/SoftwareSurface.h"
 #include "ui/core/UiMapWriter.h"
 #include "ui/win32/Win32Accessible.h"
@@ -68,8 +69,8 @@ LRESULT CALLBACK Win32HostWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
 
 LPARAM Win32HostWindow::ToLayout(LPARAM lParam) const {
     if (scale_ == 1.0) return lParam;
-    const int x = static_cast<int>(std::floor(static_cast<short>(LOWORD(lParam)) / scale_));
-    const int y = static_cast<int>(std::floor(static_cast<short>(HIWORD(lParam)) / scale_));
+    const int x = UnitOfPixel(static_cast<short>(LOWORD(lParam)), scale_);
+    const int y = UnitOfPixel(static_cast<short>(HIWORD(lParam)), scale_);
     return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
 }
 
@@ -77,8 +78,8 @@ bool Win32HostWindow::SetCursorForPoint() {
     if (host_ == nullptr || host_->GetRoot() == nullptr) return false;
     POINT point{};
     GetCursorPos(&point);
-    ScreenToClient(hwnd_, &point);
-    const platform::Point at{static_cast<int>(point.x / scale_), static_cast<int>(point.y / scale_)};
+    const platform::Point at =
+        backend_.ScreenToClient(reinterpret_cast<platform::NativeWindow>(hwnd_), {point.x, point.y});
     SWindow* hit = host_->GetCapture() != nullptr ? host_->GetCapture() : host_->GetRoot()->HitTest(at);
     const std::string name = CursorName(hit);
     LPCWSTR cursor = IDC_ARROW;
@@ -138,11 +139,19 @@ LRESULT Win32HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             trackingMouse_ = false;
             break;
         case WM_DPICHANGED: {
+            // The layout stays as it is; only its pixels change, so the size
+            // comes from the layout (the suggested one drifts with rounding).
             UpdateScale();
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            int width = suggested->right - suggested->left;
+            int height = suggested->bottom - suggested->top;
+            if (host_ != nullptr && host_->GetClientSize().width > 0) {
+                width = PixelOfUnit(host_->GetClientSize().width, scale_);
+                height = PixelOfUnit(host_->GetClientSize().height, scale_);
+            }
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
             RequestRender();
+            UiMapWriter::Instance().Refresh();
             return 0;
         }
         case WM_SHOWWINDOW:

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/core/SApplication.h"
+#include "ui/core/ScreenScale.h"
 #include "ui/render/Skin.h"
 #include "ui/render/SoftwareSurface.h"
 #include "ui/win32/Win32Backend.h"
@@ -26,7 +27,8 @@ Font MenuFont() {
 
 }  // namespace
 
-Win32PopupMenu::Win32PopupMenu(Win32Backend& backend, const MenuData& menu) : backend_(backend), data_(menu) {
+Win32PopupMenu::Win32PopupMenu(Win32Backend& backend, const MenuData& menu, double scale)
+    : scale_(scale > 0.0 ? scale : 1.0), backend_(backend), data_(menu) {
     if (!RegisterWindowClassOnce({kOwnerClass, OwnerProc, 0, false})) return;
     window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
@@ -105,18 +107,21 @@ void Win32PopupMenu::Measure(MEASUREITEMSTRUCT& measure) {
     const Skin* skin = IconSkin();
     const int iconWidth = skin != nullptr ? skin->StateSize().width : 16;
     const int textWidth = backend_.Text().Measure(MenuFont(), item.text).width;
-    measure.itemWidth = static_cast<UINT>(data_.iconMargin + iconWidth + data_.textMargin + textWidth + 24);
-    measure.itemHeight = static_cast<UINT>(data_.itemHeight);
+    // Laid out in layout units, sized in the pixels of the screen it opens on.
+    measure.itemWidth = static_cast<UINT>(PixelOfUnit(data_.iconMargin + iconWidth + data_.textMargin + textWidth + 24, scale_));
+    measure.itemHeight = static_cast<UINT>(PixelOfUnit(data_.itemHeight, scale_));
 }
 
 void Win32PopupMenu::Draw(const DRAWITEMSTRUCT& draw) {
     if (draw.itemData >= items_.size()) return;
     const MenuItem& item = *items_[draw.itemData];
-    const int width = draw.rcItem.right - draw.rcItem.left;
-    const int height = draw.rcItem.bottom - draw.rcItem.top;
-    if (width <= 0 || height <= 0) return;
-    PixelBuffer picture(width, height);
-    SoftwareSurface surface(picture, backend_.Images(), backend_.Text());
+    const int pixelWidth = draw.rcItem.right - draw.rcItem.left;
+    const int pixelHeight = draw.rcItem.bottom - draw.rcItem.top;
+    if (pixelWidth <= 0 || pixelHeight <= 0) return;
+    PixelBuffer picture(pixelWidth, pixelHeight);
+    SoftwareSurface surface(picture, backend_.Images(), backend_.Text(), scale_);
+    const int width = UnitOfPixel(pixelWidth, scale_);
+    const int height = UnitOfPixel(pixelHeight, scale_);
     const bool selected = (draw.itemState & ODS_SELECTED) != 0;
     const bool disabled = (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
     surface.FillRect({0, 0, width, height}, selected && !disabled ? kHighlight : kBackground);
@@ -134,9 +139,9 @@ void Win32PopupMenu::Draw(const DRAWITEMSTRUCT& draw) {
     x += data_.textMargin;
     surface.DrawText({x, 0, width, height}, item.text, MenuFont(), disabled ? kDisabledText : kText,
                      text_mode::kSingleLine | text_mode::kVCenter);
-    if (!canvas_.Ensure(width, height)) return;
+    if (!canvas_.Ensure(pixelWidth, pixelHeight)) return;
     canvas_.CopyFrom(picture);
-    BitBlt(draw.hDC, draw.rcItem.left, draw.rcItem.top, width, height, canvas_.Dc(), 0, 0, SRCCOPY);
+    BitBlt(draw.hDC, draw.rcItem.left, draw.rcItem.top, pixelWidth, pixelHeight, canvas_.Dc(), 0, 0, SRCCOPY);
 }
 
 }  // namespace zintra::ui

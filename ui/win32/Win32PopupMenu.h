@@ -19,7 +19,8 @@ struct Skin;
 
 class Win32PopupMenu {
 public:
-    Win32PopupMenu(Win32Backend& backend, const MenuData& menu);
+    // `scale`: screen pixels per layout unit where the menu opens.
+    Win32PopupMenu(Win32Backend& backend, const MenuData& menu, double scale = 1.0);
     ~Win32PopupMenu();
     Win32PopupMenu(const Win32PopupMenu&) = delete;
     Win32PopupMenu& operator=(const Win32PopupMenu&) = delete;
@@ -28,6 +29,7 @@ public:
     int Track(platform::Point screenPoint, HWND owner);
 
 private:
+    double scale_ = 1.0;
     static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HMENU Build(const std::vector<MenuItem>& items);
     void Measure(MEASUREITEMSTRUCT& measure);

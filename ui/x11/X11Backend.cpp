@@ -329,11 +329,13 @@ void X11Backend::ShowHostWindow(NativeWindow window, int showCommand) {
 void X11Backend::MoveHostWindow(NativeWindow window, const platform::Rect& rect) {
     Host* host = FindHost(window);
     if (host == nullptr) return;
-    const bool resized = host->size.width != rect.Width() || host->size.height != rect.Height();
-    host->size = {rect.Width(), rect.Height()};
-    XMoveResizeWindow(display_, host->xid, rect.left, rect.top,
-                      static_cast<unsigned>(std::max(1L, std::lround(rect.Width() * scale_))),
-                      static_cast<unsigned>(std::max(1L, std::lround(rect.Height() * scale_))));
+    // Screen pixels in; the host keeps its size in layout units.
+    const platform::Size size{static_cast<int>(std::lround(rect.Width() / scale_)),
+                              static_cast<int>(std::lround(rect.Height() / scale_))};
+    const bool resized = host->size.width != size.width || host->size.height != size.height;
+    host->size = size;
+    XMoveResizeWindow(display_, host->xid, rect.left, rect.top, static_cast<unsigned>(std::max(1, rect.Width())),
+                      static_cast<unsigned>(std::max(1, rect.Height())));
     if (resized) host->dirty = true;
     XFlush(display_);
     UiMapWriter::Instance().Refresh();
@@ -345,10 +347,16 @@ platform::Rect X11Backend::HostWindowRect(NativeWindow window) {
     int x = 0, y = 0;
     Window child = 0;
     XTranslateCoordinates(display_, host->xid, root_, 0, 0, &x, &y, &child);
-    return {x, y, x + host->size.width, y + host->size.height};
+    // Screen pixels.
+    return {x, y, x + static_cast<int>(std::lround(host->size.width * scale_)),
+            y + static_cast<int>(std::lround(host->size.height * scale_))};
 }
 
-platform::Rect X11Backend::WorkArea() {
+double X11Backend::WindowScale(NativeWindow) { return scale_; }
+
+platform::Rect X11Backend::WorkArea(NativeWindow) { return ScreenWorkArea(); }
+
+platform::Rect X11Backend::ScreenWorkArea() {
     platform::Rect area{0, 0, DisplayWidth(display_, screen_), DisplayHeight(display_, screen_)};
     Atom type = 0;
     int format = 0;
@@ -1024,14 +1032,17 @@ int X11Backend::RunDropDown(const DropDownRequest& request) {
     // FIXME: lists taller than the drop height are cut, not scrolled; the program's lists fit.
     const int content = list->GetCount() * list->GetItemHeight();
     const int height = std::min(std::max(request.dropHeight, list->GetItemHeight()), content) + 2 * kBorder;
-    const int width = std::max(request.anchor.Width(), 20);
-    const platform::Rect area = WorkArea();
-    platform::Rect rect{request.anchor.left, request.anchor.bottom, request.anchor.left + width, request.anchor.bottom + height};
-    if (rect.bottom > area.bottom && request.anchor.top - height >= area.top) {
-        rect = {request.anchor.left, request.anchor.top - height, request.anchor.left + width, request.anchor.top};
+    // The anchor is in screen pixels; the list's own sizes are layout units.
+    const int width = std::max(static_cast<int>(std::lround(request.anchor.Width() / scale_)), 20);
+    const int pixelWidth = static_cast<int>(std::lround(width * scale_));
+    const int pixelHeight = static_cast<int>(std::lround(height * scale_));
+    const platform::Rect area = ScreenWorkArea();
+    platform::Rect device{request.anchor.left, request.anchor.bottom, request.anchor.left + pixelWidth,
+                          request.anchor.bottom + pixelHeight};
+    if (device.bottom > area.bottom && request.anchor.top - pixelHeight >= area.top) {
+        device = {request.anchor.left, request.anchor.top - pixelHeight, request.anchor.left + pixelWidth,
+                  request.anchor.top};
     }
-    const platform::Rect device{rect.left, rect.top, rect.left + static_cast<int>(std::lround(width * scale_)),
-                                rect.top + static_cast<int>(std::lround(height * scale_))};
     Popup popup;
     popup.display = display_;
     CreatePopupWindow(display_, screen_, false, device,
@@ -1133,7 +1144,7 @@ int X11Backend::TrackPopupMenu(const MenuData& menu, platform::Point at, NativeW
     height += 2;
     platform::Rect rect{at.x, at.y, at.x + static_cast<int>(std::lround(width * scale_)),
                         at.y + static_cast<int>(std::lround(height * scale_))};
-    const platform::Rect area = WorkArea();
+    const platform::Rect area = ScreenWorkArea();
     if (rect.right > area.right) rect = {rect.left - rect.Width(), rect.top, rect.left, rect.bottom};
     if (rect.bottom > area.bottom) rect = {rect.left, rect.top - rect.Height(), rect.right, rect.top};
     Popup popup;

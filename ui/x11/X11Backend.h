@@ -39,7 +39,11 @@ public:
     void ShowHostWindow(platform::NativeWindow window, int showCommand) override;
     void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
     platform::Rect HostWindowRect(platform::NativeWindow window) override;
-    platform::Rect WorkArea() override;
+    double WindowScale(platform::NativeWindow window) override;
+    platform::Rect WorkArea(platform::NativeWindow window) override;
+    // FIXME: tooltips are not shown on X11 yet.
+    void ShowToolTip(platform::NativeWindow, std::u16string_view, platform::Point) override {}
+    void HideToolTip(platform::NativeWindow) override {}
     void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
     void BeginWindowDrag(platform::NativeWindow window) override;
     platform::Size MeasureText(const Font& font, std::u16string_view text) override;
@@ -80,6 +84,8 @@ public:
 
     // The screen scale from Xft.dpi (1 at 96 DPI).
     double Scale() const { return scale_; }
+    // The screen's work area (the desktop's _NET_WORKAREA, else the screen).
+    platform::Rect ScreenWorkArea();
 
 private:
     struct Host;

@@ -10,6 +10,8 @@
 #include "ui/controls/SProgress.h"
 #include "ui/controls/SRadioBox.h"
 #include "ui/controls/SScrollView.h"
+#include "ui/controls/SComboBox.h"
+#include "ui/controls/SListBox.h"
 #include "ui/controls/STabCtrl.h"
 
 namespace zintra::ui::test {
@@ -335,6 +337,97 @@ TEST_F(Controls, TabMovesTheFocusToTheNextUsableControl) {
     EXPECT_EQ(host->GetFocus(), host->FindChildByName("edt_customtime"));
     driver->TypeText(u"3");
     EXPECT_EQ(host->FindChildByName("edt_customtime")->GetWindowText(), u"3");
+}
+
+TEST_F(Controls, DropDownListLongerThanItsHeightScrolls) {
+    Open("LAYOUT:XML_MAINWND");
+    SListBox& list = host->FindChildByName2<SComboBox>("cbx_Time")->GetListBox();
+    // The program's own list fits its 300-unit drop height: no scrolling.
+    list.UpdateLayout({1, 1, 77, 299}, std::nullopt);
+    EXPECT_FALSE(list.HasScrollBar());
+    EXPECT_EQ(list.ItemAt({70, 1 + 9 * 22 + 5}), 9) << "the whole width holds items";
+
+    while (list.GetCount() < 30) list.InsertItem(-1, u"x", 0);
+    list.UpdateLayout({1, 1, 77, 111}, std::nullopt);  // five rows of 22
+    ASSERT_TRUE(list.HasScrollBar());
+    EXPECT_EQ(list.VisibleRows(), 5);
+    EXPECT_EQ(list.ItemAt({10, 1 + 5}), 0);
+
+    // The wheel: three rows a notch, never past either end.
+    list.OnMouseWheel(-120);
+    EXPECT_EQ(list.GetTopIndex(), 3);
+    EXPECT_EQ(list.ItemAt({10, 1 + 22 + 5}), 4) << "rows count from the top index";
+    list.OnMouseWheel(-120 * 50);
+    EXPECT_EQ(list.GetTopIndex(), 25) << "the last page stays full";
+    list.OnMouseWheel(120 * 50);
+    EXPECT_EQ(list.GetTopIndex(), 0);
+
+    // Arrow keys move the highlight; the list follows it.
+    list.EnsureVisible(12);
+    EXPECT_EQ(list.GetTopIndex(), 8);
+    list.EnsureVisible(10);
+    EXPECT_EQ(list.GetTopIndex(), 8) << "already visible: no scrolling";
+    list.EnsureVisible(2);
+    EXPECT_EQ(list.GetTopIndex(), 2);
+
+    // The scroll bar: not an item; a press below the thumb pages, the thumb drags.
+    const platform::Rect bar = list.ScrollBarRect();
+    EXPECT_EQ(bar.right, 77);
+    EXPECT_EQ(list.ItemAt({bar.left + 2, 1 + 5}), -1);
+    list.SetTopIndex(0);
+    const platform::Rect thumb = list.ThumbRect();
+    ASSERT_TRUE(list.PressScrollBar({bar.left + 2, thumb.bottom + 2}));
+    EXPECT_EQ(list.GetTopIndex(), 5);
+    EXPECT_FALSE(list.DraggingScrollBar());
+    const platform::Rect moved = list.ThumbRect();
+    EXPECT_GT(moved.top, thumb.top) << "the thumb shows where the list is";
+    ASSERT_TRUE(list.PressScrollBar({bar.left + 2, moved.top + 1}));
+    EXPECT_TRUE(list.DraggingScrollBar());
+    list.DragScrollBar({bar.left + 2, bar.bottom + 100});
+    EXPECT_EQ(list.GetTopIndex(), 25);
+    list.DragScrollBar({bar.left + 2, bar.top - 100});
+    EXPECT_EQ(list.GetTopIndex(), 0);
+    list.ReleaseScrollBar();
+    list.DragScrollBar({bar.left + 2, bar.bottom});
+    EXPECT_EQ(list.GetTopIndex(), 0) << "released: moves no longer scroll";
+    EXPECT_FALSE(list.PressScrollBar({10, 10})) << "a press on an item is not the bar's";
+}
+
+TEST_F(Controls, ShiftTabWalksTheFocusOrderBackwards) {
+    Open("LAYOUT:XML_SETTING");
+    // Tick the boxes that enable the edits, so the order holds several kinds of control.
+    ASSERT_TRUE(driver->Click("useFixedPos"));
+    ASSERT_TRUE(driver->Click("useLimitCount"));
+    host->SetFocus(nullptr);
+    std::vector<SWindow*> forwards;
+    for (int i = 0; i < 12; ++i) {
+        driver->PressKey(msg::kVkTab);
+        if (!forwards.empty() && host->GetFocus() == forwards.front()) break;  // wrapped around
+        forwards.push_back(host->GetFocus());
+    }
+    ASSERT_GE(forwards.size(), 3u);
+    ASSERT_EQ(host->GetFocus(), forwards.front());
+
+    // From the first control Shift+Tab wraps to the last, then walks back.
+    std::vector<SWindow*> backwards;
+    for (std::size_t i = 0; i < forwards.size(); ++i) {
+        driver->KeyDown(msg::kVkShift);
+        driver->PressKey(msg::kVkTab);
+        driver->KeyUp(msg::kVkShift);
+        backwards.push_back(host->GetFocus());
+    }
+    const std::vector<SWindow*> expected(forwards.rbegin(), forwards.rend());
+    EXPECT_EQ(backwards, expected);
+
+    // Without a focused control it starts at the last one.
+    host->SetFocus(nullptr);
+    driver->KeyDown(msg::kVkShift);
+    driver->PressKey(msg::kVkTab);
+    driver->KeyUp(msg::kVkShift);
+    EXPECT_EQ(host->GetFocus(), forwards.back());
+    // Shift released: forwards again.
+    driver->PressKey(msg::kVkTab);
+    EXPECT_EQ(host->GetFocus(), forwards.front());
 }
 
 TEST_F(Controls, LinkOpensItsAddressUnlessTheWindowHandledTheClick) {
