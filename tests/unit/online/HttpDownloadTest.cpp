@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "online/CurlEasy.h"
 #include "online/HttpDownload.h"
@@ -356,6 +357,23 @@ TEST(DownloadProgress, NewPercentagesGoOutAtMostFiveTimesASecondAndTheEndAlways)
     EXPECT_FALSE(record.ShouldPost(8, start + 1000ms));
     EXPECT_TRUE(record.ShouldPost(100, start + 1010ms)) << "the end is always shown";
     EXPECT_FALSE(record.ShouldPost(100, start + 2s));
+}
+
+TEST(DownloadProgress, ARequestBackAtZeroPostsNoZero) {
+    // After a redirect libcurl counts the followed request from zero again.
+    sim::SimDesktop desktop;
+    ProgressWindow window;
+    const platform::NativeWindow target = desktop.CreateMessageWindow(window);
+    const DownloadProgress report = [&](std::int32_t percent) {
+        desktop.PostMessage(target, msg::kDownloadProgress, static_cast<std::uintptr_t>(percent), 0);
+    };
+    DownloadProgressRecord record{&report};
+    ReportDownloadProgress(&record, 1000, 500, 0, 0);
+    // Past the posting interval, so only the zero rule can hold the next figure back.
+    std::this_thread::sleep_for(DownloadProgressRecord::kProgressInterval + std::chrono::milliseconds(50));
+    ReportDownloadProgress(&record, 1000, 0, 0, 0);
+    desktop.DispatchPosted();
+    EXPECT_EQ(window.percentages, (std::vector<std::uintptr_t>{50}));
 }
 
 TEST(DownloadProgress, MoreThanAnnouncedShowsAsAHundredPercent) {
