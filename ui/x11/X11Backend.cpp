@@ -6,7 +6,6 @@
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
-#include <png.h>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -29,6 +28,7 @@
 #include "ui/core/UiMapWriter.h"
 #include "ui/render/HostRenderer.h"
 #include "ui/render/IconDirectory.h"
+#include "ui/render/PngDecoder.h"
 #include "ui/render/SoftwareSurface.h"
 
 namespace zintra::ui {
@@ -1302,23 +1302,7 @@ void X11Backend::MoveDragImage(platform::Point screenPoint) {
 void X11Backend::EndDragImage() { drag_.reset(); }
 
 std::optional<Bitmap> X11Backend::DecodeImage(std::string_view bytes) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return std::nullopt;
-    image.format = PNG_FORMAT_RGBA;
-    if (image.width == 0 || image.height == 0 || image.width > 16384 || image.height > 16384) {
-        png_image_free(&image);
-        return std::nullopt;
-    }
-    Bitmap bitmap;
-    bitmap.width = static_cast<int>(image.width);
-    bitmap.height = static_cast<int>(image.height);
-    bitmap.pixels.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, bitmap.pixels.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return std::nullopt;
-    }
-    return bitmap;
+    return DecodePng(bytes);
 }
 
 namespace {
