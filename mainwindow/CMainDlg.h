@@ -23,7 +23,6 @@ public:
 
     ClickSettings& Settings() { return settings_; }
     const ClickEngine& Engine() const { return engine_; }
-    bool Initialised() const { return initialised_; }
 
     // Addresses the web links open (hosts chosen when the program is built).
     static std::u16string SearchAddress();

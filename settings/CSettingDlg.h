@@ -27,7 +27,6 @@ public:
 
     // The record to edit; lent by the main window, never freed here.
     void SetSettings(ClickSettings* settings) { settings_ = settings; }
-    ClickSettings* GetSettings() const { return settings_; }
 
     // ---- Filling and taking back (CSettingDlg.cpp) ----
     void FillControls();
@@ -52,8 +51,6 @@ public:
     const platform::Rect& CrosshairRect() const { return crosshairRect_; }
     const std::optional<ui::Bitmap>& DragImage() const { return dragImage_; }
     bool DragPressed() const { return dragPressed_; }
-    bool DragShown() const { return dragShown_; }
-    platform::Point PickedPosition() const { return {pickX_, pickY_}; }
     bool CtrlQCaptureArmed() const { return ctrlQCapture_; }
     bool TestRunning() const { return testRunning_; }
     std::int32_t TestCount() const { return testCount_; }

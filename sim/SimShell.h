@@ -38,7 +38,6 @@ public:
     const std::vector<std::string>& StartedInstallers() const { return installers_; }
     // What the shell answers when asked to start an installer (42: started).
     void SetInstallerResult(std::intptr_t result) { installerResult_ = result; }
-    const std::vector<platform::IconHandle>& DestroyedIcons() const { return destroyedIcons_; }
 
 private:
     std::vector<TrayCall> trayCalls_;

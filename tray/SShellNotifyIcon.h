@@ -42,7 +42,6 @@ public:
     // Whether the notification area shows the icon now (none on a desktop without one).
     bool InTray() const { return inTray_; }
     MenuKind GetMenuKind() const { return menuKind_; }
-    const std::vector<platform::IconHandle>& Icons() const { return icons_; }
 
 protected:
     bool ApplyAttribute(std::string_view name, std::string_view value, bool loading) override;

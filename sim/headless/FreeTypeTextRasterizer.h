@@ -18,7 +18,6 @@ public:
     FreeTypeTextRasterizer& operator=(const FreeTypeTextRasterizer&) = delete;
 
     // False when the block glyphs stand in.
-    bool HasFont() const { return face_ != nullptr; }
 
     platform::Size Measure(const Font& font, std::u16string_view text) override;
     CoverageMask Rasterize(const Font& font, std::u16string_view text, platform::Size box, std::uint32_t mode) override;

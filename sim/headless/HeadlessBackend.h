@@ -124,7 +124,6 @@ public:
     platform::NativeWindow Capture() const { return capture_; }
     std::optional<platform::Rect> Caret(platform::NativeWindow window) const;
     const HostWindowSpec* Spec(platform::NativeWindow window) const;
-    int Invalidations() const { return invalidations_; }
     int LoadedIconSize(std::uintptr_t icon) const;
 
 private:

@@ -17,7 +17,6 @@ public:
     void SetWindowText(const std::u16string& text) override;
     bool IsNumberOnly() const { return numberOnly_; }
     const std::u16string& GetCueText() const { return cueText_; }
-    std::size_t GetCaret() const { return caret_; }
     platform::Size GetDesiredSize(int widthHint) const override;
 
     bool OnKeyDown(std::uint32_t virtualKey, std::uint32_t flags) override;

@@ -9,7 +9,6 @@ class SImageWnd : public SWindow {
     ZUI_CLASS_NAME(SWindow, "img")
 public:
     SImageWnd();
-    int GetIcon() const { return state_; }
     void SetIcon(int state);
 
 protected:

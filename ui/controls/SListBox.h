@@ -32,7 +32,6 @@ public:
     int InsertItem(int index, const std::u16string& text, std::intptr_t data);
     bool DeleteItem(int index);
     void DeleteAll();
-    const std::vector<ListItem>& Items() const { return items_; }
     int GetItemHeight() const { return itemHeight_; }
     // The item under a point of the list's own rectangle, or -1 (also over
     // the scroll bar).

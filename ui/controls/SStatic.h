@@ -9,7 +9,6 @@ class SStatic : public SWindow {
     ZUI_CLASS_NAME(SWindow, "text")
 public:
     SStatic();
-    bool IsMultiLine() const { return multiLine_; }
     platform::Size GetDesiredSize(int widthHint) const override;
 
 protected:

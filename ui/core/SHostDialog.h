@@ -14,7 +14,6 @@ public:
     // be created (missing or broken layout).
     int DoModal(platform::NativeWindow owner = 0);
     void EndDialog(int result);
-    bool IsModalRunning() const { return running_; }
     bool IsEnded() const { return ended_; }
     int GetResult() const { return result_; }
 

@@ -75,12 +75,10 @@ public:
     SWindow* GetCapture() const { return capture_; }
     void SetCapture(SWindow* control);
     void ReleaseCapture();
-    SWindow* GetHover() const { return hover_; }
     // Whether the keyboard has been used here, so the focus is drawn
     // (KeyboardNavigation.cpp).
     bool ShowsFocusCues() const { return focusCues_; }
     void SetShowsFocusCues(bool shown);
-    const ToolTipTracker& ToolTips() const { return toolTips_; }
 
     // ---- Layout and painting ----
     platform::Size GetClientSize() const { return clientSize_; }

@@ -91,9 +91,7 @@ public:
     void SetFocus();
     bool IsChecked() const { return checked_; }
     virtual void SetCheck(bool checked);
-    bool IsHovered() const { return hovered_; }
     bool IsPushed() const { return pushed_; }
-    bool IsMsgTransparent() const { return msgTransparent_; }
 
     // ---- Geometry (host client coordinates) ----
     platform::Rect GetWindowRect() const;
@@ -109,9 +107,7 @@ public:
     // ---- Style ----
     Color GetTextColor() const;
     Font GetFont() const;
-    std::uint32_t GetTextMode() const { return textMode_; }
     const Skin* GetSkin() const;
-    std::optional<Color> GetBackgroundColor() const { return colorBackground_; }
 
     // ---- Input (the host calls these) ----
     virtual void OnLButtonDown(platform::Point point);

@@ -34,7 +34,6 @@ public:
 
     HWND Hwnd() const { return hwnd_; }
     SHostWnd* Host() const { return host_; }
-    bool Layered() const { return layered_; }
     // Physical pixels per layout pixel.
     double Scale() const { return scale_; }
     void UpdateScale();
