@@ -17,16 +17,10 @@ namespace zintra {
 
 namespace {
 
-bool IsText(const Json::Value& value) { return !value.isArray() && !value.isObject(); }
-
-bool IsInteger(const Json::Value& value) {
-    return value.type() == Json::intValue || value.type() == Json::uintValue;
-}
-
 // The low 32 bits of a JSON integer, as a signed build number.
-std::int32_t IntegerBits(const Json::Value& value) {
-    const auto bits = value.type() == Json::uintValue ? static_cast<std::uint64_t>(value.asLargestUInt())
-                                                     : static_cast<std::uint64_t>(value.asLargestInt());
+std::int32_t IntegerBits(const JsonMember& value) {
+    const auto bits = value.kind == JsonMember::Kind::UnsignedInteger ? value.unsignedInteger
+                                                                       : static_cast<std::uint64_t>(value.integer);
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
 }
 
@@ -50,33 +44,35 @@ bool IsTrusted(std::string_view text, const std::optional<std::vector<EcdsaPubli
 }  // namespace
 
 bool ParseUpdateDescription(std::string_view reply, UpdateDescription& description) {
-    Json::Value document;
-    if (!ParseJson(reply, document) || !document.isObject()) return false;
+    const std::optional<JsonObject> document = ReadJsonObject(reply);
+    if (!document) return false;
+    const auto member = [&](std::string_view name) -> const JsonMember* {
+        const auto it = document->find(name);
+        return it == document->end() ? nullptr : &it->second;
+    };
     for (const char* key : {"updateInfo", "url", "fileMd5", "fileSha256"}) {
-        if (document.isMember(key) && !IsText(document[key])) return false;
+        if (const JsonMember* field = member(key); field != nullptr && !field->IsScalar()) return false;
     }
 
-    if (document.isMember("version")) {
-        const Json::Value& version = document["version"];
-        if (version.isString()) {
-            description.version = LeadingNumber(version.asString());
-        } else if (IsInteger(version)) {
-            description.version = IntegerBits(version);
+    if (const JsonMember* version = member("version")) {
+        if (version->kind == JsonMember::Kind::String) {
+            description.version = LeadingNumber(version->text);
+        } else if (version->IsInteger()) {
+            description.version = IntegerBits(*version);
         }
     }
-    if (document.isMember("updateInfo")) description.updateInfo = document["updateInfo"].asString();
-    if (document.isMember("url")) description.url = document["url"].asString();
-    if (document.isMember("fileMd5")) description.fileMd5 = LowerCase(document["fileMd5"].asString());
-    if (document.isMember("fileSha256")) description.fileSha256 = LowerCase(document["fileSha256"].asString());
-    if (document.isMember("forceUpdate")) {
-        const Json::Value& force = document["forceUpdate"];
-        if (force.isBool()) {
-            description.forceUpdate = force.asBool();
-        } else if (IsInteger(force)) {
-            description.forceUpdate = force.type() == Json::uintValue ? force.asLargestUInt() > 0 : force.asLargestInt() > 0;
-        } else if (force.isString()) {
-            const std::string text = force.asString();
-            if (text == "true" || text == "1") description.forceUpdate = true;
+    if (const JsonMember* field = member("updateInfo")) description.updateInfo = field->text;
+    if (const JsonMember* field = member("url")) description.url = field->text;
+    if (const JsonMember* field = member("fileMd5")) description.fileMd5 = LowerCase(field->text);
+    if (const JsonMember* field = member("fileSha256")) description.fileSha256 = LowerCase(field->text);
+    if (const JsonMember* force = member("forceUpdate")) {
+        if (force->kind == JsonMember::Kind::Boolean) {
+            description.forceUpdate = force->boolean;
+        } else if (force->IsInteger()) {
+            description.forceUpdate =
+                force->kind == JsonMember::Kind::UnsignedInteger ? force->unsignedInteger > 0 : force->integer > 0;
+        } else if (force->kind == JsonMember::Kind::String) {
+            if (force->text == "true" || force->text == "1") description.forceUpdate = true;
         }
     }
     return true;

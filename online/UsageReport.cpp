@@ -48,16 +48,13 @@ std::string GetAdapterAddress(platform::Platform& platform) {
 }
 
 std::string UsageReportText(const UsageReportFields& fields) {
-    Json::Value document(Json::objectValue);
-    document["softcode"] = "10";
-    document["channelcode"] = fields.channelCode;
-    document["mac"] = fields.mac;
-    document["createtime"] = fields.createTime;
-    document["version"] = fields.version;
-    Json::Value item(Json::objectValue);
-    item["procode"] = "self";
-    item["types"] = std::to_string(static_cast<int>(fields.event));
-    document["items"].append(item);
+    JsonTextDocument document;
+    document.texts = {{"softcode", "10"},
+                      {"channelcode", fields.channelCode},
+                      {"mac", fields.mac},
+                      {"version", fields.version}};
+    document.integers["createtime"] = fields.createTime;
+    document.lists["items"] = {{{"procode", "self"}, {"types", std::to_string(static_cast<int>(fields.event))}}};
     return WriteCompactJson(document);
 }
 

@@ -12,6 +12,9 @@
 namespace zintra {
 namespace {
 
+using test::ParseJson;
+using test::WriteCompactJson;
+
 const std::u16string kKey = u"SOFTWARE\\ZintraMouse";
 
 class StartupRecordsTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 
 #include "online/HttpFetch.h"
 #include "online/JsonText.h"
+#include "tests/unit/support/JsonValue.h"
 #include "online/ServerAddress.h"
 #include "online/UsageReport.h"
 #include "sim/SimDesktop.h"
@@ -15,6 +16,7 @@ namespace zintra {
 namespace {
 
 using namespace std::chrono_literals;
+using test::WriteCompactJson;
 
 const std::u16string kKey = u"SOFTWARE\\ZintraMouse";
 
@@ -165,12 +167,18 @@ TEST(ServerAddress, EnvironmentReplacesTheBuiltInAddresses) {
     ::unsetenv("ZINTRA_UPDATE_URL");
 }
 
-TEST(JsonText, ParsesDocumentsAndRejectsOtherText) {
-    Json::Value document;
-    ASSERT_TRUE(ParseJson("{\"version\": 7, \"url\": \"http://h/a.exe\"}", document));
-    EXPECT_EQ(document["version"].asInt(), 7);
-    EXPECT_FALSE(ParseJson("", document));
-    EXPECT_FALSE(ParseJson("<html>busy</html>", document));
+TEST(JsonText, ReadsObjectsAndRejectsOtherText) {
+    const auto document = ReadJsonObject("{\"version\": 7, \"url\": \"http://h/a.exe\", \"big\": 18446744073709551615}");
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->at("version").kind, JsonMember::Kind::Integer);
+    EXPECT_EQ(document->at("version").integer, 7);
+    EXPECT_EQ(document->at("version").text, "7");
+    EXPECT_EQ(document->at("url").text, "http://h/a.exe");
+    EXPECT_EQ(document->at("big").kind, JsonMember::Kind::UnsignedInteger);
+    EXPECT_EQ(document->at("big").unsignedInteger, 18446744073709551615u);
+    EXPECT_FALSE(ReadJsonObject(""));
+    EXPECT_FALSE(ReadJsonObject("<html>busy</html>"));
+    EXPECT_FALSE(ReadJsonObject("[1, 2]")) << "not an object";
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "online/JsonText.h"
+#include "tests/unit/support/JsonValue.h"
 
 namespace zintra::test {
 
