@@ -14,6 +14,10 @@ RuntimeRandom& ProcessRandom() {
 
 namespace {
 
+// How stale the screen geometry a run clicks with may get: a monitor added
+// or moved during a run is followed within this time.
+constexpr std::uint64_t kScreenRereadMilliseconds = 1000;
+
 // float seconds -> double * 1000.0 -> truncation to 64 bits -> low 32 bits.
 // Values the conversion cannot represent (NaN, huge) give the processor's
 // "integer indefinite" 0x8000000000000000, whose low half is 0.
@@ -133,7 +137,8 @@ void ClickEngine::Toggle() {
     // The run's grid starts with its first click, sent at once.
     const std::uint64_t now = platform_.GetClock().MonotonicMilliseconds();
     window_->SetClickTimer(pacer_.Start(now, ClickPeriodMilliseconds(settings_, random_)));
-    SendClick();
+    screenKnown_ = false;  // monitors may have changed since the last run
+    SendClick(now);
 }
 
 bool ClickEngine::OnTimer(std::uintptr_t timerId) {
@@ -154,7 +159,7 @@ bool ClickEngine::OnTimer(std::uintptr_t timerId) {
         if (auto rearm = pacer_.Tick(now, ClickPeriodMilliseconds(settings_, random_))) {
             window_->SetClickTimer(*rearm);
         }
-        SendClick();
+        SendClick(now);
     } else {
         window_->KillClickTimer();
         EndPreciseTiming();
@@ -162,13 +167,17 @@ bool ClickEngine::OnTimer(std::uintptr_t timerId) {
     return true;
 }
 
-void ClickEngine::SendClick() {
+void ClickEngine::SendClick(std::uint64_t now) {
     auto& mouse = platform_.GetMouseInput();
-    const InputScreen screen = InputScreen::Of(mouse);
+    if (!screenKnown_ || now - screenReadAt_ >= kScreenRereadMilliseconds) {
+        screen_ = InputScreen::Of(mouse);
+        screenReadAt_ = now;
+        screenKnown_ = true;
+    }
     const platform::Point target =
         settings_.useFixedPos == 1 ? platform::Point{settings_.posX, settings_.posY} : mouse.CursorPosition();
 
-    BuildClickEvents(settings_, target, screen, events_);
+    BuildClickEvents(settings_, target, screen_, events_);
     mouse.SendMouseEvents(events_, 3);
     ++clickCount_;
 }

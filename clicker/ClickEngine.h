@@ -96,7 +96,7 @@ public:
 
 private:
     // One click at the pointer or the fixed position.
-    void SendClick();
+    void SendClick(std::uint64_t now);
     void EndPreciseTiming();
 
     ClickSettings& settings_;
@@ -109,6 +109,12 @@ private:
     std::int32_t clickCount_ = 0;
     ClickPacer pacer_;
     platform::MouseEvent events_[3] = {};
+    // The screen geometry, read again at most once a second during a run:
+    // reading it costs several round trips to the window server per call,
+    // more than the click itself.
+    InputScreen screen_;
+    std::uint64_t screenReadAt_ = 0;
+    bool screenKnown_ = false;
 };
 
 }  // namespace zintra

@@ -131,11 +131,17 @@ bool SimDesktop::KeyExists(const std::u16string& keyPath) const {
 // ---- Mouse ----
 
 platform::Size SimDesktop::PrimaryScreenSize() {
+    ++screenGeometryReads_;
     const platform::Rect& primary = monitors_.front().bounds;
     return {primary.Width(), primary.Height()};
 }
 
 platform::Rect SimDesktop::VirtualDesktop() {
+    ++screenGeometryReads_;
+    return AllMonitors();
+}
+
+platform::Rect SimDesktop::AllMonitors() const {
     platform::Rect all = monitors_.front().bounds;
     for (const SimMonitor& monitor : monitors_) {
         all.left = std::min(all.left, monitor.bounds.left);
@@ -176,8 +182,9 @@ std::uint32_t SimDesktop::SendMouseEvents(const platform::MouseEvent* events, st
         // Windows maps 0..65535 onto the primary screen (or, with the
         // virtual-desktop flag, onto all monitors) and clamps to its edge.
         const platform::Rect area = (e.flags & msg::kMouseEventVirtualDesk)
-                                        ? VirtualDesktop()
-                                        : platform::Rect{0, 0, PrimaryScreenSize().width, PrimaryScreenSize().height};
+                                        ? AllMonitors()
+                                        : platform::Rect{0, 0, monitors_.front().bounds.Width(),
+                                                         monitors_.front().bounds.Height()};
         if (area.Width() <= 0 || area.Height() <= 0) continue;
         const auto map = [](std::int64_t value, std::int64_t origin, std::int64_t extent) {
             return static_cast<std::int32_t>(origin + std::clamp<std::int64_t>(value * extent / 65536, 0, extent - 1));

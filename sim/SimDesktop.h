@@ -153,6 +153,8 @@ public:
     const SimMonitor& MonitorNearest(platform::Point point) const;
     const std::vector<platform::MouseEvent>& SentEvents() const { return sentEvents_; }
     int SendInputCalls() const { return sendInputCalls_; }
+    // Reads of the screen geometry (each a round trip on a real desktop).
+    int ScreenGeometryReads() const { return screenGeometryReads_; }
     void ClearSentEvents() { sentEvents_.clear(); sendInputCalls_ = 0; }
 
     // Hotkeys: a combination another program holds cannot be registered.
@@ -232,6 +234,8 @@ private:
     std::vector<SimMonitor> monitors_{SimMonitor{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96}};
     std::vector<platform::MouseEvent> sentEvents_;
     int sendInputCalls_ = 0;
+    int screenGeometryReads_ = 0;
+    platform::Rect AllMonitors() const;
 
     std::vector<HotkeyRegistration> hotkeys_;
     std::set<std::pair<std::uint32_t, std::uint32_t>> reserved_;

@@ -52,7 +52,16 @@ class UpdateTestCase(ServerTestCase):
 
     def setUp(self):
         super().setUp()
-        self.desktop.reg("delete", PROGRAM_KEY, "/v", "Update", "/f")
+        # A test before may have recorded build 9 as installed; nothing would be
+        # offered then. Wine's reg.exe can fail on a loaded machine, so the
+        # value's absence is checked, not assumed.
+        for _ in range(3):
+            self.desktop.reg("delete", PROGRAM_KEY, "/v", "Update", "/f")
+            code, _ = self.desktop.reg("query", PROGRAM_KEY, "/v", "Update")
+            if code != 0:
+                break
+        else:
+            self.fail("the installed build number could not be removed from the registry")
         self.marker.unlink(missing_ok=True)
         for leftover in self.temp_files():
             leftover.unlink()
@@ -72,7 +81,15 @@ class UpdateTestCase(ServerTestCase):
         description.setdefault("version", 9)
         description.setdefault("updateInfo", NOTES)
         self.server.describe(signing_key=signing_key or self.default_key, **description)
-        return Program(self.desktop, name, wait_for_window=WINDOW, exe=exe or self.exe)
+        program = Program(self.desktop, name, wait_for_window=None, exe=exe or self.exe)
+        try:
+            program.window(WINDOW, timeout=60)
+        except TimeoutError:
+            # Say what happened instead: main window, an early end, or no question asked.
+            self.fail(f"no update window; main window shown: {program.window_visible('mainWindow')}, "
+                      f"exit code: {program.process.poll()}, "
+                      f"descriptions fetched: {len(self.server.requested('/update/update.json'))}")
+        return program
 
     def serve_installer(self, **settings):
         self.server.register(path="/dl/" + INSTALLER, file=str(self.installer), **settings)

@@ -242,6 +242,33 @@ TEST_F(ClickEngineTest, PointerPositionIsNormalisedWithoutMoving) {
     EXPECT_EQ(desktop.SentEvents()[2].dy, 6068);
 }
 
+TEST_F(ClickEngineTest, ScreenGeometryIsReadOncePerSecondNotPerClickAndFollowsANewMonitor) {
+    settings.interval = 0.01f;
+    settings.useFixedPos = 1;
+    settings.posX = -300;
+    settings.posY = 540;
+    Press();
+    desktop.AdvanceBy(990);
+    ASSERT_EQ(Clicks(), 100u);
+    const int readsPerLookup = desktop.ScreenGeometryReads();
+    EXPECT_GT(readsPerLookup, 0);
+    EXPECT_LE(readsPerLookup, 2) << "one lookup for the first hundred clicks";
+    EXPECT_EQ(desktop.CursorPosition(), (platform::Point{0, 540})) << "off the one monitor: clamped to its edge";
+
+    // A monitor plugged in left of the primary during the run.
+    desktop.SetMonitors({{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96},
+                         {{-1920, 0, 0, 1080}, {-1920, 0, 0, 1040}, 96}});
+    desktop.AdvanceBy(1000);
+    EXPECT_EQ(desktop.CursorPosition(), (platform::Point{-300, 540})) << "clicked where it was picked within a second";
+    EXPECT_LE(desktop.ScreenGeometryReads(), 2 * readsPerLookup);
+
+    // The next run starts with a fresh look.
+    Press();
+    desktop.SetMonitors({{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96}});
+    Press();
+    EXPECT_EQ(desktop.CursorPosition(), (platform::Point{0, 540}));
+}
+
 TEST_F(ClickEngineTest, SettingsChangedDuringARunApplyToTheNextClick) {
     Press();
     settings.clickType = kClickRight;
