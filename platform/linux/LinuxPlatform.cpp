@@ -26,6 +26,7 @@
 
 #include "platform/Messages.h"
 #include "platform/linux/KeyMapping.h"
+#include "platform/linux/LinuxTray.h"
 #include "platform/linux/TextConversion.h"
 
 extern char** environ;
@@ -43,7 +44,8 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
-LinuxPlatform::LinuxPlatform() : store_(FileStore::DefaultPath()) {
+LinuxPlatform::LinuxPlatform() : store_(FileStore::DefaultPath()), tray_(std::make_unique<LinuxTray>()) {
+    tray_->SetTaskbarCreatedMessage(RegisterWindowMessage(u"TaskbarCreated"));
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr) return;
     int event = 0, error = 0, major = 0, minor = 0;
@@ -123,9 +125,18 @@ std::int64_t LinuxPlatform::LocalMidnight(std::int64_t calendarTime) {
 
 // ---- Shell ----
 
-bool LinuxPlatform::NotifyIcon(TrayAction, const TrayIconData&) { return false; }
+void LinuxPlatform::AttachLoop(DesktopLoop* loop) { tray_->Attach(loop); }
 
-std::uint32_t LinuxPlatform::RegisterWindowMessage(const std::u16string&) { return nextMessage_++; }
+EventSource& LinuxPlatform::DesktopEvents() { return tray_->Events(); }
+
+bool LinuxPlatform::NotifyIcon(TrayAction action, const TrayIconData& data) { return tray_->NotifyIcon(action, data); }
+
+std::uint32_t LinuxPlatform::RegisterWindowMessage(const std::u16string& name) {
+    // The same name gives the same number, as on Windows: the tray posts "TaskbarCreated" by its number.
+    const auto [entry, added] = registeredMessages_.try_emplace(name, nextMessage_);
+    if (added) ++nextMessage_;
+    return entry->second;
+}
 
 bool LinuxPlatform::SetForegroundWindow(NativeWindow) { return false; }
 
