@@ -44,9 +44,10 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
-LinuxPlatform::LinuxPlatform() : store_(FileStore::DefaultPath()), tray_(std::make_unique<LinuxTray>()) {
-    tray_->SetTaskbarCreatedMessage(RegisterWindowMessage(u"TaskbarCreated"));
+LinuxPlatform::LinuxPlatform() : store_(FileStore::DefaultPath()) {
     display_ = XOpenDisplay(nullptr);
+    tray_ = std::make_unique<LinuxTray>(display_);
+    tray_->SetTaskbarCreatedMessage(RegisterWindowMessage(u"TaskbarCreated"));
     if (display_ == nullptr) return;
     int event = 0, error = 0, major = 0, minor = 0;
     haveXTest_ = XTestQueryExtension(display_, &event, &error, &major, &minor) != False;
@@ -55,6 +56,7 @@ LinuxPlatform::LinuxPlatform() : store_(FileStore::DefaultPath()), tray_(std::ma
 }
 
 LinuxPlatform::~LinuxPlatform() {
+    tray_.reset();  // its X window goes before the connection
     if (display_ != nullptr) XCloseDisplay(display_);
     if (instanceLock_ >= 0) ::close(instanceLock_);
 }
@@ -128,6 +130,8 @@ std::int64_t LinuxPlatform::LocalMidnight(std::int64_t calendarTime) {
 void LinuxPlatform::AttachLoop(DesktopLoop* loop) { tray_->Attach(loop); }
 
 EventSource& LinuxPlatform::DesktopEvents() { return tray_->Events(); }
+
+bool LinuxPlatform::HandleDesktopEvent(XEvent& event) { return tray_->HandleXEvent(event); }
 
 bool LinuxPlatform::NotifyIcon(TrayAction action, const TrayIconData& data) { return tray_->NotifyIcon(action, data); }
 

@@ -14,6 +14,7 @@
 #include "platform/linux/FileStore.h"
 
 typedef struct _XDisplay Display;
+typedef union _XEvent XEvent;
 
 namespace zintra::platform::linux_x11 {
 
@@ -42,6 +43,9 @@ public:
     // platform's own descriptor (the session bus); null when it goes away.
     void AttachLoop(DesktopLoop* loop);
     EventSource& DesktopEvents();
+    // An X event for the platform's own windows (the XEmbed tray icon) or
+    // about the tray manager: handled, and the toolkit leaves it alone.
+    bool HandleDesktopEvent(XEvent& event);
 
     Registry& GetRegistry() override { return store_; }
     MouseInput& GetMouseInput() override { return *this; }

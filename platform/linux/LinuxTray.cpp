@@ -26,7 +26,9 @@ std::string TipText(const TrayIconData& data) {
 
 }  // namespace
 
-LinuxTray::LinuxTray() {
+LinuxTray::LinuxTray(Display* display) : xembed_(display) {
+    xembed_.OnClick([this](TrayClick click) { OnClick(click); });
+    xembed_.OnManagerStarted([this] { OnTrayStarted(); });
     const std::string home = Environment("HOME", "");
     iconName_ = InstalledIconName(Environment("XDG_DATA_HOME", home.empty() ? "" : home + "/.local/share"),
                                   Environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share"));
@@ -55,6 +57,18 @@ void LinuxTray::ShowNotice(const TrayIconData& data) {
     }
 }
 
+void LinuxTray::OnClick(TrayClick click) {
+    if (!added_) return;
+    if (const auto callback = CallbackFor(click, record_)) {
+        Post(callback->window, callback->message, callback->wParam, callback->lParam);
+    }
+}
+
+void LinuxTray::OnTrayStarted() {
+    // As after a taskbar restart on Windows: the tray code adds the icon again.
+    if (added_) Post(record_.window, taskbarCreated_, 0, 0);
+}
+
 bool LinuxTray::NotifyIcon(TrayAction action, const TrayIconData& data) {
     switch (action) {
         case TrayAction::Add: {
@@ -62,39 +76,46 @@ bool LinuxTray::NotifyIcon(TrayAction action, const TrayIconData& data) {
             added_ = true;
             if (!item_) {
                 item_ = std::make_unique<StatusNotifierItem>(bus_, data.id);
-                item_->OnClick([this](TrayClick click) {
-                    if (!added_) return;
-                    if (const auto callback = CallbackFor(click, record_)) {
-                        Post(callback->window, callback->message, callback->wParam, callback->lParam);
-                    }
-                });
-                item_->OnWatcherStarted([this] {
-                    if (added_) Post(record_.window, taskbarCreated_, 0, 0);
-                });
+                item_->OnClick([this](TrayClick click) { OnClick(click); });
+                item_->OnWatcherStarted([this] { OnTrayStarted(); });
             }
-            // From now on a watcher that starts later brings the icon in.
+            // From now on a panel that starts later brings the icon in.
             item_->WatchWatcher();
-            shown_ = item_->WatcherPresent() && item_->Show(LookOf(data));
-            if (!shown_ && !saidMissing_) {
-                saidMissing_ = true;
-                std::fputs("zintra: no notification area on this desktop (no StatusNotifierItem watcher on the "
-                           "session bus); running without a tray icon\n",
-                           stderr);
+            xembed_.WatchManager();
+            const StatusNotifierItem::Look look = LookOf(data);
+            if (item_->WatcherPresent() && item_->Show(look)) {
+                xembed_.Hide();
+                shown_ = Shown::AsItem;
+            } else if (xembed_.Show(look.pictures, look.tip)) {
+                shown_ = Shown::Docked;
+            } else {
+                shown_ = Shown::Nowhere;
+                if (!saidMissing_) {
+                    saidMissing_ = true;
+                    std::fputs("zintra: no notification area on this desktop (no StatusNotifierItem watcher on the "
+                               "session bus, no XEmbed system tray); running without a tray icon\n",
+                               stderr);
+                }
             }
             ShowNotice(data);
-            return shown_;
+            return shown_ != Shown::Nowhere;
         }
         case TrayAction::Modify:
             if (!added_) return false;
             record_ = data;
-            if (shown_) item_->Update(LookOf(data));
+            if (shown_ == Shown::AsItem) item_->Update(LookOf(data));
+            if (shown_ == Shown::Docked) {
+                const StatusNotifierItem::Look look = LookOf(data);
+                xembed_.Update(look.pictures, look.tip);
+            }
             ShowNotice(data);
             return true;
         case TrayAction::Delete:
             if (!added_) return false;
             added_ = false;
-            shown_ = false;
+            shown_ = Shown::Nowhere;
             if (item_) item_->Hide();
+            xembed_.Hide();
             return true;
     }
     return false;

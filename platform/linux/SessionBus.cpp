@@ -3,8 +3,6 @@
 #include <systemd/sd-bus.h>
 #include <time.h>
 
-#include <cstdio>
-#include <cstring>
 
 namespace zintra::platform::linux_x11 {
 
@@ -17,10 +15,8 @@ sd_bus* SessionBus::Get() {
     tried_ = true;
     sd_bus* bus = nullptr;
     const int result = sd_bus_open_user(&bus);
-    if (result < 0) {
-        std::fprintf(stderr, "zintra: no session bus (%s)\n", std::strerror(-result));
-        return nullptr;
-    }
+    // Without a bus there is no item and no notice; the tray says so once.
+    if (result < 0) return nullptr;
     bus_ = bus;
     return bus_;
 }

@@ -19,7 +19,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from native_harness import (CONVERT, NativeProgram, NativeTestCase, X11ClickTarget, mouse_data,  # noqa: E402
-                            read_store, wait_for)
+                            pixels, read_store, wait_for)
 
 PEERS = Path(__file__).resolve().parent / "desktop_bus_peers.py"
 # Debian's own interpreter has the dbus and gi modules (python3-dbus, python3-gi).
@@ -27,6 +27,30 @@ PEER_PYTHON = os.environ.get("ZINTRA_DBUS_PYTHON", "/usr/bin/python3")
 LOGO = Path(__file__).resolve().parents[2] / "res" / "images" / "logo.ico"
 TIP = "Zintra鼠标连点器"
 STARTED, STOPPED = "鼠标连点器已经开始", "鼠标连点器已经停止"
+
+
+def find_popup(desktop):
+    """(left, top, width, height) of the one mapped override-redirect window of the program: its open menu."""
+    tree = subprocess.run(["xwininfo", "-root", "-children"], env=desktop.env, capture_output=True, text=True,
+                          timeout=30).stdout
+    for line in tree.splitlines():
+        line = line.strip()
+        if not line.startswith("0x") or "ZintraTestTray" in line:
+            continue
+        info = subprocess.run(["xwininfo", "-id", line.split()[0]], env=desktop.env, capture_output=True, text=True,
+                              timeout=30).stdout
+        fields = dict(row.strip().split(": ", 1) for row in info.splitlines() if ": " in row)
+        if fields.get("Map State") == "IsViewable" and fields.get("Override Redirect State") == "yes":
+            return tuple(int(fields[key]) for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width",
+                                                      "Height"))
+    return None
+
+
+def photograph_menu(desktop, popup, file_name):
+    shot = desktop.screenshot("menu-screen.png")
+    left, top, width, height = popup
+    subprocess.run([CONVERT, str(shot), "-crop", f"{width + 40}x{height + 40}+{max(left - 20, 0)}+{max(top - 20, 0)}",
+                    "+repage", str(desktop.dir / file_name)], check=True, timeout=30)
 
 
 class PrivateSessionBus:
@@ -164,23 +188,6 @@ class NativeTrayOnTheSessionBus(NativeTestCase):
         self.panel("call", service, "Activate", 10, 10)
         wait_for(lambda: program.window_visible("mainWindow"), 10, what="the main window to come back")
 
-    def find_popup(self):
-        """(left, top, width, height) of the one mapped override-redirect window: the open menu."""
-        tree = subprocess.run(["xwininfo", "-root", "-children"], env=self.desktop.env, capture_output=True,
-                              text=True, timeout=30).stdout
-        for line in tree.splitlines():
-            line = line.strip()
-            if not line.startswith("0x"):
-                continue
-            window = line.split()[0]
-            info = subprocess.run(["xwininfo", "-id", window], env=self.desktop.env, capture_output=True, text=True,
-                                  timeout=30).stdout
-            fields = dict(row.strip().split(": ", 1) for row in info.splitlines() if ": " in row)
-            if fields.get("Map State") == "IsViewable" and fields.get("Override Redirect State") == "yes":
-                return tuple(int(fields[key]) for key in ("Absolute upper-left X", "Absolute upper-left Y",
-                                                          "Width", "Height"))
-        return None
-
     def test_the_context_menu_is_the_tray_menu_and_exit_saves_and_ends(self):
         watcher = self.peer("watcher", "watcher-menu")
         program = NativeProgram(self.desktop, "menu")
@@ -189,12 +196,10 @@ class NativeTrayOnTheSessionBus(NativeTestCase):
         program.control("mainWindow", "type_right", where=lambda c: c.checked)
         self.desktop.move_pointer(150, 120)
         self.panel("call", service, "ContextMenu", 150, 120)
-        popup = wait_for(self.find_popup, 10, what="the tray menu")
+        popup = wait_for(lambda: find_popup(self.desktop), 10, what="the tray menu")
         self.assertEqual(popup[:2], (150, 120), "the menu opens at the pointer")
         time.sleep(0.5)
-        shot = self.desktop.screenshot("menu-screen.png")
-        subprocess.run([CONVERT, str(shot), "-crop", f"{popup[2] + 40}x{popup[3] + 40}+{popup[0] - 20}+{popup[1] - 20}",
-                        "+repage", str(self.desktop.dir / "native-tray-menu.png")], check=True, timeout=30)
+        photograph_menu(self.desktop, popup, "native-tray-menu.png")
         # Two rows, "显示主界面" above "退出": the lower one ends the program.
         left, top, width, height = popup
         program.click_at(left + width // 2, top + height * 3 // 4)
@@ -269,6 +274,110 @@ class NativeTrayOnTheSessionBus(NativeTestCase):
         program = NativeProgram(self.desktop, "no-watcher-close")
         program.click("mainWindow", "btn_close")
         self.assertEqual(program.exit_code(), 0)
+
+
+class XEmbedTray:
+    """The tests' stand-in for an XEmbed system tray (x11_tray_manager.c), a blue strip at the top right."""
+    PANEL = (0x33, 0x66, 0x99)
+
+    def __init__(self, desktop, name="tray"):
+        self.log = desktop.dir / f"{name}.txt"
+        self.log.unlink(missing_ok=True)
+        self.process = desktop.start(os.environ["ZINTRA_X11_TRAY_MANAGER"], self.log, 1000, 0, 200, 30,
+                                     log_name=f"{name}.log")
+        wait_for(lambda: any(line.startswith("ready ") for line in self.lines()), 20, what="the test tray")
+
+    def lines(self):
+        return self.log.read_text().split("\n") if self.log.exists() else []
+
+    def docked(self, count=1):
+        """(left, top, width, height) of the last docked icon once `count` have docked."""
+        docks = wait_for(lambda: len([l for l in self.lines() if l.startswith("dock ")]) >= count and
+                         [l for l in self.lines() if l.startswith("dock ")], 20, what="the icon to dock")
+        return tuple(int(v) for v in docks[-1].split()[2:6])
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
+
+
+class NativeTrayInAnXEmbedTray(NativeTestCase):
+    """No session bus at all: an older panel's system tray is the notification area."""
+
+    def setUp(self):
+        self.desktop.store_path.parent.mkdir(parents=True, exist_ok=True)
+        for path in self.desktop.store_path.parent.iterdir():
+            path.unlink()
+        self.desktop.set_mouse_data(mouse_data())
+        self.trays = []
+
+    def tearDown(self):
+        super().tearDown()
+        for tray in self.trays:
+            tray.stop()
+
+    def tray(self, name="tray"):
+        tray = XEmbedTray(self.desktop, name)
+        self.trays.append(tray)
+        return tray
+
+    def test_the_icon_docks_in_the_tray_painted_over_it_and_its_clicks_work(self):
+        tray = self.tray()
+        program = NativeProgram(self.desktop, "xembed")
+        left, top, width, height = tray.docked()
+        self.assertEqual((width, height), (22, 22))
+        time.sleep(0.5)
+        shot = self.desktop.screenshot("xembed-screen.png")
+        subprocess.run([CONVERT, str(shot), "-crop", "200x30+1000+0", "+repage",
+                        str(self.desktop.dir / "native-xembed-tray.png")], check=True, timeout=30)
+        _, _, pixel = pixels(shot)
+        # The picture's transparent corner shows the panel; inside are the logo's teal square and white mouse.
+        self.assertEqual(pixel(left, top), XEmbedTray.PANEL)
+        red, green, blue = pixel(left + 3, top + height // 2)
+        self.assertTrue(red < 60 and green > 120 and blue > 120, f"teal at the logo's edge, not {(red, green, blue)}")
+        self.assertTrue(all(c > 200 for c in pixel(left + width // 2, top + height // 2 + 4)), "the white mouse")
+        centre = (left + width // 2, top + height // 2)
+
+        program.click_at(*centre)
+        wait_for(lambda: not program.window_visible("mainWindow"), 10, what="a left click to hide the window")
+        self.desktop.move_pointer(centre[0], centre[1] + 100)  # xdotool's --sync waits for a move
+        program.click_at(*centre)
+        wait_for(lambda: program.window_visible("mainWindow"), 10, what="a left click to show the window")
+        # Hidden again, then "显示主界面", the menu's upper row, brings it back.
+        self.desktop.move_pointer(centre[0], centre[1] + 100)
+        program.click_at(*centre)
+        wait_for(lambda: not program.window_visible("mainWindow"), 10, what="a left click to hide the window")
+        self.desktop.move_pointer(centre[0], centre[1] + 100)
+        program.click_at(*centre, button=3)
+        left, top, width, height = wait_for(lambda: find_popup(self.desktop), 10, what="the tray menu")
+        program.click_at(left + width // 2, top + height // 4)
+        wait_for(lambda: program.window_visible("mainWindow"), 10, what="显示主界面 to show the window")
+        self.desktop.move_pointer(centre[0], centre[1] + 100)
+        program.click("mainWindow", "type_right")
+        program.control("mainWindow", "type_right", where=lambda c: c.checked)
+        program.click_at(*centre, button=3)
+        popup = wait_for(lambda: find_popup(self.desktop), 10, what="the tray menu")
+        time.sleep(0.5)
+        photograph_menu(self.desktop, popup, "native-xembed-tray-menu.png")
+        left, top, width, height = popup
+        program.click_at(left + width // 2, top + height * 3 // 4)
+        self.assertEqual(program.exit_code(), 0)
+        _, record = read_store(self.desktop.store_path)["mousedata"]
+        self.assertEqual(struct.unpack_from("<i", record, 8)[0], 1, "saved on the way out")
+        wait_for(lambda: any(line.startswith("gone ") for line in tray.lines()), 10, what="the icon to leave the tray")
+
+    def test_a_tray_that_starts_late_or_restarts_gets_the_icon(self):
+        program = NativeProgram(self.desktop, "xembed-late")
+        log = self.desktop.dir / "xembed-late.log"
+        wait_for(lambda: "running without a tray icon" in log.read_text(), 10, what="the log line")
+        first = self.tray("tray-first")
+        first.docked()
+        first.stop()
+        second = self.tray("tray-second")
+        centre = (lambda r: (r[0] + r[2] // 2, r[1] + r[3] // 2))(second.docked())
+        program.click_at(*centre)
+        wait_for(lambda: not program.window_visible("mainWindow"), 10, what="a left click on the new tray's icon")
 
 
 if __name__ == "__main__":

@@ -851,6 +851,8 @@ bool X11Backend::UnregisterHotKey(NativeWindow window, int id) {
 
 void X11Backend::HandleEvent(XEvent& event) {
     if (XFilterEvent(&event, None)) return;
+    // The platform's own tray window and the tray manager's announcements.
+    if (platform_.HandleDesktopEvent(event)) return;
     if (filter_ && filter_(event)) return;
     if (event.type == MappingNotify) {
         XRefreshKeyboardMapping(&event.xmapping);

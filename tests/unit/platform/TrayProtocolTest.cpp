@@ -8,6 +8,7 @@
 #include "platform/Messages.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/TrayProtocol.h"
+#include "platform/linux/XEmbedTrayIcon.h"
 
 namespace zintra::platform::linux_x11 {
 namespace {
@@ -131,6 +132,32 @@ TEST_F(InstalledIcon, OtherThemesOtherNamesAndFoldersDoNotCount) {
     Put("d", "icons/hicolor/48x48/apps/other.png");
     fs::create_directories(root_ / "d" / "icons/hicolor/32x32/apps/zintra.png");
     EXPECT_EQ(InstalledIconName("", (root_ / "d").string()), "");
+}
+
+IconPicture Square(int size) {
+    IconPicture picture;
+    picture.width = picture.height = size;
+    picture.argb.assign(static_cast<std::size_t>(size) * size, 0xFF000000u | static_cast<std::uint32_t>(size));
+    return picture;
+}
+
+TEST(XEmbedIconPicture, TheBiggestThatFitsElseTheSmallest) {
+    const std::vector<IconPicture> pictures = {Square(16), Square(48), Square(32), Square(24), Square(20)};
+    EXPECT_EQ(PictureForSize(pictures, 22)->width, 20);
+    EXPECT_EQ(PictureForSize(pictures, 24)->width, 24);
+    EXPECT_EQ(PictureForSize(pictures, 64)->width, 48);
+    EXPECT_EQ(PictureForSize(pictures, 12)->width, 16);
+    EXPECT_EQ(PictureForSize({}, 22), nullptr);
+    IconPicture broken = Square(20);
+    broken.argb.pop_back();
+    EXPECT_EQ(PictureForSize({broken, Square(16)}, 22)->width, 16) << "a picture short of pixels is never painted";
+}
+
+TEST(XEmbedIconPicture, StraightAlphaBlendsOverThePanel) {
+    EXPECT_EQ(BlendOver(0x336699, 0xFF009A9Au), 0x009A9Au);
+    EXPECT_EQ(BlendOver(0x336699, 0x00FFFFFFu), 0x336699u);
+    EXPECT_EQ(BlendOver(0x000000, 0x80FFFFFFu), 0x808080u);
+    EXPECT_EQ(BlendOver(0xFFFFFF, 0x80000000u), 0x7F7F7Fu);
 }
 
 TEST(RegisteredMessages, TheSameNameGivesTheSameNumberAndAnotherNameAnother) {
