@@ -21,6 +21,7 @@ struct IconPicture {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> argb;
+    friend bool operator==(const IconPicture&, const IconPicture&) = default;
 };
 
 // A descriptor the event loop watches for the platform.

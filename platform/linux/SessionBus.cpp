@@ -11,6 +11,7 @@ SessionBus::~SessionBus() {
 }
 
 sd_bus* SessionBus::Get() {
+    if (broken_) return nullptr;
     if (tried_) return bus_;
     tried_ = true;
     sd_bus* bus = nullptr;
@@ -39,7 +40,7 @@ void SessionBus::Flush() {
     if (bus_ != nullptr) sd_bus_flush(bus_);
 }
 
-int SessionBus::Descriptor() { return bus_ != nullptr ? sd_bus_get_fd(bus_) : -1; }
+int SessionBus::Descriptor() { return bus_ != nullptr && !broken_ ? sd_bus_get_fd(bus_) : -1; }
 
 short SessionBus::Events() {
     const int events = bus_ != nullptr ? sd_bus_get_events(bus_) : 0;
@@ -58,10 +59,15 @@ std::optional<std::uint64_t> SessionBus::Timeout() {
 }
 
 void SessionBus::Dispatch() {
-    if (bus_ == nullptr) return;
+    if (bus_ == nullptr || broken_) return;
     // Each call handles at most one message; run until nothing is left.
-    while (sd_bus_process(bus_, nullptr) > 0) {
+    int result = 0;
+    while ((result = sd_bus_process(bus_, nullptr)) > 0) {
     }
+    // A bus that went away is left alone: polling its dead descriptor would spin.
+    // FIXME: a restarted session bus is not joined again; the tray then stays
+    // as it was until the program starts anew.
+    if (result < 0 || sd_bus_is_open(bus_) <= 0) broken_ = true;
 }
 
 }  // namespace zintra::platform::linux_x11

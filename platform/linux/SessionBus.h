@@ -20,7 +20,7 @@ public:
     SessionBus& operator=(const SessionBus&) = delete;
 
     // The bus, connected on the first call; null without a session bus (and
-    // then on every later call too, without trying again).
+    // then on every later call too, without trying again) or once it closed.
     sd_bus* Get();
     // Whether some connection owns `name` now.
     bool HasOwner(const char* name);
@@ -35,6 +35,7 @@ public:
 private:
     sd_bus* bus_ = nullptr;
     bool tried_ = false;
+    bool broken_ = false;  // the bus closed under us
 };
 
 }  // namespace zintra::platform::linux_x11

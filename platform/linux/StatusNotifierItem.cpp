@@ -111,7 +111,7 @@ int StatusNotifierItem::OnRegistered(sd_bus_message* reply, void*, sd_bus_error*
 void StatusNotifierItem::Update(const Look& look) {
     sd_bus* bus = bus_.Get();
     const bool newTip = look.tip != look_.tip;
-    const bool newIcon = look.iconName != look_.iconName || look.pictures.size() != look_.pictures.size();
+    const bool newIcon = look.iconName != look_.iconName || look.pictures != look_.pictures;
     look_ = look;
     if (bus == nullptr || object_ == nullptr) return;
     if (newTip) sd_bus_emit_signal(bus, kItemPath, kItemInterface, "NewToolTip", "");
