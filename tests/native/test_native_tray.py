@@ -253,6 +253,7 @@ class NativeTrayOnTheSessionBus(NativeTestCase):
         self.assertEqual(json.loads(self.panel("properties", service))["ToolTip"][2], TIP)
 
     def test_without_a_watcher_it_still_clicks_and_a_late_watcher_brings_the_icon(self):
+        notices = self.peer("notifications", "notices-no-watcher")
         target = X11ClickTarget(self.desktop, rect=(0, 0, 300, 300))
         program = NativeProgram(self.desktop, "no-watcher")
         log = self.desktop.dir / "no-watcher.log"
@@ -262,6 +263,8 @@ class NativeTrayOnTheSessionBus(NativeTestCase):
         self.desktop.xdotool("key", "F8")
         wait_for(lambda: len(target.downs()) >= 3, 10, what="clicks without a tray")
         self.desktop.xdotool("key", "F8")
+        # Notices need no icon: the notification server is a service of its own.
+        wait_for(lambda: len(notices.entries("notify")) >= 2, 10, what="the start and stop notices")
         # A panel that starts later shows the icon, and from then on the close button only hides.
         watcher = self.peer("watcher", "watcher-late")
         self.registered(watcher, program)

@@ -1,7 +1,7 @@
 // The toolkit on an X11 desktop: one X window per host window without system
 // decorations (the layouts draw their caption), painted with the software
 // surface and FreeType text; one poll() loop over the X connection, posted
-// messages and timers; hotkeys grabbed on the root window with every lock-key
+// messages, timers and the platform's session bus (the tray and notices); hotkeys grabbed on the root window with every lock-key
 // variant; override-redirect windows for drop-down lists, menus and the drag
 // image. X events reach the hosts as the Win32 messages they stand for.
 #pragma once
