@@ -26,6 +26,7 @@
 
 #include "platform/Messages.h"
 #include "platform/linux/KeyMapping.h"
+#include "platform/linux/LinuxTray.h"
 #include "platform/linux/TextConversion.h"
 
 extern char** environ;
@@ -45,6 +46,8 @@ std::string Trim(const std::string& text) {
 
 LinuxPlatform::LinuxPlatform() : store_(FileStore::DefaultPath()) {
     display_ = XOpenDisplay(nullptr);
+    tray_ = std::make_unique<LinuxTray>(display_);
+    tray_->SetTaskbarCreatedMessage(RegisterWindowMessage(u"TaskbarCreated"));
     if (display_ == nullptr) return;
     int event = 0, error = 0, major = 0, minor = 0;
     haveXTest_ = XTestQueryExtension(display_, &event, &error, &major, &minor) != False;
@@ -53,6 +56,7 @@ LinuxPlatform::LinuxPlatform() : store_(FileStore::DefaultPath()) {
 }
 
 LinuxPlatform::~LinuxPlatform() {
+    tray_.reset();  // its X window goes before the connection
     if (display_ != nullptr) XCloseDisplay(display_);
     if (instanceLock_ >= 0) ::close(instanceLock_);
 }
@@ -123,9 +127,20 @@ std::int64_t LinuxPlatform::LocalMidnight(std::int64_t calendarTime) {
 
 // ---- Shell ----
 
-bool LinuxPlatform::NotifyIcon(TrayAction, const TrayIconData&) { return false; }
+void LinuxPlatform::AttachLoop(DesktopLoop* loop) { tray_->Attach(loop); }
 
-std::uint32_t LinuxPlatform::RegisterWindowMessage(const std::u16string&) { return nextMessage_++; }
+EventSource& LinuxPlatform::DesktopEvents() { return tray_->Events(); }
+
+bool LinuxPlatform::HandleDesktopEvent(XEvent& event) { return tray_->HandleXEvent(event); }
+
+bool LinuxPlatform::NotifyIcon(TrayAction action, const TrayIconData& data) { return tray_->NotifyIcon(action, data); }
+
+std::uint32_t LinuxPlatform::RegisterWindowMessage(const std::u16string& name) {
+    // The same name gives the same number, as on Windows: the tray posts "TaskbarCreated" by its number.
+    const auto [entry, added] = registeredMessages_.try_emplace(name, nextMessage_);
+    if (added) ++nextMessage_;
+    return entry->second;
+}
 
 bool LinuxPlatform::SetForegroundWindow(NativeWindow) { return false; }
 

@@ -5,14 +5,20 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/linux/DesktopLoop.h"
 #include "platform/linux/FileStore.h"
 
 typedef struct _XDisplay Display;
+typedef union _XEvent XEvent;
 
 namespace zintra::platform::linux_x11 {
+
+class LinuxTray;
 
 class LinuxPlatform final : public Platform,
                             public MouseInput,
@@ -33,6 +39,13 @@ public:
     // The X modifier state of the key or button event being handled, which
     // IsKeyDown answers for Shift, Control and Alt (the backend sets it).
     void SetEventState(unsigned int state) { eventState_ = state; hasEventState_ = true; }
+    // The toolkit's event loop, which posts the tray's messages and polls the
+    // platform's own descriptor (the session bus); null when it goes away.
+    void AttachLoop(DesktopLoop* loop);
+    EventSource& DesktopEvents();
+    // An X event for the platform's own windows (the XEmbed tray icon) or
+    // about the tray manager: handled, and the toolkit leaves it alone.
+    bool HandleDesktopEvent(XEvent& event);
 
     Registry& GetRegistry() override { return store_; }
     MouseInput& GetMouseInput() override { return *this; }
@@ -58,7 +71,8 @@ public:
     std::int64_t CalendarTime() override;
     std::int64_t LocalMidnight(std::int64_t calendarTime) override;
 
-    // Shell: no notification area yet (false), xdg-open for addresses.
+    // Shell: the tray as a StatusNotifierItem with desktop notices
+    // (platform/linux/LinuxTray.h), xdg-open for addresses.
     bool NotifyIcon(TrayAction action, const TrayIconData& data) override;
     std::uint32_t RegisterWindowMessage(const std::u16string& name) override;
     bool SetForegroundWindow(NativeWindow window) override;
@@ -99,6 +113,8 @@ private:
     bool hasEventState_ = false;
     int instanceLock_ = -1;
     std::uint32_t nextMessage_ = 0xC000;
+    std::map<std::u16string, std::uint32_t> registeredMessages_;
+    std::unique_ptr<LinuxTray> tray_;
 };
 
 // Where the single-instance lock of `name` lives: $XDG_RUNTIME_DIR, else the

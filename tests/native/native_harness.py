@@ -92,6 +92,8 @@ class NativeDesktop:
             "ZINTRA_REPORT_URL": "http://127.0.0.1:9/data.html",
         })
         self.env.pop("ZINTRA_UI_MAP", None)
+        # No session bus unless a test starts its own: never the developer's desktop.
+        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         self.processes = []
 
     @property

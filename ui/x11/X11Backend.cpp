@@ -144,9 +144,11 @@ X11Backend::X11Backend(platform::linux_x11::LinuxPlatform& platform)
     inputMethod_ = XOpenIM(display_, nullptr, nullptr, nullptr);
     // Hotkeys arrive as key presses on the root window.
     XSelectInput(display_, root_, KeyPressMask);
+    platform_.AttachLoop(this);
 }
 
 X11Backend::~X11Backend() {
+    platform_.AttachLoop(nullptr);
     // Windows still open at the end go now, while their objects exist (a
     // message window's object outlives it only when it deletes itself on its
     // last message, as the tray's does).
@@ -685,12 +687,30 @@ void X11Backend::WaitForWork() {
         timeout.tv_nsec = static_cast<long>((left % 1000000) * 1000);
         wait = &timeout;
     }
-    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wake_[0], POLLIN, 0}};
-    if (ppoll(fds, wake_[0] >= 0 ? 2 : 1, wait, nullptr) > 0 && (fds[1].revents & POLLIN)) {
+    // The platform's own descriptor (the session bus of the tray and the notices) waits here too.
+    platform::linux_x11::EventSource& desktop = platform_.DesktopEvents();
+    const int desktopFd = desktop.Descriptor();
+    if (desktopFd >= 0) {
+        if (const auto desktopDue = desktop.Timeout()) {
+            const std::uint64_t left = std::min<std::uint64_t>(*desktopDue, 3600ull * 1000000ull);
+            if (wait == nullptr || left < static_cast<std::uint64_t>(timeout.tv_sec) * 1000000u +
+                                              static_cast<std::uint64_t>(timeout.tv_nsec / 1000)) {
+                timeout.tv_sec = static_cast<time_t>(left / 1000000);
+                timeout.tv_nsec = static_cast<long>((left % 1000000) * 1000);
+                wait = &timeout;
+            }
+        }
+    }
+    pollfd fds[3] = {{ConnectionNumber(display_), POLLIN, 0}, {wake_[0], POLLIN, 0},
+                     {desktopFd, desktopFd >= 0 ? desktop.Events() : short{0}, 0}};
+    if (ppoll(fds, 3, wait, nullptr) > 0 && (fds[1].revents & POLLIN)) {
         char drained[64];
         while (::read(wake_[0], drained, sizeof(drained)) > 0) {
         }
     }
+    // Whatever woke us, the bus gets its turn: it may have messages read
+    // already, or a deadline that passed. Its callbacks only post messages.
+    if (desktopFd >= 0) desktop.Dispatch();
 }
 
 bool X11Backend::Pump(const std::function<bool()>& running) {
@@ -831,6 +851,8 @@ bool X11Backend::UnregisterHotKey(NativeWindow window, int id) {
 
 void X11Backend::HandleEvent(XEvent& event) {
     if (XFilterEvent(&event, None)) return;
+    // The platform's own tray window and the tray manager's announcements.
+    if (platform_.HandleDesktopEvent(event)) return;
     if (filter_ && filter_(event)) return;
     if (event.type == MappingNotify) {
         XRefreshKeyboardMapping(&event.xmapping);
@@ -1356,10 +1378,40 @@ std::uintptr_t X11Backend::LoadIcon(const ResourcePackage& package, std::string_
             const std::uintptr_t handle = nextIcon_++;
             const auto picture = DecodeIconEntry(*this, std::string_view(*bytes).substr(image.offset, image.size));
             icons_[handle] = picture.value_or(Bitmap{});
+            iconFiles_[handle] = std::make_shared<const std::string>(std::move(*bytes));
             return handle;
         }
     }
     return 0;
+}
+
+std::vector<platform::linux_x11::IconPicture> X11Backend::IconPictures(std::uintptr_t icon) {
+    std::vector<platform::linux_x11::IconPicture> pictures;
+    const auto add = [&pictures](const Bitmap& bitmap) {
+        if (bitmap.Empty()) return;
+        platform::linux_x11::IconPicture picture;
+        picture.width = bitmap.width;
+        picture.height = bitmap.height;
+        picture.argb.reserve(static_cast<std::size_t>(bitmap.width) * static_cast<std::size_t>(bitmap.height));
+        for (int y = 0; y < bitmap.height; ++y) {
+            for (int x = 0; x < bitmap.width; ++x) picture.argb.push_back(bitmap.PixelAt(x, y));
+        }
+        pictures.push_back(std::move(picture));
+    };
+    const auto it = icons_.find(icon);
+    if (it == icons_.end()) return pictures;
+    add(it->second);
+    // The other sizes of the same icon file.
+    const auto file = iconFiles_.find(icon);
+    if (file == iconFiles_.end()) return pictures;
+    const std::string_view bytes(*file->second);
+    if (const auto images = ReadIconDirectory(bytes)) {
+        for (const auto& image : *images) {
+            if (image.width == it->second.width && image.height == it->second.height) continue;
+            if (const auto other = DecodeIconEntry(*this, bytes.substr(image.offset, image.size))) add(*other);
+        }
+    }
+    return pictures;
 }
 
 void X11Backend::SetWindowIcons(Window window, const HostAttributes& attributes) {

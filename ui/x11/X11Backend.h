@@ -1,7 +1,7 @@
 // The toolkit on an X11 desktop: one X window per host window without system
 // decorations (the layouts draw their caption), painted with the software
 // surface and FreeType text; one poll() loop over the X connection, posted
-// messages and timers; hotkeys grabbed on the root window with every lock-key
+// messages, timers and the platform's session bus (the tray and notices); hotkeys grabbed on the root window with every lock-key
 // variant; override-redirect windows for drop-down lists, menus and the drag
 // image. X events reach the hosts as the Win32 messages they stand for.
 #pragma once
@@ -26,7 +26,9 @@
 
 namespace zintra::ui {
 
-class X11Backend final : public Backend {
+// Also the platform's DesktopLoop: its session bus is polled here, its tray
+// clicks posted here, and it reads the tray icon's pictures from here.
+class X11Backend final : public Backend, public platform::linux_x11::DesktopLoop {
 public:
     // Uses the platform's connection, which must be open.
     explicit X11Backend(platform::linux_x11::LinuxPlatform& platform);
@@ -72,6 +74,7 @@ public:
                               std::intptr_t lParam) override;
     bool PostMessage(platform::NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
                      std::intptr_t lParam) override;
+    std::vector<platform::linux_x11::IconPicture> IconPictures(std::uintptr_t icon) override;
     int RunMessageLoop() override;
     void PostQuitMessage(int exitCode) override;
     void SetTimer(platform::NativeWindow window, std::uintptr_t id, std::uint32_t milliseconds) override;
@@ -177,6 +180,7 @@ private:
     EventFilter filter_;  // a pop-up's loop sees events first
     std::unique_ptr<Popup> drag_;
     std::map<std::uintptr_t, Bitmap> icons_;
+    std::map<std::uintptr_t, std::shared_ptr<const std::string>> iconFiles_;  // the .ico each handle came from
     std::uintptr_t nextIcon_ = 1;
     std::map<int, Cursor> cursors_;
 };

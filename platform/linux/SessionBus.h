@@ -1,0 +1,41 @@
+// The user's D-Bus session bus through sd-bus, opened on first use and driven
+// by the toolkit's event loop (an EventSource), never by a thread of its own:
+// method calls on our objects and replies arrive on the user-interface thread.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/linux/DesktopLoop.h"
+
+typedef struct sd_bus sd_bus;
+
+namespace zintra::platform::linux_x11 {
+
+class SessionBus final : public EventSource {
+public:
+    SessionBus() = default;
+    ~SessionBus() override;
+    SessionBus(const SessionBus&) = delete;
+    SessionBus& operator=(const SessionBus&) = delete;
+
+    // The bus, connected on the first call; null without a session bus (and
+    // then on every later call too, without trying again) or once it closed.
+    sd_bus* Get();
+    // Whether some connection owns `name` now.
+    bool HasOwner(const char* name);
+    // Sends everything queued (before the program ends).
+    void Flush();
+
+    int Descriptor() override;
+    short Events() override;
+    std::optional<std::uint64_t> Timeout() override;
+    void Dispatch() override;
+
+private:
+    sd_bus* bus_ = nullptr;
+    bool tried_ = false;
+    bool broken_ = false;  // the bus closed under us
+};
+
+}  // namespace zintra::platform::linux_x11
