@@ -20,6 +20,7 @@ packages=(
   wine wine64 xvfb xdotool x11-utils x11-apps imagemagick fonts-wqy-microhei
   dpkg-dev openssl nsis osslsigncode libssl-dev
   libx11-dev libxtst-dev libxext-dev libfreetype-dev libfontconfig-dev openbox xcompmgr
+  lintian desktop-file-utils appstream
 )
 
 missing=()
