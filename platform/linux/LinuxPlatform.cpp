@@ -22,6 +22,7 @@
 #include <ctime>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "platform/Messages.h"
@@ -145,8 +146,26 @@ bool LinuxPlatform::OpenUrl(const std::u16string& url) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::intptr_t LinuxPlatform::StartInstaller(const std::string&) {
-    return 0;  // no installer hooks on this system yet: reported as not started
+std::intptr_t LinuxPlatform::StartInstaller(const std::string& path) {
+    // The shell's own "file not found" when there is nothing to open; only a
+    // full path, which xdg-open cannot take for an option.
+    constexpr std::intptr_t kFileNotFound = 2;
+    constexpr std::intptr_t kStarted = 33;
+    if (path.empty() || path[0] != '/' || !FileExists(path)) return kFileNotFound;
+    // The desktop's handler for the package (its software installer) takes over.
+    char program[] = "xdg-open";
+    std::vector<char> argument(path.begin(), path.end());
+    argument.push_back('\0');
+    char* argv[] = {program, argument.data(), nullptr};
+    pid_t child = 0;
+    if (posix_spawnp(&child, program, nullptr, nullptr, argv, environ) != 0) return kFileNotFound;
+    // Some handlers keep xdg-open waiting until they close: never wait on the
+    // user-interface thread, but do not leave a zombie either.
+    std::thread([child] {
+        int status = 0;
+        waitpid(child, &status, 0);
+    }).detach();
+    return kStarted;
 }
 
 // ---- Keyboard ----
