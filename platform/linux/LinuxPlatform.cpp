@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -26,6 +27,7 @@
 #include <vector>
 
 #include "platform/Messages.h"
+#include "platform/linux/Adapters.h"
 #include "platform/linux/KeyMapping.h"
 #include "platform/linux/TextConversion.h"
 
@@ -345,18 +347,19 @@ std::u16string LinuxPlatform::FromAnsiCodePage(const std::string& text) { return
 std::optional<HardwareAddress> LinuxPlatform::FirstAdapterAddress() {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) return std::nullopt;
-    std::optional<HardwareAddress> found;
-    for (ifaddrs* entry = list; entry != nullptr && !found; entry = entry->ifa_next) {
+    std::vector<Adapter> adapters;
+    for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
         if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_PACKET) continue;
-        if (entry->ifa_flags & IFF_LOOPBACK) continue;
         const auto* link = reinterpret_cast<const sockaddr_ll*>(entry->ifa_addr);
-        if (link->sll_halen != 6) continue;
-        HardwareAddress address{};
-        std::memcpy(address.data(), link->sll_addr, 6);
-        found = address;
+        Adapter adapter;
+        adapter.index = static_cast<unsigned>(link->sll_ifindex);
+        adapter.loopback = (entry->ifa_flags & IFF_LOOPBACK) != 0;
+        adapter.up = (entry->ifa_flags & IFF_UP) != 0;
+        adapter.address.assign(link->sll_addr, link->sll_addr + std::min<std::size_t>(link->sll_halen, 8));
+        adapters.push_back(std::move(adapter));
     }
     freeifaddrs(list);
-    return found;
+    return ChooseAdapterAddress(std::move(adapters));
 }
 
 }  // namespace zintra::platform::linux_x11
