@@ -101,6 +101,20 @@ bool SameProgram(const std::string& execProgram, const std::string& executablePa
            a.st_ino == b.st_ino;
 }
 
+// The running program's path as an entry names it. A program replaced on disk
+// while it runs (a package upgrade) reads back from /proc as "<path> (deleted)";
+// the new program at the old path is the one to start.
+std::string ProgramPath(const std::u16string& executablePath) {
+    std::string path = ToUtf8(executablePath);
+    constexpr std::string_view kDeleted = " (deleted)";
+    struct stat info {};
+    if (path.size() > kDeleted.size() && path.compare(path.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0 &&
+        ::stat(path.c_str(), &info) != 0) {
+        path.resize(path.size() - kDeleted.size());
+    }
+    return path;
+}
+
 bool Points(const AutostartEntry& entry, const std::string& executablePath) {
     if (!entry.exec) return false;
     const auto arguments = SplitExec(*entry.exec);
@@ -277,11 +291,11 @@ std::optional<AutostartEntry> XdgAutostart::Load(const std::string& path) const 
 std::optional<bool> XdgAutostart::Query(const std::u16string& executablePath) {
     const std::optional<AutostartEntry> entry = Load(Path());
     if (!entry) return std::nullopt;
-    return !entry->disabled && Points(*entry, ToUtf8(executablePath));
+    return !entry->disabled && Points(*entry, ProgramPath(executablePath));
 }
 
 bool XdgAutostart::Write(const std::u16string& executablePath) {
-    const std::string program = ToUtf8(executablePath);
+    const std::string program = ProgramPath(executablePath);
     // A path that no entry can name, or that names nothing (a name that was
     // not valid UTF-8 reads back with replacement characters), is not written.
     struct stat info {};
@@ -310,7 +324,7 @@ bool XdgAutostart::Remove(const std::u16string& executablePath) {
     const std::optional<AutostartEntry> entry = Load(path);
     if (!entry) return false;
     if (!entry->exec) return true;
-    if (!Points(*entry, ToUtf8(executablePath))) return true;  // another program's: not ours to delete
+    if (!Points(*entry, ProgramPath(executablePath))) return true;  // another program's: not ours to delete
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
     SyncFolder(Folder(path));
     return true;

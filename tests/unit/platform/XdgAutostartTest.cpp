@@ -158,6 +158,17 @@ TEST_F(XdgAutostartFiles, AnEntryThroughALinkToTheProgramIsOurs) {
     EXPECT_FALSE(fs::exists(entry_));
 }
 
+TEST_F(XdgAutostartFiles, AProgramReplacedWhileRunningStillKnowsItsEntry) {
+    // What /proc/self/exe says after a package upgrade replaced the running file.
+    const std::u16string replaced = Program() + u" (deleted)";
+    XdgAutostart autostart(entry_);
+    ASSERT_TRUE(autostart.Write(replaced));
+    EXPECT_EQ(Contents(), AutostartEntryText(program_)) << "the entry names the path, not the gone file";
+    EXPECT_EQ(autostart.Query(replaced), true);
+    EXPECT_TRUE(autostart.Remove(replaced));
+    EXPECT_FALSE(fs::exists(entry_));
+}
+
 TEST_F(XdgAutostartFiles, APathThatNamesNothingOrCannotBeWrittenIsRefused) {
     XdgAutostart autostart(entry_);
     EXPECT_FALSE(autostart.Write(u"")) << "no path";
