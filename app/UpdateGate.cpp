@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "online/ServerAddress.h"
 #include "online/UpdateCheck.h"
 #include "ui/core/Backend.h"
 #include "update/UpdateDlg.h"
@@ -141,7 +142,8 @@ StartupUpdateCheck::~StartupUpdateCheck() {
 }
 
 void StartupUpdateCheck::Start() {
-    if (started_ || OnlineConfig::Instance() == nullptr) return;  // no record, no check
+    // No record, or no update server for this build: no check.
+    if (started_ || OnlineConfig::Instance() == nullptr || UpdateUrl().empty()) return;
     started_ = true;
     gate_.Start();
 }

@@ -9,7 +9,8 @@ namespace zintra {
 
 // The full URL that usage reports are posted to (path /data.html).
 std::string ReportUrl();
-// The full URL of the update description (path /update/update.json).
+// The full URL of the update description (path /update/update.json); empty
+// when this build has none, and then no update check is made.
 std::string UpdateUrl();
 
 }  // namespace zintra

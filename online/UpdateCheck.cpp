@@ -92,8 +92,10 @@ bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description
 bool FetchUpdateReply(std::string& reply) { return FetchUpdateReply(reply, BuiltInUpdateKeys()); }
 
 bool FetchUpdateReply(std::string& reply, const std::optional<std::vector<EcdsaPublicPoint>>& keys) {
+    const std::string url = UpdateUrl();
+    if (url.empty()) return false;  // a build without an update server asks nobody
     TransferSink sink;
-    if (!HttpFetch(UpdateUrl(), nullptr, sink)) return false;
+    if (!HttpFetch(url, nullptr, sink)) return false;
     reply.assign(sink.Text());
     if (!reply.empty() && !IsTrusted(reply, keys)) reply.clear();
     return true;

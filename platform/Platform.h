@@ -4,6 +4,7 @@
 // The real one talks to Windows, the simulated one to memory.
 #pragma once
 
+#include "platform/AutoStart.h"
 #include "platform/Clock.h"
 #include "platform/Keyboard.h"
 #include "platform/MouseInput.h"
@@ -24,6 +25,9 @@ public:
     virtual Keyboard& GetKeyboard() = 0;
     virtual Process& GetProcess() = 0;
     virtual System& GetSystem() = 0;
+    // The start-at-log-in entry kept outside the store; null where the store
+    // holds it (Windows' Run value).
+    virtual AutoStart* GetAutoStart() { return nullptr; }
 };
 
 // The platform in use by this process. The program installs the real one at

@@ -13,6 +13,8 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 IMAGES = os.path.join(HERE, "images")
+HICOLOR = os.path.join(HERE, "linux", "hicolor")
+HICOLOR_SIZES = [16, 24, 32, 48, 64, 128, 256]
 
 TEAL = "#009A9A"
 DARK_TEAL = "#015C5D"
@@ -443,9 +445,13 @@ def write_ico(path, sizes):
 
 def main():
     os.makedirs(IMAGES, exist_ok=True)
+    os.makedirs(HICOLOR, exist_ok=True)
     for name, make in IMAGES_BY_NAME.items():
         write_png(os.path.join(IMAGES, name + ".png"), make())
     write_ico(os.path.join(HERE, "images", "logo.ico"), [48, 32, 24, 20, 16])
+    # The Linux desktop's icon theme: the same mark at each size it asks for.
+    for size in HICOLOR_SIZES:
+        write_png(os.path.join(HICOLOR, f"{size}x{size}.png"), logo_icon(size))
 
 
 if __name__ == "__main__":

@@ -3,10 +3,11 @@
 #   native    the tests on the simulated platform
 #   sanitize  the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   windows   zintra.exe and the end-to-end test helpers, cross-built with MinGW-w64
+#   deb       the native build, then the Debian package build/native/deb/zintra_<version>_amd64.deb
 # Run scripts/setup-deps.sh once first (scripts/test.sh and scripts/run.sh do).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-target="${1:?usage: build.sh native|sanitize|windows}"
+target="${1:?usage: build.sh native|sanitize|windows|deb}"
 shift
 jobs="$(nproc)"
 common=(-G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -16,6 +17,9 @@ case "$target" in
   sanitize)
     CC=clang CXX=clang++ cmake -S "$here" -B "$here/build/sanitize" "${common[@]}" -DCMAKE_BUILD_TYPE=Debug \
       -DZINTRA_SANITIZE=ON -DZINTRA_FUZZ=ON "$@" >/dev/null ;;
+  deb)
+    "$here/scripts/build.sh" native "$@"
+    exec cmake --build "$here/build/native" --target deb ;;
   windows)
     prefix="$(bash "$here/scripts/setup-deps.sh")"
     cmake -S "$here" -B "$here/build/windows" "${common[@]}" -DCMAKE_BUILD_TYPE=MinSizeRel \

@@ -67,4 +67,25 @@ void RemoveAutoRunEntry(platform::Registry& registry) {
     if (OpenRunKey(registry, key)) registry.DeleteValue(key.Get(), kAutoRunValue);
 }
 
+std::optional<bool> QueryStartWithSystem(platform::Platform& platform) {
+    if (platform::AutoStart* autostart = platform.GetAutoStart()) {
+        return autostart->Query(platform.GetSystem().ExecutablePath());
+    }
+    return QueryAutoRunEntry(platform.GetRegistry());
+}
+
+bool WriteStartWithSystem(platform::Platform& platform) {
+    const std::u16string executable = platform.GetSystem().ExecutablePath();
+    if (platform::AutoStart* autostart = platform.GetAutoStart()) return autostart->Write(executable);
+    return WriteAutoRunEntry(platform.GetRegistry(), executable);
+}
+
+void RemoveStartWithSystem(platform::Platform& platform) {
+    if (platform::AutoStart* autostart = platform.GetAutoStart()) {
+        autostart->Remove(platform.GetSystem().ExecutablePath());
+        return;
+    }
+    RemoveAutoRunEntry(platform.GetRegistry());
+}
+
 }  // namespace zintra

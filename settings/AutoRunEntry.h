@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Platform.h"
 #include "platform/Registry.h"
 
 namespace zintra {
@@ -27,5 +28,12 @@ bool WriteAutoRunEntry(platform::Registry& registry, std::u16string_view executa
 
 // Deletes the entry; a missing entry is left missing.
 void RemoveAutoRunEntry(platform::Registry& registry);
+
+// The same three for the running program wherever its system keeps the
+// entry: the desktop's autostart entry where the platform has one (which
+// counts as ours only when it starts this very program), else the Run value.
+std::optional<bool> QueryStartWithSystem(platform::Platform& platform);
+bool WriteStartWithSystem(platform::Platform& platform);
+void RemoveStartWithSystem(platform::Platform& platform);
 
 }  // namespace zintra

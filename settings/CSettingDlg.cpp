@@ -254,7 +254,7 @@ void CSettingDlg::ConfirmSettings() {
 
 void CSettingDlg::ReadAutoRun() {
     if (settings_ == nullptr) return;
-    if (const std::optional<bool> present = QueryAutoRunEntry(platform::Current().GetRegistry())) {
+    if (const std::optional<bool> present = QueryStartWithSystem(platform::Current())) {
         settings_->autoRun = *present ? 1 : 0;
     }
 }
@@ -266,11 +266,10 @@ void CSettingDlg::WriteAutoRun() {
     // An unchanged box leaves the entry alone, even one that points elsewhere.
     if ((*ticked ? 1 : 0) == settings_->autoRun) return;
     settings_->autoRun = *ticked ? 1 : 0;
-    platform::Platform& platform = platform::Current();
     if (*ticked) {
-        WriteAutoRunEntry(platform.GetRegistry(), platform.GetSystem().ExecutablePath());
+        WriteStartWithSystem(platform::Current());
     } else {
-        RemoveAutoRunEntry(platform.GetRegistry());
+        RemoveStartWithSystem(platform::Current());
     }
 }
 

@@ -72,6 +72,9 @@ public:
     platform::Keyboard& GetKeyboard() override { return keyboard_; }
     platform::Process& GetProcess() override { return process_; }
     platform::System& GetSystem() override { return system_; }
+    // None unless a test hands one over (the Linux desktop's entry, on a test folder).
+    platform::AutoStart* GetAutoStart() override { return autoStart_; }
+    void SetAutoStart(platform::AutoStart* autoStart) { autoStart_ = autoStart; }
 
     // Registry
     long OpenKey(platform::RegistryRoot root, const std::u16string& subkey, platform::RegistryKey* key) override;
@@ -262,6 +265,7 @@ private:
     std::chrono::milliseconds loopPatience_{0};
 
     SimShell shell_;
+    platform::AutoStart* autoStart_ = nullptr;
     SimKeyboard keyboard_;
     SimProcess process_;
     SimSystem system_;

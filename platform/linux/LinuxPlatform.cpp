@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -22,9 +23,11 @@
 #include <ctime>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "platform/Messages.h"
+#include "platform/linux/Adapters.h"
 #include "platform/linux/KeyMapping.h"
 #include "platform/linux/LinuxTray.h"
 #include "platform/linux/TextConversion.h"
@@ -160,8 +163,26 @@ bool LinuxPlatform::OpenUrl(const std::u16string& url) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::intptr_t LinuxPlatform::StartInstaller(const std::string&) {
-    return 0;  // no installer hooks on this system yet: reported as not started
+std::intptr_t LinuxPlatform::StartInstaller(const std::string& path) {
+    // The shell's own "file not found" when there is nothing to open; only a
+    // full path, which xdg-open cannot take for an option.
+    constexpr std::intptr_t kFileNotFound = 2;
+    constexpr std::intptr_t kStarted = 33;
+    if (path.empty() || path[0] != '/' || !FileExists(path)) return kFileNotFound;
+    // The desktop's handler for the package (its software installer) takes over.
+    char program[] = "xdg-open";
+    std::vector<char> argument(path.begin(), path.end());
+    argument.push_back('\0');
+    char* argv[] = {program, argument.data(), nullptr};
+    pid_t child = 0;
+    if (posix_spawnp(&child, program, nullptr, nullptr, argv, environ) != 0) return kFileNotFound;
+    // Some handlers keep xdg-open waiting until they close: never wait on the
+    // user-interface thread, but do not leave a zombie either.
+    std::thread([child] {
+        int status = 0;
+        waitpid(child, &status, 0);
+    }).detach();
+    return kStarted;
 }
 
 // ---- Keyboard ----
@@ -341,18 +362,19 @@ std::u16string LinuxPlatform::FromAnsiCodePage(const std::string& text) { return
 std::optional<HardwareAddress> LinuxPlatform::FirstAdapterAddress() {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) return std::nullopt;
-    std::optional<HardwareAddress> found;
-    for (ifaddrs* entry = list; entry != nullptr && !found; entry = entry->ifa_next) {
+    std::vector<Adapter> adapters;
+    for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
         if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_PACKET) continue;
-        if (entry->ifa_flags & IFF_LOOPBACK) continue;
         const auto* link = reinterpret_cast<const sockaddr_ll*>(entry->ifa_addr);
-        if (link->sll_halen != 6) continue;
-        HardwareAddress address{};
-        std::memcpy(address.data(), link->sll_addr, 6);
-        found = address;
+        Adapter adapter;
+        adapter.index = static_cast<unsigned>(link->sll_ifindex);
+        adapter.loopback = (entry->ifa_flags & IFF_LOOPBACK) != 0;
+        adapter.up = (entry->ifa_flags & IFF_UP) != 0;
+        adapter.address.assign(link->sll_addr, link->sll_addr + std::min<std::size_t>(link->sll_halen, 8));
+        adapters.push_back(std::move(adapter));
     }
     freeifaddrs(list);
-    return found;
+    return ChooseAdapterAddress(std::move(adapters));
 }
 
 }  // namespace zintra::platform::linux_x11

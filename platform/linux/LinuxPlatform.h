@@ -12,6 +12,7 @@
 #include "platform/Platform.h"
 #include "platform/linux/DesktopLoop.h"
 #include "platform/linux/FileStore.h"
+#include "platform/linux/XdgAutostart.h"
 
 typedef struct _XDisplay Display;
 typedef union _XEvent XEvent;
@@ -54,6 +55,7 @@ public:
     Keyboard& GetKeyboard() override { return *this; }
     Process& GetProcess() override { return *this; }
     System& GetSystem() override { return *this; }
+    AutoStart* GetAutoStart() override { return &autostart_; }
 
     // MouseInput
     std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) override;
@@ -109,6 +111,7 @@ private:
     Display* display_ = nullptr;
     bool haveXTest_ = false;
     FileStore store_;
+    XdgAutostart autostart_;
     unsigned int eventState_ = 0;
     bool hasEventState_ = false;
     int instanceLock_ = -1;

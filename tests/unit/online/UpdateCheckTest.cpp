@@ -6,6 +6,7 @@
 #include <string>
 
 #include "online/HttpFetch.h"
+#include "online/ServerAddress.h"
 #include "online/UpdateCheck.h"
 #include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
@@ -150,6 +151,22 @@ TEST_F(UpdateCheckTest, UnreachableServerOrRegistryStartsNormally) {
     SetFetchAttemptTimeoutForTesting(100ms);
     ::setenv("ZINTRA_UPDATE_URL", server.SilentUrl("/update/update.json").c_str(), 1);
     EXPECT_TRUE(CheckForUpdate(desktop, description));
+}
+
+TEST_F(UpdateCheckTest, ABuildWithoutAnUpdateServerAsksNobody) {
+    ::unsetenv("ZINTRA_UPDATE_URL");
+    if (!UpdateUrl().empty()) GTEST_SKIP() << "this build names an update server";
+    Json::Value file;
+    file["path"] = "/update/update.json";
+    file["body"] = R"({"version": 99})";
+    server.ServeFile(file);
+    EXPECT_TRUE(CheckForUpdate(desktop, description)) << "starts normally";
+    EXPECT_EQ(description.version, UpdateDescription{}.version);
+    std::string reply;
+    EXPECT_FALSE(FetchUpdateReply(reply));
+    for (const Json::Value& request : server.Log()["requests"]) {
+        EXPECT_NE(request["path"].asString(), "/update/update.json") << "no request at all";
+    }
 }
 
 TEST_F(UpdateCheckTest, DownloadInstallerNeedsAUrl) {
