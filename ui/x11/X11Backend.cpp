@@ -1142,8 +1142,9 @@ int X11Backend::TrackPopupMenu(const MenuData& menu, platform::Point at, NativeW
         width = std::max(width, menu.iconMargin + iconWidth + menu.textMargin + text_.Measure(font, item->text).width + 24);
     }
     height += 2;
-    platform::Rect rect{at.x, at.y, at.x + static_cast<int>(std::lround(width * scale_)),
-                        at.y + static_cast<int>(std::lround(height * scale_))};
+    const double scale = scale_ * menu.scalePercent / 100.0;
+    platform::Rect rect{at.x, at.y, at.x + static_cast<int>(std::lround(width * scale)),
+                        at.y + static_cast<int>(std::lround(height * scale))};
     const platform::Rect area = ScreenWorkArea();
     if (rect.right > area.right) rect = {rect.left - rect.Width(), rect.top, rect.left, rect.bottom};
     if (rect.bottom > area.bottom) rect = {rect.left, rect.top - rect.Height(), rect.right, rect.top};
@@ -1155,7 +1156,7 @@ int X11Backend::TrackPopupMenu(const MenuData& menu, platform::Point at, NativeW
     int hover = -1;
     const auto paint = [&] {
         popup.picture.Resize(rect.Width(), rect.Height());
-        SoftwareSurface surface(popup.picture, images_, text_, scale_);
+        SoftwareSurface surface(popup.picture, images_, text_, scale);
         surface.FillRect({0, 0, width, height}, Color{255, 255, 255, 255});
         surface.FrameRect({0, 0, width, height}, Color{0xCC, 0xCC, 0xCC, 255}, 1);
         for (std::size_t i = 0; i < items.size(); ++i) {
@@ -1182,7 +1183,7 @@ int X11Backend::TrackPopupMenu(const MenuData& menu, platform::Point at, NativeW
         PutPicture(popup.xid, popup.gc, popup.picture, false, popup.visual, popup.depth);
     };
     const auto itemAt = [&](int x, int y) {
-        const int lx = static_cast<int>(x / scale_), ly = static_cast<int>(y / scale_);
+        const int lx = static_cast<int>(x / scale), ly = static_cast<int>(y / scale);
         if (lx < 0 || lx >= width || ly < 0 || ly >= height) return -1;
         for (std::size_t i = 0; i < items.size(); ++i) {
             const int bottom = tops[i] + (items[i]->separator ? kSeparator : menu.itemHeight);
