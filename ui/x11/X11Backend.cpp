@@ -1158,7 +1158,7 @@ int X11Backend::TrackPopupMenu(const MenuData& menu, platform::Point at, NativeW
         popup.picture.Resize(rect.Width(), rect.Height());
         SoftwareSurface surface(popup.picture, images_, text_, scale);
         surface.FillRect({0, 0, width, height}, Color{255, 255, 255, 255});
-        surface.FrameRect({0, 0, width, height}, Color{0xCC, 0xCC, 0xCC, 255}, 1);
+        surface.FrameRect({0, 0, width, height}, Color{0xCC, 0xCC, 0xCC, 255}, 0);  // a hairline
         for (std::size_t i = 0; i < items.size(); ++i) {
             const MenuItem& item = *items[i];
             const int top = tops[i];
