@@ -4,6 +4,11 @@ icon. Only the standard library: shapes are rasterised with 4x4 supersampling
 and written as PNG with zlib. Run it after changing the artwork and commit the
 results; the build uses the committed files.
 
+Every picture is drawn for 1x, and for 1.5x and 2x screens as NAME_150.png and
+NAME_200.png (listed in zintra.rc beside it): the artwork is described in
+layout units and rasterised at each scale, so no screen sees it stretched.
+Fills snap to whole pixels and frames stay one pixel wide (hairlines).
+
     python3 res/make_images.py
 """
 import math
@@ -26,10 +31,21 @@ def rgba(colour, alpha=255):
     return (int(colour[0:2], 16), int(colour[2:4], 16), int(colour[4:6], 16), alpha)
 
 
+SCALES = {100: 1.0, 150: 1.5, 200: 2.0}
+
+
+def snap(value):
+    return int(math.floor(value + 0.5))
+
+
 class Canvas:
-    def __init__(self, width, height):
-        self.width, self.height = width, height
-        self.pixels = [[(0.0, 0.0, 0.0, 0.0)] * width for _ in range(height)]
+    """A picture described in layout units and stored at `scale` pixels each."""
+
+    def __init__(self, width, height, scale=1.0, pixel_width=None):
+        self.scale = scale
+        self.width = pixel_width if pixel_width is not None else snap(width * scale)
+        self.height = snap(height * scale)
+        self.pixels = [[(0.0, 0.0, 0.0, 0.0)] * self.width for _ in range(self.height)]
 
     def blend(self, x, y, colour, coverage):
         if coverage <= 0 or not (0 <= x < self.width and 0 <= y < self.height):
@@ -44,19 +60,24 @@ class Canvas:
         self.pixels[y][x] = (mix(r, dr), mix(g, dg), mix(b, db), oa)
 
     def shape(self, box, inside, colour):
-        """Fills every pixel of box (x0, y0, x1, y1) by the share of its 16
-        sample points for which inside(x, y) holds."""
-        x0, y0, x1, y1 = (int(math.floor(v)) for v in box)
-        for y in range(max(0, y0), min(self.height, y1 + 1)):
-            for x in range(max(0, x0), min(self.width, x1 + 1)):
+        """Fills every pixel of box (x0, y0, x1, y1, in units) by the share of
+        its 16 sample points for which inside(x, y) holds (x, y in units)."""
+        k = self.scale
+        x0, y0, x1, y1 = (int(math.floor(v * k)) for v in box)
+        for y in range(max(0, y0), min(self.height, y1 + 2)):
+            for x in range(max(0, x0), min(self.width, x1 + 2)):
                 hits = sum(1 for sy in range(4) for sx in range(4)
-                           if inside(x + (sx + 0.5) / 4, y + (sy + 0.5) / 4))
+                           if inside((x + (sx + 0.5) / 4) / k, (y + (sy + 0.5) / 4) / k))
                 self.blend(x, y, colour, hits / 16.0)
 
-    def rect(self, x, y, w, h, colour):
-        for yy in range(max(0, y), min(self.height, y + h)):
-            for xx in range(max(0, x), min(self.width, x + w)):
+    def pixel_rect(self, x0, y0, x1, y1, colour):
+        for yy in range(max(0, y0), min(self.height, y1)):
+            for xx in range(max(0, x0), min(self.width, x1)):
                 self.blend(xx, yy, colour, 1.0)
+
+    def rect(self, x, y, w, h, colour):
+        k = self.scale
+        self.pixel_rect(snap(x * k), snap(y * k), snap((x + w) * k), snap((y + h) * k), colour)
 
     def round_rect(self, x, y, w, h, radius, colour):
         def inside(px, py):
@@ -66,10 +87,14 @@ class Canvas:
         self.shape((x, y, x + w, y + h), inside, colour)
 
     def frame(self, x, y, w, h, colour, width=1):
-        self.rect(x, y, w, width, colour)
-        self.rect(x, y + h - width, w, width, colour)
-        self.rect(x, y, width, h, colour)
-        self.rect(x + w - width, y, width, h, colour)
+        # A one-unit frame is a hairline: one pixel at every scale.
+        k = self.scale
+        t = 1 if width == 1 else max(1, snap(width * k))
+        x0, y0, x1, y1 = snap(x * k), snap(y * k), snap((x + w) * k), snap((y + h) * k)
+        self.pixel_rect(x0, y0, x1, y0 + t, colour)
+        self.pixel_rect(x0, y1 - t, x1, y1, colour)
+        self.pixel_rect(x0, y0 + t, x0 + t, y1 - t, colour)
+        self.pixel_rect(x1 - t, y0 + t, x1, y1 - t, colour)
 
     def circle(self, cx, cy, radius, colour, ring=None):
         def inside(px, py):
@@ -102,6 +127,7 @@ class Canvas:
         self.shape((min(xs), min(ys), max(xs), max(ys)), inside, colour)
 
     def paste(self, other, ox, oy):
+        """Copies another canvas of the same scale to pixel (ox, oy)."""
         for y in range(other.height):
             for x in range(other.width):
                 r, g, b, a = other.pixels[y][x]
@@ -165,18 +191,24 @@ def write_png(path, canvas):
         out.write(png)
 
 
+# The scale the pictures are being drawn at (main() sets it for each pass).
+SCALE = 1.0
+
+
 def states(count, width, height, draw):
-    """An image list: draw(canvas, state) for each state, side by side."""
-    strip = Canvas(width * count, height)
+    """An image list: draw(canvas, state) for each state, side by side, each
+    state a whole number of pixels wide so the toolkit can cut them apart."""
+    cell_pixels = snap(width * SCALE)
+    strip = Canvas(width * count, height, SCALE, pixel_width=cell_pixels * count)
     for state in range(count):
-        cell = Canvas(width, height)
+        cell = Canvas(width, height, SCALE)
         draw(cell, state)
-        strip.paste(cell, state * width, 0)
+        strip.paste(cell, state * cell_pixels, 0)
     return strip
 
 
 def single(width, height, draw):
-    canvas = Canvas(width, height)
+    canvas = Canvas(width, height, SCALE)
     draw(canvas)
     return canvas
 
@@ -193,7 +225,7 @@ def mouse_logo(c, cx, cy, size, body, detail):
 
 
 def logo_icon(size):
-    c = Canvas(size, size)
+    c = Canvas(size, size, SCALE)
     c.round_rect(0, 0, size, size, size * 0.22, rgba(TEAL))
     mouse_logo(c, size / 2, size / 2, size * 0.86, WHITE, TEAL)
     return c
@@ -443,11 +475,23 @@ def write_ico(path, sizes):
         f.write(out + b"".join(entries))
 
 
+# Pictures one unit thick are hairlines: the toolkit draws them one pixel
+# thick at every scale, so they need no larger variant.
+HAIRLINES = {"png_point", "png_line"}
+
+
 def main():
+    global SCALE
     os.makedirs(IMAGES, exist_ok=True)
     os.makedirs(HICOLOR, exist_ok=True)
-    for name, make in IMAGES_BY_NAME.items():
-        write_png(os.path.join(IMAGES, name + ".png"), make())
+    for percent, scale in SCALES.items():
+        SCALE = scale
+        suffix = "" if percent == 100 else "_%d" % percent
+        for name, make in IMAGES_BY_NAME.items():
+            if suffix and name in HAIRLINES:
+                continue
+            write_png(os.path.join(IMAGES, name + suffix + ".png"), make())
+    SCALE = 1.0
     write_ico(os.path.join(HERE, "images", "logo.ico"), [48, 32, 24, 20, 16])
     # The Linux desktop's icon theme: the same mark at each size it asks for.
     for size in HICOLOR_SIZES:

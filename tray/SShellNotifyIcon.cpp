@@ -10,6 +10,7 @@
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/controls/SMenu.h"
+#include "ui/controls/SMenuEx.h"
 #include "ui/core/TextUtil.h"
 
 namespace zintra {
@@ -141,13 +142,18 @@ void SShellNotifyIcon::RemoveTrayIcon() {
 
 void SShellNotifyIcon::ShowTrayMenu() {
     if (menuKind_ == kNoMenu || hiddenWindow_ == nullptr) return;
-    ui::SMenu menu;
-    if (!menu.LoadMenu(menuName_)) return;
+    ui::SMenu classic;
+    ui::SMenuEx extended;
+    if (menuKind_ == kClassicMenu ? !classic.LoadMenu(menuName_) : !extended.LoadMenu(menuName_)) return;
     auto& platform = platform::Current();
     const platform::Point at = platform.GetMouseInput().CursorPosition();
     platform.GetShell().SetForegroundWindow(hiddenWindow_->GetHwnd());
     // The chosen item comes back to the hidden window as WM_COMMAND.
-    menu.TrackPopupMenu(0, at.x, at.y, hiddenWindow_->GetHwnd());
+    if (menuKind_ == kClassicMenu) {
+        classic.TrackPopupMenu(0, at.x, at.y, hiddenWindow_->GetHwnd());
+    } else {
+        extended.TrackPopupMenu(0, at.x, at.y, hiddenWindow_->GetHwnd(), 100);
+    }
 }
 
 std::intptr_t SShellNotifyIcon::HandleTrayNotify(std::intptr_t mouseMessage) {

@@ -9,7 +9,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from gallery_harness import Gallery  # noqa: E402
+from gallery_harness import Gallery, pixels  # noqa: E402
 from wine_harness import WineTestCase, wait_for  # noqa: E402
 
 
@@ -72,6 +72,20 @@ class Input(WineTestCase):
         self.assertLess(abs(x - 600) + abs(y - 500), 60)  # at the cursor
         time.sleep(0.5)
         # Owner-drawn items of 26 pixels below a frame of a few pixels: "退出" is the second.
+        gallery.click(x + 30, y + 26 + 13 + 3)
+        self.assertEqual(gallery.wait_result("menu "), "menu 6")
+
+    def test_extended_menu_opens_like_the_classic_one_and_returns_the_chosen_item(self):
+        gallery = Gallery(self.desktop, "input-extended-menu", "LAYOUT:XML_MAINWND", "--at", 40, 40, "--extended-menu")
+        self.desktop.xdotool("mousemove", "--sync", 600, 500)
+        x, y = (int(v) for v in gallery.wait_result("menu-at ").split()[1:])
+        self.assertLess(abs(x - 600) + abs(y - 500), 60)  # at the cursor
+        time.sleep(0.5)
+        shot = self.desktop.screenshot("extended-menu-screen.png")
+        _, _, pixel = pixels(shot)
+        # Drawn by the toolkit: the items' teal icons at their left.
+        teal = sum(pixel(px, py) == (0x00, 0x9A, 0x9A) for px in range(x, x + 40) for py in range(y, y + 60))
+        self.assertGreater(teal, 20)
         gallery.click(x + 30, y + 26 + 13 + 3)
         self.assertEqual(gallery.wait_result("menu "), "menu 6")
 

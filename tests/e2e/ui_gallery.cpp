@@ -37,6 +37,7 @@
 #include "ui/core/SHostDialog.h"
 #include "ui/controls/SListBoxEx.h"
 #include "ui/controls/SMenu.h"
+#include "ui/controls/SMenuEx.h"
 #include "ui/controls/STabCtrl.h"
 #include "ui/core/TextUtil.h"
 #include "ui/win32/Win32Backend.h"
@@ -105,6 +106,7 @@ struct Options {
     int x = 40;
     int y = 40;
     bool menu = false;
+    bool extendedMenu = false;  // the tray's items in the extended menu form
     int leak = 0;
     std::vector<std::string> enable;
 };
@@ -137,11 +139,23 @@ protected:
                     if (control->IsClass("edit")) control->SetAttribute("class", "cls_edit2");
                 }
             }
-            if (options_.menu) this->SetTimer(kMenuTimer, 1500);
+            if (options_.menu || options_.extendedMenu) this->SetTimer(kMenuTimer, 1500);
             if (autoClose) this->SetTimer(kAutoCloseTimer, 1);
         }
         if (message == msg::kTimer && wParam == kMenuTimer) {
             this->KillTimer(kMenuTimer);
+            if (options_.extendedMenu) {
+                ui::SMenuEx menu;
+                if (menu.LoadMenuXml("<menuRoot iconSkin='skin_traymenu_icons' itemHeight='26' iconMargin='4' "
+                                     "textMargin='8'><menuItem id='5' icon='0'>显示主界面</menuItem>"
+                                     "<menuItem id='6' icon='1'>退出</menuItem></menuRoot>")) {
+                    const platform::Point at = platform::Current().GetMouseInput().CursorPosition();
+                    Report("menu-at " + std::to_string(at.x) + " " + std::to_string(at.y));
+                    Report("menu " + std::to_string(menu.TrackPopupMenu(ui::SMenu::kReturnCommand, at.x, at.y,
+                                                                        this->GetHwnd(), 100)));
+                }
+                return 0;
+            }
             ui::SMenu menu;
             if (menu.LoadMenu("SMENU:menu_tray")) {
                 const platform::Point at = platform::Current().GetMouseInput().CursorPosition();
@@ -210,6 +224,8 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
             options.y = std::atoi(arg(++i).c_str());
         } else if (a == "--menu") {
             options.menu = true;
+        } else if (a == "--extended-menu") {
+            options.extendedMenu = true;
         } else if (a == "--result" && more) {
             resultPath = arg(++i);
         } else if (a == "--enable" && more) {

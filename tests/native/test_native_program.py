@@ -57,6 +57,36 @@ class NativeProgramRuns(NativeTestCase):
         self.assertIn("Icon (16 x 16)", icons)
         self.assertIn("Icon (32 x 32)", icons)
 
+    def test_the_settings_buttons_tip_shows_below_the_pointer_without_taking_the_focus(self):
+        program = NativeProgram(self.desktop, "tooltip")
+        program.window("mainWindow")
+        button = program.control("mainWindow", "btn_Sett")
+        focused = self.desktop.xdotool("getwindowfocus")
+        pointer = button.centre
+        self.desktop.move_pointer(*pointer)
+        tips = lambda: [w for w in self.desktop.xdotool("search", "--name", "^zintra-tooltip$").split("\n") if w]
+        wait_for(lambda: tips(), 10, what="the tooltip after the hover delay")
+        info = subprocess.run(["xwininfo", "-id", tips()[0]], env=self.desktop.env, capture_output=True, text=True,
+                              timeout=30).stdout
+        value = lambda key: int(next(line for line in info.splitlines() if key in line).split(":")[1])
+        left, top = value("Absolute upper-left X"), value("Absolute upper-left Y")
+        width, height = value("Width"), value("Height")
+        self.assertIn("Override Redirect State: yes", info, "no window manager places or focuses it")
+        # Below the pointer, clear of the cursor, near it.
+        self.assertEqual(top, pointer[1] + 20)
+        self.assertLessEqual(abs(left - pointer[0]), width)
+        shot = self.desktop.screenshot("native-tooltip.png")
+        _, _, pixel = pixels(shot)
+        self.assertEqual(pixel(left + 2, top + height // 2), (0xFF, 0xFF, 0xE1), "the tip's own background")
+        self.assertEqual(pixel(left, top + height // 2), (0x76, 0x76, 0x76), "a hairline border")
+        self.assertGreater(dark_pixels(shot, (left + 3, top + 2, left + width - 3, top + height - 2)), 20,
+                           "the text 设置 is drawn")
+        self.assertEqual(self.desktop.xdotool("getwindowfocus"), focused, "the tip never takes the focus")
+        # A press hides it.
+        self.desktop.xdotool("mousedown", "1")
+        wait_for(lambda: not tips(), 10, what="the tooltip to go on a press")
+        self.desktop.xdotool("mouseup", "1")
+
     def test_a_second_start_ends_at_once_with_exit_code_zero(self):
         first = NativeProgram(self.desktop, "first")
         second = NativeProgram(self.desktop, "second", wait_for_window=None)

@@ -36,7 +36,7 @@ void SLink::PaintContent(Surface& surface) {
     const platform::Size text = MeasureText(GetWindowText());
     const int y = client.top + (client.Height() + text.height) / 2 - 1;
     for (int x = client.left; x < client.left + text.width; x += 2) {
-        surface.DrawLine({x, y}, {x + 1, y}, GetTextColor(), 1);
+        surface.DrawLine({x, y}, {x + 1, y}, GetTextColor(), 0);  // a hairline at every scale
     }
 }
 

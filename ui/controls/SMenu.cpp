@@ -72,9 +72,14 @@ bool SMenu::LoadMenuXml(std::string_view document) {
 }
 
 int SMenu::TrackPopupMenu(std::uint32_t flags, int x, int y, platform::NativeWindow owner) {
+    if (!loaded_) return 0;
+    return Track(data_, flags, {x, y}, owner);
+}
+
+int SMenu::Track(const MenuData& menu, std::uint32_t flags, platform::Point at, platform::NativeWindow owner) {
     const auto* application = SApplication::Instance();
-    if (!loaded_ || application == nullptr) return 0;
-    const int chosen = application->GetBackend().TrackPopupMenu(data_, {x, y}, owner);
+    if (application == nullptr) return 0;
+    const int chosen = application->GetBackend().TrackPopupMenu(menu, at, owner);
     if (chosen != 0 && !(flags & kReturnCommand) && owner != 0) {
         CurrentBackend().PostMessage(owner, msg::kCommand, static_cast<std::uint16_t>(chosen), 0);
     }

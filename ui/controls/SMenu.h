@@ -30,6 +30,8 @@ public:
     // arrives at `owner` as WM_COMMAND (low word: id, high word: 0), or is
     // returned with kReturnCommand. Returns the chosen id, 0 for none.
     int TrackPopupMenu(std::uint32_t flags, int x, int y, platform::NativeWindow owner);
+    // The same for any menu data (the extended menu opens through it too).
+    static int Track(const MenuData& menu, std::uint32_t flags, platform::Point at, platform::NativeWindow owner);
 
 private:
     MenuData data_;

@@ -1,9 +1,12 @@
 #include "ui/controls/STabCtrl.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ui/controls/STabPage.h"
 #include "ui/core/Accessible.h"
+#include "ui/core/SHostWnd.h"
+#include "ui/render/OffsetSurface.h"
 #include "ui/render/Skin.h"
 #include "ui/render/Surface.h"
 #include "ui/core/TextUtil.h"
@@ -37,11 +40,73 @@ bool STabCtrl::SetCurSel(int index) {
     const int old = curSel_;
     curSel_ = index;
     ShowOnly(index);
+    FinishAnimation();
+    SHostWnd* host = GetHost();
+    if (animateType_ == kSlide && animateSteps_ > 0 && old >= 0 && host != nullptr && IsVisible(true)) {
+        slideFrom_ = old;
+        slideStep_ = 0;
+        host->StartAnimation(*this);
+    }
     Invalidate();
     NotifyAccessible(*this, AccessibleEvent::Selection);
     EventTabSelChanged event(old, index);
     FireEvent(event);
     return true;
+}
+
+int STabCtrl::SlideOffset(int width, int step, int steps) {
+    if (steps <= 0 || step >= steps) return 0;
+    // Ease-out: the distance left falls with the square of the time left, so
+    // every step moves less than the one before.
+    const double left = 1.0 - static_cast<double>(std::max(0, step)) / steps;
+    return static_cast<int>(std::lround(width * left * left));
+}
+
+int STabCtrl::AnimationOffset() const {
+    if (!IsAnimating()) return 0;
+    const int offset = SlideOffset(ChildLayoutRect().Width(), slideStep_, animateSteps_);
+    // A later tab comes in from the right, an earlier one from the left.
+    return curSel_ > slideFrom_ ? offset : -offset;
+}
+
+bool STabCtrl::OnAnimationStep() {
+    if (!IsAnimating()) return false;
+    ++slideStep_;
+    Invalidate();
+    if (slideStep_ < animateSteps_) return true;
+    slideFrom_ = -1;
+    return false;
+}
+
+void STabCtrl::FinishAnimation() {
+    if (!IsAnimating()) return;
+    slideFrom_ = -1;
+    Invalidate();
+}
+
+void STabCtrl::PaintChildren(Surface& surface) {
+    STabPage* incoming = GetPage(curSel_);
+    STabPage* outgoing = GetPage(slideFrom_);
+    const int offset = AnimationOffset();
+    if (offset == 0 || incoming == nullptr || outgoing == nullptr) {
+        SWindow::PaintChildren(surface);
+        return;
+    }
+    const platform::Rect area = ChildLayoutRect();
+    const int width = area.Width();
+    surface.PushClip(area);
+    for (const auto& child : GetChildren()) {
+        if (child.get() == incoming) {
+            OffsetSurface moved(surface, offset, 0);
+            incoming->Paint(moved);
+        } else if (child.get() == outgoing) {
+            OffsetSurface moved(surface, offset > 0 ? offset - width : offset + width, 0);
+            outgoing->PaintHidden(moved);
+        } else {
+            child->Paint(surface);
+        }
+    }
+    surface.PopClip();
 }
 
 void STabCtrl::OnInitFinished() {
@@ -95,9 +160,10 @@ bool STabCtrl::ApplyAttribute(std::string_view name, std::string_view value, boo
     } else if (name == "tabSkin") {
         tabSkin_ = std::string(value);
     } else if (name == "animateSteps") {
-        animateSteps_ = ParseIntOr(value, 0);
+        animateSteps_ = std::clamp(ParseIntOr(value, 0), 0, 1000);
     } else if (name == "animateType") {
-        // Accepted so layouts may ask for it; see animateSteps_.
+        // Kinds this control does not know switch at once.
+        animateType_ = ParseIntOr(value, kNoAnimation) == kSlide ? kSlide : kNoAnimation;
     } else {
         return SWindow::ApplyAttribute(name, value, loading);
     }

@@ -216,7 +216,8 @@ bool HandleNavigationKey(SHostWnd& host, std::uint32_t message, std::uint32_t vi
 
 void PaintFocusIndicator(const SHostWnd& host, Surface& surface) {
     const SWindow* focus = host.GetFocus();
-    if (!host.ShowsFocusCues() || focus == nullptr || !focus->IsVisible(true)) return;
+    // A sliding page would leave the ring behind; it returns with the last step.
+    if (!host.ShowsFocusCues() || focus == nullptr || !focus->IsVisible(true) || host.IsAnimating()) return;
     const platform::Rect rect = focus->GetWindowRect();
     surface.FrameRect({rect.left - 2, rect.top - 2, rect.right + 2, rect.bottom + 2}, Color{0x10, 0x10, 0x10, 255}, 1);
     surface.FrameRect({rect.left - 1, rect.top - 1, rect.right + 1, rect.bottom + 1}, Color{0xFF, 0xFF, 0xFF, 255}, 1);

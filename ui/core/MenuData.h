@@ -20,6 +20,8 @@ struct MenuData {
     int itemHeight = 26;
     int iconMargin = 4;
     int textMargin = 8;
+    // The menu's size against the screen's scale, in percent.
+    int scalePercent = 100;
     std::vector<MenuItem> items;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/core/SHostWnd.h"
 
+#include <algorithm>
+
 #include "platform/Messages.h"
 #include "ui/core/Backend.h"
 #include "ui/core/KeyboardNavigation.h"
@@ -212,6 +214,22 @@ std::optional<std::intptr_t> SHostWnd::HandleMessage(platform::NativeWindow wind
         toolTips_.OnTimer();
         return 0;
     }
+    if (message == msg::kTimer && wParam == kAnimationTimerId) {
+        StepAnimations();
+        return 0;
+    }
+    switch (message) {
+        case msg::kLButtonDown:
+        case msg::kLButtonDblClk:
+        case msg::kRButtonDown:
+        case msg::kMouseWheel:
+        case msg::kKeyDown:
+        case msg::kSysKeyDown:
+            FinishAnimations();
+            break;
+        default:
+            break;
+    }
     TrackToolTip(message, wParam);
     ++dispatchDepth_;
     std::optional<std::intptr_t> result = OnWindowMessage(message, wParam, lParam);
@@ -293,7 +311,39 @@ void SHostWnd::TrackToolTip(std::uint32_t message, std::uintptr_t wParam) {
     }
 }
 
+void SHostWnd::StartAnimation(SWindow& control) {
+    if (std::find(animating_.begin(), animating_.end(), &control) != animating_.end()) return;
+    animating_.push_back(&control);
+    if (animating_.size() == 1 && !SetTimer(kAnimationTimerId, kAnimationStepMilliseconds)) {
+        // Without a window there are no steps: show the end at once.
+        animating_.clear();
+        control.FinishAnimation();
+    }
+}
+
+void SHostWnd::StepAnimations() {
+    // A step may finish or start other animations; work on a copy.
+    const std::vector<SWindow*> running = animating_;
+    for (SWindow* control : running) {
+        const auto it = std::find(animating_.begin(), animating_.end(), control);
+        if (it != animating_.end() && !control->OnAnimationStep()) animating_.erase(it);
+    }
+    if (animating_.empty()) KillTimer(kAnimationTimerId);
+}
+
+void SHostWnd::FinishAnimations() {
+    if (animating_.empty()) return;
+    const std::vector<SWindow*> running = std::move(animating_);
+    animating_.clear();
+    KillTimer(kAnimationTimerId);
+    for (SWindow* control : running) control->FinishAnimation();
+}
+
 void SHostWnd::ReleaseTree() {
+    if (!animating_.empty()) {
+        animating_.clear();
+        KillTimer(kAnimationTimerId);
+    }
     focus_ = nullptr;
     capture_ = nullptr;
     hover_ = nullptr;

@@ -87,6 +87,18 @@ public:
     void Invalidate(const platform::Rect& rect);
     void Paint(Surface& surface);
 
+    // ---- Animation ----
+    // Steps of every running animation arrive on this timer of the host; it
+    // never reaches the window class.
+    static constexpr std::uintptr_t kAnimationTimerId = 0x5A13;
+    static constexpr std::uint32_t kAnimationStepMilliseconds = 10;
+    // Calls control.OnAnimationStep() every step until it returns false. A
+    // press, a wheel turn or a key first finishes every running animation, so
+    // input always meets the controls where they will stay.
+    void StartAnimation(SWindow& control);
+    void FinishAnimations();
+    bool IsAnimating() const { return !animating_.empty(); }
+
     const StyleSheet& LocalStyles() const;
     Backend* GetBackend() const;
 
@@ -116,6 +128,7 @@ private:
     void UpdateHover(SWindow* control);
     void MoveFocus(bool backwards);
     void TrackToolTip(std::uint32_t message, std::uintptr_t wParam);
+    void StepAnimations();
 
     std::string layoutName_;
     std::unique_ptr<LayoutDocument> document_;
@@ -132,6 +145,7 @@ private:
     SWindow* hover_ = nullptr;
     bool focusCues_ = false;
     ToolTipTracker toolTips_{*this};
+    std::vector<SWindow*> animating_;  // controls of the tree, not owned
 };
 
 }  // namespace zintra::ui

@@ -453,8 +453,15 @@ bool SWindow::FireCommand() {
 // ---- Painting ----
 
 void SWindow::Paint(Surface& surface) {
-    if (!visible_) return;
+    if (visible_) PaintHidden(surface);
+}
+
+void SWindow::PaintHidden(Surface& surface) {
     OnPaint(surface);
+    PaintChildren(surface);
+}
+
+void SWindow::PaintChildren(Surface& surface) {
     if (children_.empty()) return;
     surface.PushClip(GetClientRect());
     for (const auto& child : children_) child->Paint(surface);

@@ -134,6 +134,14 @@ public:
 
     // ---- Painting ----
     void Paint(Surface& surface);
+    // Paints the control although it is hidden: a tab page sliding out.
+    void PaintHidden(Surface& surface);
+
+    // ---- Animation (the host runs the steps, see SHostWnd::StartAnimation) ----
+    // One step; returns false once the animation has ended.
+    virtual bool OnAnimationStep() { return false; }
+    // Jumps to the end at once (input arrived, or the window goes away).
+    virtual void FinishAnimation() {}
 
     // ---- Life cycle ----
     // A control that reads its own child elements (items, styles) returns
@@ -151,6 +159,8 @@ protected:
     // Background, skin and border; then the content.
     virtual void OnPaint(Surface& surface);
     virtual void PaintContent(Surface& surface);
+    // The children, clipped to the client area.
+    virtual void PaintChildren(Surface& surface);
     // The rectangle the children are laid out in (client area by default).
     virtual platform::Rect ChildLayoutRect() const { return GetClientRect(); }
     virtual void LayoutChildren();

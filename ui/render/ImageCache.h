@@ -25,6 +25,19 @@ public:
 
     // Null when the picture is missing or does not decode.
     const PixelBuffer* Find(std::string_view source);
+
+    // Pictures come drawn for 1x and, as "<source>_150" and "<source>_200",
+    // for 1.5x and 2x screens; the toolkit draws the one nearest the
+    // window's scale (the larger of two equally near), so a picture is
+    // rarely stretched and never blurred.
+    struct Variant {
+        const PixelBuffer* picture = nullptr;  // null when even 1x is missing
+        double scale = 1.0;                    // pixels per layout unit of `picture`
+    };
+    static constexpr int kVariantPercents[] = {100, 150, 200};
+    static int NearestVariantPercent(double scale);
+    // The nearest variant there is; 1x when the nearest one is missing.
+    Variant FindForScale(std::string_view source, double scale);
     void Clear() { images_.clear(); }
     std::size_t Size() const { return images_.size(); }
 

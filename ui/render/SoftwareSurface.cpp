@@ -34,6 +34,11 @@ int SoftwareSurface::ToDevice(int length) const {
     return std::max(1, static_cast<int>(std::lround(length * scale_)));
 }
 
+int SoftwareSurface::StrokeWidth(int width) const {
+    // Width 0 is a hairline: one pixel at every scale.
+    return width <= 0 ? 1 : ToDevice(width);
+}
+
 void SoftwareSurface::FillDevice(const platform::Rect& rect, std::uint32_t pixel) {
     const platform::Rect area = Intersect(rect, clip_);
     if (IsEmpty(area) || pixel == 0) return;
@@ -47,7 +52,7 @@ void SoftwareSurface::FillRect(const platform::Rect& rect, Color color) { FillDe
 
 void SoftwareSurface::FrameRect(const platform::Rect& rect, Color color, int width) {
     const platform::Rect r = ToDevice(rect);
-    const int w = std::min({ToDevice(std::max(1, width)), (r.Width() + 1) / 2, (r.Height() + 1) / 2});
+    const int w = std::min({StrokeWidth(width), (r.Width() + 1) / 2, (r.Height() + 1) / 2});
     if (w <= 0) return;
     const std::uint32_t pixel = Premultiply(color);
     FillDevice({r.left, r.top, r.right, r.top + w}, pixel);
@@ -58,7 +63,7 @@ void SoftwareSurface::FrameRect(const platform::Rect& rect, Color color, int wid
 
 void SoftwareSurface::DrawLine(platform::Point from, platform::Point to, Color color, int width) {
     const platform::Rect ends = ToDevice(platform::Rect{from.x, from.y, to.x, to.y});
-    const int w = ToDevice(std::max(1, width));
+    const int w = StrokeWidth(width);
     const int before = (w - 1) / 2;
     const std::uint32_t pixel = Premultiply(color);
     // Bresenham, stamping a w x w square at each step; both ends included.
@@ -127,7 +132,8 @@ void SoftwareSurface::DrawPicture(const PixelBuffer& source, const platform::Rec
 }
 
 void SoftwareSurface::DrawSkin(const platform::Rect& rect, const Skin& skin, int state, std::uint8_t alpha) {
-    const PixelBuffer* picture = images_.Find(skin.source);
+    const ImageCache::Variant variant = images_.FindForScale(skin.source, scale_);
+    const PixelBuffer* picture = variant.picture;
     if (picture == nullptr) return;
     // The decoded picture decides the cell size, whatever its header said.
     const int states = std::max(1, skin.states);
@@ -135,13 +141,22 @@ void SoftwareSurface::DrawSkin(const platform::Rect& rect, const Skin& skin, int
     if (cellWidth <= 0) return;
     const int index = std::clamp(state, 0, states - 1);
     const platform::Rect cell{index * cellWidth, 0, (index + 1) * cellWidth, picture->height};
-    const platform::Rect to = ToDevice(rect);
+    platform::Rect to = ToDevice(rect);
+    // A picture laid out one unit thick is a hairline: one pixel at every scale.
+    if (rect.Height() == 1) to.bottom = to.top + 1;
+    if (rect.Width() == 1) to.right = to.left + 1;
     if (IsEmpty(to)) return;
+    // Picture pixels to screen pixels: 1 when the variant matches the screen.
+    const double ratio = scale_ / variant.scale;
+    const auto toScreen = [ratio](int pixels) { return std::max(1, static_cast<int>(std::lround(pixels * ratio))); };
+    const auto inPicture = [&variant](int units) { return static_cast<int>(std::lround(units * variant.scale)); };
 
     if (skin.tile) {
-        const int tileWidth = ToDevice(cell.Width());
-        const int tileHeight = ToDevice(cell.Height());
-        PushClip(rect);
+        const int tileWidth = toScreen(cell.Width());
+        const int tileHeight = toScreen(cell.Height());
+        // Clipped to the pixels the skin covers (a hairline's one row).
+        clips_.push_back(clip_);
+        clip_ = Intersect(clip_, to);
         for (int y = to.top; y < to.bottom; y += tileHeight) {
             for (int x = to.left; x < to.right; x += tileWidth) {
                 DrawPicture(*picture, cell, {x, y, x + tileWidth, y + tileHeight}, alpha);
@@ -156,10 +171,10 @@ void SoftwareSurface::DrawSkin(const platform::Rect& rect, const Skin& skin, int
         return;
     }
     // Nine pieces: corners as they are, edges stretched along, the middle both ways.
-    const int srcX[4] = {cell.left, cell.left + std::min(m.left, cell.Width()),
-                         cell.right - std::min(m.right, cell.Width()), cell.right};
-    const int srcY[4] = {cell.top, cell.top + std::min(m.top, cell.Height()),
-                         cell.bottom - std::min(m.bottom, cell.Height()), cell.bottom};
+    const int srcX[4] = {cell.left, cell.left + std::min(inPicture(m.left), cell.Width()),
+                         cell.right - std::min(inPicture(m.right), cell.Width()), cell.right};
+    const int srcY[4] = {cell.top, cell.top + std::min(inPicture(m.top), cell.Height()),
+                         cell.bottom - std::min(inPicture(m.bottom), cell.Height()), cell.bottom};
     const int left = std::min(ToDevice(m.left), to.Width() / 2);
     const int right = std::min(ToDevice(m.right), to.Width() - left);
     const int top = std::min(ToDevice(m.top), to.Height() / 2);

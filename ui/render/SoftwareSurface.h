@@ -35,6 +35,7 @@ public:
 private:
     platform::Rect ToDevice(const platform::Rect& rect) const;
     int ToDevice(int length) const;
+    int StrokeWidth(int width) const;
     void FillDevice(const platform::Rect& rect, std::uint32_t pixel);
 
     PixelBuffer& target_;

@@ -29,6 +29,8 @@ class Surface {
 public:
     virtual ~Surface() = default;
     virtual void FillRect(const platform::Rect& rect, Color color) = 0;
+    // Widths are in layout units; 0 draws a hairline, one screen pixel wide
+    // at every scale.
     virtual void FrameRect(const platform::Rect& rect, Color color, int width) = 0;
     virtual void DrawLine(platform::Point from, platform::Point to, Color color, int width) = 0;
     virtual void DrawText(const platform::Rect& rect, const std::u16string& text, const Font& font, Color color,

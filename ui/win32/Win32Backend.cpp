@@ -202,6 +202,7 @@ int Win32Backend::TrackPopupMenu(const MenuData& menu, platform::Point screenPoi
         if (screen != nullptr) ReleaseDC(nullptr, screen);
         scale = dpi > 0 ? dpi / 96.0 : 1.0;
     }
+    scale *= menu.scalePercent / 100.0;
     Win32PopupMenu popup(*this, menu, scale);
     return popup.Track(screenPoint, Hwnd(owner));
 }

@@ -40,7 +40,7 @@ void Win32ToolTip::Show(HWND owner, std::u16string_view text, platform::Point sc
     surface.FillRect({0, 0, width, height}, kBackground);
     surface.DrawText({kPaddingX, kPaddingY, width - kPaddingX, height - kPaddingY}, std::u16string(text), font, kText,
                      text_mode::kSingleLine | text_mode::kVCenter);
-    surface.FrameRect({0, 0, width, height}, kBorder, 1);
+    surface.FrameRect({0, 0, width, height}, kBorder, 0);  // a hairline
 
     // On the pointer's monitor, moved in from its right and bottom edges.
     int left = screenPoint.x;

@@ -25,6 +25,7 @@
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostDialog.h"
 #include "ui/core/SHostWnd.h"
+#include "ui/core/ScreenScale.h"
 #include "ui/core/UiMapWriter.h"
 #include "ui/render/HostRenderer.h"
 #include "ui/render/IconDirectory.h"
@@ -157,6 +158,7 @@ X11Backend::~X11Backend() {
     graveyard_.clear();
     for (Hotkey& hotkey : hotkeys_) GrabHotkey(hotkey, false);
     drag_.reset();
+    toolTip_.reset();
     for (auto& [shape, cursor] : cursors_) XFreeCursor(display_, cursor);
     if (inputMethod_ != nullptr) XCloseIM(inputMethod_);
     while (preciseTiming_ > 0) EndPreciseTiming();
@@ -869,6 +871,12 @@ void X11Backend::HandleEvent(XEvent& event) {
         }
         return;
     }
+    if (toolTip_ && event.xany.window == toolTip_->xid) {
+        if (event.type == Expose && event.xexpose.count == 0) {
+            PutPicture(toolTip_->xid, toolTip_->gc, toolTip_->picture, false, toolTip_->visual, toolTip_->depth);
+        }
+        return;
+    }
     Host* host = FindHost(event.xany.window);
     if (host != nullptr) HandleHostEvent(*host, event);
 }
@@ -1164,8 +1172,9 @@ int X11Backend::TrackPopupMenu(const MenuData& menu, platform::Point at, NativeW
         width = std::max(width, menu.iconMargin + iconWidth + menu.textMargin + text_.Measure(font, item->text).width + 24);
     }
     height += 2;
-    platform::Rect rect{at.x, at.y, at.x + static_cast<int>(std::lround(width * scale_)),
-                        at.y + static_cast<int>(std::lround(height * scale_))};
+    const double scale = scale_ * menu.scalePercent / 100.0;
+    platform::Rect rect{at.x, at.y, at.x + static_cast<int>(std::lround(width * scale)),
+                        at.y + static_cast<int>(std::lround(height * scale))};
     const platform::Rect area = ScreenWorkArea();
     if (rect.right > area.right) rect = {rect.left - rect.Width(), rect.top, rect.left, rect.bottom};
     if (rect.bottom > area.bottom) rect = {rect.left, rect.top - rect.Height(), rect.right, rect.top};
@@ -1177,9 +1186,9 @@ int X11Backend::TrackPopupMenu(const MenuData& menu, platform::Point at, NativeW
     int hover = -1;
     const auto paint = [&] {
         popup.picture.Resize(rect.Width(), rect.Height());
-        SoftwareSurface surface(popup.picture, images_, text_, scale_);
+        SoftwareSurface surface(popup.picture, images_, text_, scale);
         surface.FillRect({0, 0, width, height}, Color{255, 255, 255, 255});
-        surface.FrameRect({0, 0, width, height}, Color{0xCC, 0xCC, 0xCC, 255}, 1);
+        surface.FrameRect({0, 0, width, height}, Color{0xCC, 0xCC, 0xCC, 255}, 0);  // a hairline
         for (std::size_t i = 0; i < items.size(); ++i) {
             const MenuItem& item = *items[i];
             const int top = tops[i];
@@ -1204,7 +1213,7 @@ int X11Backend::TrackPopupMenu(const MenuData& menu, platform::Point at, NativeW
         PutPicture(popup.xid, popup.gc, popup.picture, false, popup.visual, popup.depth);
     };
     const auto itemAt = [&](int x, int y) {
-        const int lx = static_cast<int>(x / scale_), ly = static_cast<int>(y / scale_);
+        const int lx = static_cast<int>(x / scale), ly = static_cast<int>(y / scale);
         if (lx < 0 || lx >= width || ly < 0 || ly >= height) return -1;
         for (std::size_t i = 0; i < items.size(); ++i) {
             const int bottom = tops[i] + (items[i]->separator ? kSeparator : menu.itemHeight);
@@ -1322,6 +1331,57 @@ void X11Backend::MoveDragImage(platform::Point screenPoint) {
 }
 
 void X11Backend::EndDragImage() { drag_.reset(); }
+
+void X11Backend::ShowToolTip(NativeWindow owner, std::u16string_view text, platform::Point screenPoint) {
+    toolTip_.reset();
+    toolTipOwner_ = 0;
+    if (text.empty()) return;
+    static constexpr Color kBackground{0xFF, 0xFF, 0xE1, 255};
+    static constexpr Color kBorder{0x76, 0x76, 0x76, 255};
+    static constexpr Color kText{0x00, 0x00, 0x00, 255};
+    constexpr int kPaddingX = 5;  // layout units around the text
+    constexpr int kPaddingY = 3;
+    const Font font = MenuFont();
+    const double scale = WindowScale(owner);
+    // Measured in layout units, drawn in the owner's pixels.
+    const platform::Size textSize = MeasureText(font, text);
+    const int width = textSize.width + 2 * kPaddingX;
+    const int height = textSize.height + 2 * kPaddingY;
+    auto popup = std::make_unique<Popup>();
+    popup->display = display_;
+    popup->picture.Resize(PixelOfUnit(width, scale), PixelOfUnit(height, scale));
+    SoftwareSurface surface(popup->picture, images_, text_, scale);
+    surface.FillRect({0, 0, width, height}, kBackground);
+    surface.DrawText({kPaddingX, kPaddingY, width - kPaddingX, height - kPaddingY}, std::u16string(text), font, kText,
+                     text_mode::kSingleLine | text_mode::kVCenter);
+    surface.FrameRect({0, 0, width, height}, kBorder, 0);  // a hairline
+    // Moved in from the right and bottom edges of the work area.
+    const platform::Rect area = ScreenWorkArea();
+    const int left = std::max(area.left, std::min(screenPoint.x, area.right - popup->picture.width));
+    const int top = std::max(area.top, std::min(screenPoint.y, area.bottom - popup->picture.height));
+    CreatePopupWindow(display_, screen_, false, {left, top, left + popup->picture.width, top + popup->picture.height},
+                      ExposureMask, popup->xid, popup->gc, popup->argb, popup->visual, popup->depth, popup->colormap);
+    if (popup->xid == 0) return;
+    // Never takes the keyboard, and the mouse goes to whatever lies below.
+    XWMHints hints{};
+    hints.flags = InputHint;
+    hints.input = False;
+    XSetWMHints(display_, popup->xid, &hints);
+    XShapeCombineRectangles(display_, popup->xid, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+    XStoreName(display_, popup->xid, "zintra-tooltip");
+    XMapRaised(display_, popup->xid);
+    XSync(display_, False);
+    PutPicture(popup->xid, popup->gc, popup->picture, false, popup->visual, popup->depth);
+    XFlush(display_);
+    toolTip_ = std::move(popup);
+    toolTipOwner_ = owner;
+}
+
+void X11Backend::HideToolTip(NativeWindow owner) {
+    if (owner != toolTipOwner_) return;
+    toolTip_.reset();
+    toolTipOwner_ = 0;
+}
 
 std::optional<Bitmap> X11Backend::DecodeImage(std::string_view bytes) {
     return DecodePng(bytes);

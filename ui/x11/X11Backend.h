@@ -43,9 +43,10 @@ public:
     platform::Rect HostWindowRect(platform::NativeWindow window) override;
     double WindowScale(platform::NativeWindow window) override;
     platform::Rect WorkArea(platform::NativeWindow window) override;
-    // FIXME: tooltips are not shown on X11 yet.
-    void ShowToolTip(platform::NativeWindow, std::u16string_view, platform::Point) override {}
-    void HideToolTip(platform::NativeWindow) override {}
+    // An override-redirect window the window manager never sees or
+    // focuses, which lets the mouse through, drawn at the owner's scale.
+    void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
+    void HideToolTip(platform::NativeWindow owner) override;
     void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
     void BeginWindowDrag(platform::NativeWindow window) override;
     platform::Size MeasureText(const Font& font, std::u16string_view text) override;
@@ -179,6 +180,8 @@ private:
     int lastPressY_ = 0;
     EventFilter filter_;  // a pop-up's loop sees events first
     std::unique_ptr<Popup> drag_;
+    std::unique_ptr<Popup> toolTip_;
+    platform::NativeWindow toolTipOwner_ = 0;
     std::map<std::uintptr_t, Bitmap> icons_;
     std::map<std::uintptr_t, std::shared_ptr<const std::string>> iconFiles_;  // the .ico each handle came from
     std::uintptr_t nextIcon_ = 1;

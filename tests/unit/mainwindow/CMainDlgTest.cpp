@@ -392,6 +392,10 @@ protected:
             {"LAYOUT:MISSING_MENU", layout("menu='SMENU:nothing'")},
             {"SMENU:EXTENDED", "<menuRoot><menuItem id='5'/></menuRoot>"},
             {"SMENU:ITEM", "<menuItem id='5'/>"},
+            {"LAYOUT:FULL_EXTENDED_MENU", layout("menu='SMENU:full_extended'")},
+            {"SMENU:FULL_EXTENDED", "<menuRoot iconSkin='skin_traymenu_icons' itemHeight='30'>"
+                                    "<menuItem id='5' icon='0'>显示主界面</menuItem><sep/>"
+                                    "<menuItem id='6' text='退出' icon='1'/></menuRoot>"},
         }));
     }
     // The size of the icon the notification area was given when `layout` came up.
@@ -460,6 +464,43 @@ TEST_F(TrayIconTest, RightClickShowsAClassicMenuAndNothingWithoutOne) {
     }
     ASSERT_EQ(backend.ShownMenus().size(), 1u);
     EXPECT_EQ(backend.ShownMenus()[0].menu.items.size(), 2u);
+}
+
+// A host that keeps the commands the tray icon passes on.
+class CommandHost : public ui::SHostWnd {
+public:
+    using ui::SHostWnd::SHostWnd;
+    std::vector<std::uintptr_t> commands;
+
+protected:
+    std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t) override {
+        if (message == msg::kCommand) commands.push_back(wParam);
+        return std::nullopt;
+    }
+};
+
+TEST_F(TrayIconTest, RightClickOpensAnExtendedMenuAtTheCursorAndItsChoiceArrivesAsACommand) {
+    CommandHost host("LAYOUT:FULL_EXTENDED_MENU");
+    ASSERT_NE(host.Create(), 0u);
+    desktop.MoveCursor({640, 700});
+    const platform::NativeWindow tray = desktop.ShellState().TrayCalls().back().data.window;
+    backend.SetNextMenuChoice(6);
+    desktop.SendMessage(tray, msg::kTrayNotify, kTrayIconId, msg::kRButtonDown);
+    desktop.DispatchPosted();
+    ASSERT_EQ(backend.ShownMenus().size(), 1u);
+    const auto& shown = backend.ShownMenus()[0];
+    EXPECT_EQ(shown.at, (platform::Point{640, 700})) << "top-left corner at the cursor";
+    EXPECT_EQ(shown.owner, tray);
+    EXPECT_EQ(shown.menu.scalePercent, 100);
+    EXPECT_EQ(shown.menu.itemHeight, 30);
+    EXPECT_EQ(shown.menu.iconSkin, "skin_traymenu_icons");
+    ASSERT_EQ(shown.menu.items.size(), 3u);
+    EXPECT_EQ(shown.menu.items[0].text, u"显示主界面");
+    EXPECT_TRUE(shown.menu.items[1].separator);
+    EXPECT_EQ(shown.menu.items[2].text, u"退出");
+    EXPECT_EQ(shown.menu.items[2].icon, 1);
+    EXPECT_EQ(desktop.ShellState().ForegroundWindow(), tray);
+    EXPECT_EQ(host.commands, (std::vector<std::uintptr_t>{6}));
 }
 
 }  // namespace
