@@ -11,6 +11,7 @@
 #include <ctime>
 #include <sstream>
 
+#include "platform/linux/FileReplace.h"
 #include "platform/linux/TextConversion.h"
 
 namespace zintra::platform::linux_x11 {
@@ -101,36 +102,6 @@ std::vector<std::string> Words(const std::string& line) {
     }
     words.push_back(word);
     return words;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-std::string Folder(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Creates the folder and its parents (private to the user).
-void MakeFolders(const std::string& folder) {
-    std::string partial;
-    std::stringstream parts(folder);
-    std::string part;
-    if (!folder.empty() && folder[0] == '/') partial = "/";
-    while (std::getline(parts, part, '/')) {
-        if (part.empty()) continue;
-        partial += part;
-        ::mkdir(partial.c_str(), 0700);
-        partial += '/';
-    }
 }
 
 }  // namespace
@@ -269,25 +240,8 @@ void FileStore::Sync() {
 
 bool FileStore::Save() {
     if (!writable_) return false;
-    const std::string folder = Folder(path_);
-    MakeFolders(folder);
-    std::string temporary = path_ + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return false;
-    ::fchmod(fd, 0600);
-    const bool written = WriteAll(fd, Serialize(keys_)) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path_.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
+    if (!ReplaceFile(path_, Serialize(keys_), 0600, path_ + ".")) return false;
     seen_ = CurrentStamp();
-    // The rename itself survives a crash once the folder is on disk.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
     return true;
 }
 

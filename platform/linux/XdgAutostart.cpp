@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/linux/FileReplace.h"
 #include "platform/linux/TextConversion.h"
 
 namespace zintra::platform::linux_x11 {
@@ -61,35 +62,6 @@ std::string_view Trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
     return text;
-}
-
-std::string Folder(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-// mkdir -p; folders the program creates are the user's alone, as the XDG rules ask.
-void MakeFolders(const std::string& folder) {
-    for (std::size_t at = 1; at <= folder.size(); ++at) {
-        if (at == folder.size() || folder[at] == '/') ::mkdir(folder.substr(0, at).c_str(), 0700);
-    }
-}
-
-void SyncFolder(const std::string& folder) {
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return;
-    ::fsync(dir);
-    ::close(dir);
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 // The same file by name, or by identity for another path to it (a link).
@@ -303,20 +275,8 @@ bool XdgAutostart::Write(const std::u16string& executablePath) {
         return false;
     }
     const std::string path = Path();
-    const std::string folder = Folder(path);
-    MakeFolders(folder);
-    std::string temporary = folder + "/.zintra.desktop.XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return false;
-    ::fchmod(fd, 0644);
-    const bool written = WriteAll(fd, AutostartEntryText(program)) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    SyncFolder(folder);
-    return true;
+    // Hidden and not ending in .desktop: a session reading the folder meanwhile skips it.
+    return ReplaceFile(path, AutostartEntryText(program), 0644, FolderOf(path) + "/.zintra.desktop.");
 }
 
 bool XdgAutostart::Remove(const std::u16string& executablePath) {
@@ -326,7 +286,7 @@ bool XdgAutostart::Remove(const std::u16string& executablePath) {
     if (!entry->exec) return true;
     if (!Points(*entry, ProgramPath(executablePath))) return true;  // another program's: not ours to delete
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
-    SyncFolder(Folder(path));
+    SyncFolder(FolderOf(path));
     return true;
 }
 

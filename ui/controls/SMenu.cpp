@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include <pugixml.hpp>
-
 #include "platform/Messages.h"
+#include "ui/controls/MenuXml.h"
 #include "ui/core/Backend.h"
 #include "ui/core/SApplication.h"
 #include "ui/core/TextUtil.h"
@@ -15,7 +14,7 @@ namespace {
 
 constexpr int kMaxMenuDepth = 8;
 
-void ReadItems(const pugi::xml_node& parent, std::vector<MenuItem>& items, int depth) {
+void ReadItems(const pugi::xml_node& parent, std::string_view itemTag, std::vector<MenuItem>& items, int depth) {
     if (depth > kMaxMenuDepth) return;
     for (const auto& node : parent.children()) {
         if (node.type() != pugi::node_element) continue;
@@ -23,14 +22,14 @@ void ReadItems(const pugi::xml_node& parent, std::vector<MenuItem>& items, int d
         MenuItem item;
         if (tag == "sep") {
             item.separator = true;
-        } else if (tag == "item") {
+        } else if (tag == itemTag) {
             item.id = ParseIntOr(node.attribute("id").as_string(), 0);
             item.icon = ParseIntOr(node.attribute("icon").as_string(), -1);
             item.disabled = ParseBoolOr(node.attribute("disable").as_string(), false);
             std::string text = node.attribute("text").as_string();
             if (text.empty()) text = std::string(Trim(node.text().get()));
             item.text = Utf8ToUtf16(text);
-            ReadItems(node, item.children, depth + 1);
+            ReadItems(node, itemTag, item.children, depth + 1);
         } else {
             continue;
         }
@@ -39,6 +38,16 @@ void ReadItems(const pugi::xml_node& parent, std::vector<MenuItem>& items, int d
 }
 
 }  // namespace
+
+MenuData ReadMenuData(const pugi::xml_node& root, std::string_view itemTag) {
+    MenuData data;
+    data.iconSkin = root.attribute("iconSkin").as_string();
+    data.itemHeight = std::clamp(ParseIntOr(root.attribute("itemHeight").as_string(), 26), 1, 200);
+    data.iconMargin = std::clamp(ParseIntOr(root.attribute("iconMargin").as_string(), 4), 0, 200);
+    data.textMargin = std::clamp(ParseIntOr(root.attribute("textMargin").as_string(), 8), 0, 200);
+    ReadItems(root, itemTag, data.items, 0);
+    return data;
+}
 
 bool SMenu::LoadMenu(std::string_view resourceName) {
     const auto* application = SApplication::Instance();
@@ -60,13 +69,7 @@ bool SMenu::LoadMenuXml(std::string_view document) {
     if (!xml.load_buffer(document.data(), document.size())) return false;
     const auto root = xml.child("menu");
     if (!root) return false;
-    MenuData data;
-    data.iconSkin = root.attribute("iconSkin").as_string();
-    data.itemHeight = std::clamp(ParseIntOr(root.attribute("itemHeight").as_string(), 26), 1, 200);
-    data.iconMargin = std::clamp(ParseIntOr(root.attribute("iconMargin").as_string(), 4), 0, 200);
-    data.textMargin = std::clamp(ParseIntOr(root.attribute("textMargin").as_string(), 8), 0, 200);
-    ReadItems(root, data.items, 0);
-    data_ = std::move(data);
+    data_ = ReadMenuData(root, "item");
     loaded_ = true;
     return true;
 }

@@ -2,42 +2,11 @@
 
 #include <algorithm>
 
-#include <pugixml.hpp>
-
+#include "ui/controls/MenuXml.h"
 #include "ui/controls/SMenu.h"
 #include "ui/core/SApplication.h"
-#include "ui/core/TextUtil.h"
 
 namespace zintra::ui {
-
-namespace {
-
-constexpr int kMaxMenuDepth = 8;
-
-void ReadItems(const pugi::xml_node& parent, std::vector<MenuItem>& items, int depth) {
-    if (depth > kMaxMenuDepth) return;
-    for (const auto& node : parent.children()) {
-        if (node.type() != pugi::node_element) continue;
-        const std::string_view tag = node.name();
-        MenuItem item;
-        if (tag == "sep") {
-            item.separator = true;
-        } else if (tag == "menuItem") {
-            item.id = ParseIntOr(node.attribute("id").as_string(), 0);
-            item.icon = ParseIntOr(node.attribute("icon").as_string(), -1);
-            item.disabled = ParseBoolOr(node.attribute("disable").as_string(), false);
-            std::string text = node.attribute("text").as_string();
-            if (text.empty()) text = std::string(Trim(node.child_value()));
-            item.text = Utf8ToUtf16(text);
-            ReadItems(node, item.children, depth + 1);
-        } else {
-            continue;
-        }
-        items.push_back(std::move(item));
-    }
-}
-
-}  // namespace
 
 bool SMenuEx::LoadMenu(std::string_view resourceName) {
     const auto* application = SApplication::Instance();
@@ -52,13 +21,7 @@ bool SMenuEx::LoadMenuXml(std::string_view document) {
     if (!xml.load_buffer(document.data(), document.size())) return false;
     // The root (menuRoot, or the root item) carries the menu's looks.
     const pugi::xml_node root = xml.document_element();
-    MenuData data;
-    data.iconSkin = root.attribute("iconSkin").as_string();
-    data.itemHeight = std::clamp(ParseIntOr(root.attribute("itemHeight").as_string(), 26), 1, 200);
-    data.iconMargin = std::clamp(ParseIntOr(root.attribute("iconMargin").as_string(), 4), 0, 200);
-    data.textMargin = std::clamp(ParseIntOr(root.attribute("textMargin").as_string(), 8), 0, 200);
-    ReadItems(root, data.items, 0);
-    data_ = std::move(data);
+    data_ = ReadMenuData(root, "menuItem");
     loaded_ = true;
     return true;
 }
