@@ -23,6 +23,13 @@ bool WriteAll(int fd, std::string_view data) {
 
 }  // namespace
 
+std::string ConfigHome() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/') return config;
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.config";
+}
+
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);

@@ -1,6 +1,7 @@
-// Files replaced whole: written to a temporary file beside the target,
-// synced, renamed over it and the folder synced, so a crash or a full disk
-// leaves the old file or the new one, never a part of either.
+// Where the user's files go, and files replaced whole: written to a
+// temporary file beside the target, synced, renamed over it and the folder
+// synced, so a crash or a full disk leaves the old file or the new one,
+// never a part of either.
 #pragma once
 
 #include <sys/types.h>
@@ -9,6 +10,9 @@
 #include <string_view>
 
 namespace zintra::platform::linux_x11 {
+
+// $XDG_CONFIG_HOME, or ~/.config when it is unset or not an absolute path.
+std::string ConfigHome();
 
 // The folder part of a path: "." for a bare name, "/" for a file at the root.
 std::string FolderOf(const std::string& path);

@@ -117,15 +117,7 @@ std::u16string FoldCase(const std::u16string& text) {
 FileStore::FileStore(std::string path) : path_(std::move(path)) {}
 
 std::string FileStore::DefaultPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (config != nullptr && config[0] == '/') {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home != nullptr ? home : "") + "/.config";
-    }
-    return base + "/zintra/store";
+    return ConfigHome() + "/zintra/store";
 }
 
 std::string FileStore::Serialize(const Keys& keys) {

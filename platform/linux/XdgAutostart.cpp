@@ -96,15 +96,7 @@ bool Points(const AutostartEntry& entry, const std::string& executablePath) {
 }  // namespace
 
 std::string AutostartEntryPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (config != nullptr && config[0] == '/') {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home != nullptr ? home : "") + "/.config";
-    }
-    return base + "/autostart/zintra.desktop";
+    return ConfigHome() + "/autostart/zintra.desktop";
 }
 
 std::string ExecArgument(std::string_view argument) {
