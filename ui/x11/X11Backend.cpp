@@ -1054,6 +1054,33 @@ Font MenuFont() {
 
 }  // namespace
 
+bool X11Backend::RunPopup(Window popup, const std::function<void()>& paint,
+                          const std::function<void(XEvent&)>& handle, const bool& open) {
+    XMapRaised(display_, popup);
+    XSync(display_, False);
+    // Mouse and keys go to the pop-up while it is open; everything else runs as usual.
+    XGrabPointer(display_, popup, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                 GrabModeAsync, None, None, CurrentTime);
+    XGrabKeyboard(display_, popup, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    const EventFilter previous = filter_;
+    filter_ = [&](XEvent& event) {
+        if (event.xany.window == popup) {
+            handle(event);
+            return true;
+        }
+        // Input meant for other windows waits until the pop-up closes.
+        return event.type == ButtonPress || event.type == ButtonRelease || event.type == KeyPress ||
+               event.type == KeyRelease || event.type == MotionNotify;
+    };
+    paint();
+    const bool running = Pump([&] { return open; });
+    filter_ = previous;
+    XUngrabPointer(display_, CurrentTime);
+    XUngrabKeyboard(display_, CurrentTime);
+    capture_ = 0;
+    return running;
+}
+
 int X11Backend::RunDropDown(const DropDownRequest& request) {
     SListBox* list = request.list;
     if (list == nullptr || list->GetCount() == 0) return -1;
@@ -1100,54 +1127,36 @@ int X11Backend::RunDropDown(const DropDownRequest& request) {
         list->SetCurSel(index);
         paint();
     };
-    XMapRaised(display_, popup.xid);
-    XSync(display_, False);
-    // Mouse and keys go to the list while it is open; everything else runs as usual.
-    XGrabPointer(display_, popup.xid, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
-                 GrabModeAsync, None, None, CurrentTime);
-    XGrabKeyboard(display_, popup.xid, False, GrabModeAsync, GrabModeAsync, CurrentTime);
     int chosen = -1;
     bool open = true;
-    const EventFilter previous = filter_;
-    filter_ = [&](XEvent& event) {
-        if (event.xany.window == popup.xid) {
-            switch (event.type) {
-                case Expose: paint(); break;
-                case MotionNotify:
-                    if (const int index = itemAt(event.xmotion.x, event.xmotion.y); index >= 0) highlight(index);
-                    break;
-                case ButtonRelease:
-                    // The release of the press that opened the list is not a choice.
-                    if (const int index = itemAt(event.xbutton.x, event.xbutton.y); index >= 0) {
-                        chosen = index;
-                        open = false;
-                    }
-                    break;
-                case ButtonPress:
-                    if (itemAt(event.xbutton.x, event.xbutton.y) < 0) open = false;
-                    break;
-                case KeyPress: {
-                    const unsigned long keysym = XLookupKeysym(&event.xkey, 0);
-                    if (keysym == XK_Escape || keysym == XK_Tab || keysym == XK_Alt_L) open = false;
-                    if (keysym == XK_Return || keysym == XK_KP_Enter) chosen = hover, open = false;
-                    if (keysym == XK_Up) highlight(std::max(0, hover - 1));
-                    if (keysym == XK_Down) highlight(std::min(list->GetCount() - 1, hover + 1));
-                    break;
+    const auto handle = [&](XEvent& event) {
+        switch (event.type) {
+            case Expose: paint(); break;
+            case MotionNotify:
+                if (const int index = itemAt(event.xmotion.x, event.xmotion.y); index >= 0) highlight(index);
+                break;
+            case ButtonRelease:
+                // The release of the press that opened the list is not a choice.
+                if (const int index = itemAt(event.xbutton.x, event.xbutton.y); index >= 0) {
+                    chosen = index;
+                    open = false;
                 }
-                default: break;
+                break;
+            case ButtonPress:
+                if (itemAt(event.xbutton.x, event.xbutton.y) < 0) open = false;
+                break;
+            case KeyPress: {
+                const unsigned long keysym = XLookupKeysym(&event.xkey, 0);
+                if (keysym == XK_Escape || keysym == XK_Tab || keysym == XK_Alt_L) open = false;
+                if (keysym == XK_Return || keysym == XK_KP_Enter) chosen = hover, open = false;
+                if (keysym == XK_Up) highlight(std::max(0, hover - 1));
+                if (keysym == XK_Down) highlight(std::min(list->GetCount() - 1, hover + 1));
+                break;
             }
-            return true;
+            default: break;
         }
-        // Input meant for other windows waits until the list closes.
-        return event.type == ButtonPress || event.type == ButtonRelease || event.type == KeyPress ||
-               event.type == KeyRelease || event.type == MotionNotify;
     };
-    paint();
-    const bool running = Pump([&] { return open; });
-    filter_ = previous;
-    XUngrabPointer(display_, CurrentTime);
-    XUngrabKeyboard(display_, CurrentTime);
-    capture_ = 0;
+    const bool running = RunPopup(popup.xid, paint, handle, open);
     // The caller applies the choice as a change of its own.
     list->SetCurSel(original);
     if (!running) return -1;
@@ -1221,70 +1230,53 @@ int X11Backend::TrackPopupMenu(const MenuData& menu, platform::Point at, NativeW
         }
         return -1;
     };
-    XMapRaised(display_, popup.xid);
-    XSync(display_, False);
-    XGrabPointer(display_, popup.xid, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
-                 GrabModeAsync, None, None, CurrentTime);
-    XGrabKeyboard(display_, popup.xid, False, GrabModeAsync, GrabModeAsync, CurrentTime);
     int chosen = 0;
     bool open = true;
-    const EventFilter previous = filter_;
-    filter_ = [&](XEvent& event) {
-        if (event.xany.window == popup.xid) {
-            switch (event.type) {
-                case Expose: paint(); break;
-                case MotionNotify: {
-                    const int index = itemAt(event.xmotion.x, event.xmotion.y);
-                    if (index != hover) hover = index, paint();
-                    break;
-                }
-                case ButtonRelease: {
-                    const int index = itemAt(event.xbutton.x, event.xbutton.y);
-                    if (index >= 0 && !items[static_cast<std::size_t>(index)]->disabled &&
-                        items[static_cast<std::size_t>(index)]->children.empty()) {
-                        chosen = items[static_cast<std::size_t>(index)]->id;
-                        open = false;
-                    }
-                    break;
-                }
-                case ButtonPress:
-                    if (itemAt(event.xbutton.x, event.xbutton.y) < 0) open = false;
-                    break;
-                case KeyPress: {
-                    const unsigned long keysym = XLookupKeysym(&event.xkey, 0);
-                    if (keysym == XK_Escape) open = false;
-                    if ((keysym == XK_Return || keysym == XK_KP_Enter) && hover >= 0 &&
-                        !items[static_cast<std::size_t>(hover)]->disabled) {
-                        chosen = items[static_cast<std::size_t>(hover)]->id;
-                        open = false;
-                    }
-                    const int step = keysym == XK_Down ? 1 : keysym == XK_Up ? -1 : 0;
-                    if (step != 0) {
-                        const int count = static_cast<int>(items.size());
-                        int next = hover;
-                        for (int tries = 0; tries < count; ++tries) {
-                            next = ((next < 0 ? (step > 0 ? -1 : count) : next) + step + count) % count;
-                            if (!items[static_cast<std::size_t>(next)]->separator) break;
-                        }
-                        hover = next;
-                        paint();
-                    }
-                    break;
-                }
-                default: break;
+    const auto handle = [&](XEvent& event) {
+        switch (event.type) {
+            case Expose: paint(); break;
+            case MotionNotify: {
+                const int index = itemAt(event.xmotion.x, event.xmotion.y);
+                if (index != hover) hover = index, paint();
+                break;
             }
-            return true;
+            case ButtonRelease: {
+                const int index = itemAt(event.xbutton.x, event.xbutton.y);
+                if (index >= 0 && !items[static_cast<std::size_t>(index)]->disabled &&
+                    items[static_cast<std::size_t>(index)]->children.empty()) {
+                    chosen = items[static_cast<std::size_t>(index)]->id;
+                    open = false;
+                }
+                break;
+            }
+            case ButtonPress:
+                if (itemAt(event.xbutton.x, event.xbutton.y) < 0) open = false;
+                break;
+            case KeyPress: {
+                const unsigned long keysym = XLookupKeysym(&event.xkey, 0);
+                if (keysym == XK_Escape) open = false;
+                if ((keysym == XK_Return || keysym == XK_KP_Enter) && hover >= 0 &&
+                    !items[static_cast<std::size_t>(hover)]->disabled) {
+                    chosen = items[static_cast<std::size_t>(hover)]->id;
+                    open = false;
+                }
+                const int step = keysym == XK_Down ? 1 : keysym == XK_Up ? -1 : 0;
+                if (step != 0) {
+                    const int count = static_cast<int>(items.size());
+                    int next = hover;
+                    for (int tries = 0; tries < count; ++tries) {
+                        next = ((next < 0 ? (step > 0 ? -1 : count) : next) + step + count) % count;
+                        if (!items[static_cast<std::size_t>(next)]->separator) break;
+                    }
+                    hover = next;
+                    paint();
+                }
+                break;
+            }
+            default: break;
         }
-        return event.type == ButtonPress || event.type == ButtonRelease || event.type == KeyPress ||
-               event.type == KeyRelease || event.type == MotionNotify;
     };
-    paint();
-    const bool running = Pump([&] { return open; });
-    filter_ = previous;
-    XUngrabPointer(display_, CurrentTime);
-    XUngrabKeyboard(display_, CurrentTime);
-    capture_ = 0;
-    return running ? chosen : 0;
+    return RunPopup(popup.xid, paint, handle, open) ? chosen : 0;
 }
 
 bool X11Backend::BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey,

@@ -117,6 +117,11 @@ private:
     // Runs events, posted messages and timers while `running` holds; false
     // when the program is quitting (the quit stays pending for outer loops).
     bool Pump(const std::function<bool()>& running);
+    // A drop-down's or menu's own loop: maps and paints the pop-up, gives it
+    // the mouse and the keys, hands its events to `handle` while `open`
+    // holds. False when the program is quitting.
+    bool RunPopup(Window popup, const std::function<void()>& paint, const std::function<void(XEvent&)>& handle,
+                  const bool& open);
     bool PumpLoop(const std::function<bool()>& running);
     bool DispatchPosted();
     bool DispatchTimer();
