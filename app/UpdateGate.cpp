@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "online/Crypto.h"
 #include "online/ServerAddress.h"
 #include "online/UpdateCheck.h"
 #include "ui/core/Backend.h"
@@ -18,6 +19,12 @@ namespace {
 
 std::atomic<std::int64_t> patienceForTesting{0};
 
+// Checks whose thread has not finished yet: a test process waits for them
+// before it ends, so no thread is cut off half way.
+std::mutex runningLock;
+std::condition_variable runningEnded;
+int runningChecks = 0;
+
 }  // namespace
 
 std::chrono::milliseconds UpdateCheckPatience() {
@@ -26,6 +33,11 @@ std::chrono::milliseconds UpdateCheckPatience() {
 }
 
 void SetUpdateCheckPatienceForTesting(std::chrono::milliseconds patience) { patienceForTesting = patience.count(); }
+
+bool WaitForUpdateChecksForTesting(std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> guard(runningLock);
+    return runningEnded.wait_for(guard, limit, [] { return runningChecks == 0; });
+}
 
 // What the checking thread and the user-interface thread share. The thread
 // holds its own reference, so this outlives the gate when the server is slow.
@@ -45,17 +57,27 @@ UpdateGate::UpdateGate() : shared_(std::make_shared<Shared>()) {}
 UpdateGate::~UpdateGate() { NotifyWhenAnswered(0); }
 
 void UpdateGate::Start() {
+    {
+        std::lock_guard<std::mutex> guard(runningLock);
+        ++runningChecks;
+    }
     std::thread([shared = shared_] {
         std::string reply;
         const bool fetched = FetchUpdateReply(reply);
-        std::lock_guard<std::mutex> guard(shared->lock);
-        shared->done = true;
-        shared->fetched = fetched;
-        shared->reply = std::move(reply);
-        shared->arrived.notify_all();
-        if (shared->windows != nullptr && shared->window != 0) {
-            shared->windows->PostMessage(shared->window, kUpdateAnswered, 0, 0);
+        {
+            std::lock_guard<std::mutex> guard(shared->lock);
+            shared->done = true;
+            shared->fetched = fetched;
+            shared->reply = std::move(reply);
+            shared->arrived.notify_all();
+            if (shared->windows != nullptr && shared->window != 0) {
+                shared->windows->PostMessage(shared->window, kUpdateAnswered, 0, 0);
+            }
         }
+        ReleaseThreadCryptoState();
+        std::lock_guard<std::mutex> guard(runningLock);
+        --runningChecks;
+        runningEnded.notify_all();
     }).detach();
 }
 

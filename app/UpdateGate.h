@@ -18,6 +18,8 @@ namespace zintra {
 // 2 seconds; tests shorten it (zero restores it).
 std::chrono::milliseconds UpdateCheckPatience();
 void SetUpdateCheckPatienceForTesting(std::chrono::milliseconds patience);
+// Whether every check started so far has finished within `limit`.
+bool WaitForUpdateChecksForTesting(std::chrono::milliseconds limit);
 
 class UpdateGate {
 public:

@@ -14,6 +14,10 @@
 namespace zintra {
 
 using Sha256Digest = std::array<std::uint8_t, 32>;
+
+// Frees what the cryptography library keeps for the calling thread (its
+// error queue); a thread that did network work calls it as its last step.
+void ReleaseThreadCryptoState();
 // A P-256 public key as its two 32-byte coordinates, X then Y.
 using EcdsaPublicPoint = std::array<std::uint8_t, 64>;
 // A P-256 signature as its two 32-byte numbers, r then s.

@@ -4,12 +4,15 @@
 #include <algorithm>
 
 #include <openssl/bn.h>
+#include <openssl/crypto.h>
 #include <openssl/ec.h>
 #include <openssl/ecdsa.h>
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
 namespace zintra {
+
+void ReleaseThreadCryptoState() { OPENSSL_thread_stop(); }
 
 struct Sha256::State {
     EVP_MD_CTX* context = nullptr;

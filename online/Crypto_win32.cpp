@@ -10,6 +10,9 @@
 
 namespace zintra {
 
+// CNG keeps nothing per thread for the program to free.
+void ReleaseThreadCryptoState() {}
+
 namespace {
 
 bool Succeeded(NTSTATUS status) { return status >= 0; }

@@ -30,6 +30,8 @@ protected:
     ~ProgramTest() override {
         // The simulated loop has returned; what the windows posted on their way out still runs.
         desktop.DispatchPosted();
+        // A check still asking when the test ends would be cut off with the process.
+        EXPECT_TRUE(WaitForUpdateChecksForTesting(std::chrono::seconds(60)));
         ::unsetenv("ZINTRA_UPDATE_URL");
         ::unsetenv("ZINTRA_REPORT_URL");
         platform::SetCurrent(nullptr);
@@ -165,6 +167,8 @@ protected:
         desktop.SetLoopPatience(std::chrono::seconds(5));
     }
     ~LateUpdateTest() override {
+        // Still with the short attempts, so a silent server is given up quickly.
+        EXPECT_TRUE(WaitForUpdateChecksForTesting(std::chrono::seconds(60)));
         SetUpdateCheckPatienceForTesting(std::chrono::milliseconds(0));
         SetFetchAttemptTimeoutForTesting(std::chrono::milliseconds(0));
     }
