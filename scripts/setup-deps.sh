@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything a fresh Debian 12 machine needs to build and test Zintra:
-# the Debian packages, and the Windows builds of libcurl, jsoncpp and pugixml
-# cross-built from Debian's own source packages into a cache outside the clone.
+# the Debian packages, and the Windows builds of libcurl, jsoncpp, pugixml and
+# libpng cross-built from Debian's own source packages into a cache outside the clone.
 # Safe to run again: each step is skipped when its result is already there.
 set -euo pipefail
 # Progress goes to stderr; the one line on stdout is the Windows library prefix.
@@ -16,7 +16,7 @@ flock 9
 packages=(
   cmake ninja-build ccache pkg-config g++ clang python3
   libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb xdotool x11-utils x11-apps imagemagick fonts-wqy-microhei
   dpkg-dev openssl nsis osslsigncode libssl-dev
   libx11-dev libxtst-dev libxext-dev libfreetype-dev libfontconfig-dev openbox xcompmgr
@@ -36,7 +36,7 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 # Windows libraries, keyed by the Debian package versions so a new release rebuilds.
-key="curl-$(apt-cache policy curl | awk '/Candidate/{print $2}')_jsoncpp-$(apt-cache policy libjsoncpp-dev | awk '/Candidate/{print $2}')_pugixml-$(apt-cache policy libpugixml-dev | awk '/Candidate/{print $2}')"
+key="curl-$(apt-cache policy curl | awk '/Candidate/{print $2}')_jsoncpp-$(apt-cache policy libjsoncpp-dev | awk '/Candidate/{print $2}')_pugixml-$(apt-cache policy libpugixml-dev | awk '/Candidate/{print $2}')_png-$(apt-cache policy libpng-dev | awk '/Candidate/{print $2}')"
 prefix="$cache_root/$key/mingw"
 if [ -f "$prefix/.complete" ]; then
   echo "$prefix" >&3
@@ -68,6 +68,17 @@ rm -rf "$work" "$prefix"
 mkdir -p "$work" "$prefix"
 cd "$work"
 apt-get source --download-only curl libjsoncpp pugixml >/dev/null
+# The newest source a mirror serves may lag the newest binary (security
+# updates), so take the newest one that downloads.
+fetch_source() {
+  local version
+  for version in $(apt-cache showsrc "$1" | awk '/^Version:/{print $2}' | sort -rV); do
+    apt-get source --download-only "$1=$version" >/dev/null 2>&1 && return 0
+  done
+  echo "setup-deps: no source of $1 could be downloaded" >&2
+  return 1
+}
+fetch_source libpng1.6
 for dsc in *.dsc; do dpkg-source --no-check -x "$dsc" >/dev/null; done
 
 build() {  # build <source dir> <cmake options...>
@@ -83,6 +94,9 @@ build "$(ls -d pugixml-*/ | head -1)" -DPUGIXML_BUILD_TESTS=OFF
 echo "setup-deps: cross-building jsoncpp"
 build "$(ls -d *jsoncpp-*/ | head -1)" -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF \
   -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF
+echo "setup-deps: cross-building libpng"
+build "$(ls -d libpng1.6-*/ | head -1)" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+  -DSKIP_INSTALL_PROGRAMS=ON -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include
 echo "setup-deps: cross-building libcurl (a few minutes)"
 build "$(ls -d curl-*/ | head -1)" -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DBUILD_CURL_EXE=OFF \
   -DCURL_DISABLE_LDAP=ON -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBPSL=OFF -DUSE_LIBIDN2=OFF \

@@ -12,22 +12,28 @@ namespace zintra::ui {
 
 using namespace Gdiplus;
 
-GdiplusDecoder::GdiplusDecoder() {
-    GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    if (GdiplusStartup(&token, &input, nullptr) != Ok) {
-        OutputDebugStringA("zintra: GdiplusStartup failed\n");
-        token = 0;
-    }
-    token_ = token;
-}
+GdiplusDecoder::GdiplusDecoder() = default;
 
 GdiplusDecoder::~GdiplusDecoder() {
     if (token_ != 0) GdiplusShutdown(token_);
 }
 
+bool GdiplusDecoder::Started() const {
+    if (!tried_) {
+        tried_ = true;
+        GdiplusStartupInput input;
+        ULONG_PTR token = 0;
+        if (GdiplusStartup(&token, &input, nullptr) == Ok) {
+            token_ = token;
+        } else {
+            OutputDebugStringA("zintra: GdiplusStartup failed\n");
+        }
+    }
+    return token_ != 0;
+}
+
 std::optional<Bitmap> GdiplusDecoder::Decode(std::string_view bytes) const {
-    if (token_ == 0 || bytes.empty() || bytes.size() > 0x7FFFFFFF) return std::nullopt;
+    if (bytes.empty() || bytes.size() > 0x7FFFFFFF || !Started()) return std::nullopt;
     IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
     if (stream == nullptr) return std::nullopt;
     GpBitmap* picture = nullptr;

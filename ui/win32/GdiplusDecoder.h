@@ -1,5 +1,6 @@
-// PNG (and any picture GDI+ reads) to straight-alpha pixels, with GDI+ started
-// for as long as the decoder lives.
+// Any picture GDI+ reads to straight-alpha pixels. GDI+ starts with the first
+// picture (it loads the system's imaging codecs, which takes a while) and
+// stops with the decoder.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,10 @@ public:
     std::optional<Bitmap> Decode(std::string_view bytes) const;
 
 private:
-    std::uintptr_t token_ = 0;
+    bool Started() const;
+
+    mutable bool tried_ = false;
+    mutable std::uintptr_t token_ = 0;
 };
 
 }  // namespace zintra::ui

@@ -1,4 +1,5 @@
 #include "ui/win32/Win32Backend.h"
+
 #include "ui/win32/Win32Accessible.h"
 
 #include <shellapi.h>
@@ -11,6 +12,7 @@
 #include "ui/core/SHostWnd.h"
 #include "ui/core/ScreenScale.h"
 #include "ui/core/UiMapWriter.h"
+#include "ui/render/PngDecoder.h"
 #include "ui/win32/Win32DropDown.h"
 #include "ui/win32/Win32HostWindow.h"
 #include "ui/win32/Win32PopupMenu.h"
@@ -227,7 +229,11 @@ void Win32Backend::ShowToolTip(platform::NativeWindow owner, std::u16string_view
 
 void Win32Backend::HideToolTip(platform::NativeWindow owner) { toolTip_.Hide(Hwnd(owner)); }
 
-std::optional<Bitmap> Win32Backend::DecodeImage(std::string_view bytes) { return decoder_.Decode(bytes); }
+std::optional<Bitmap> Win32Backend::DecodeImage(std::string_view bytes) {
+    if (auto picture = DecodePng(bytes)) return picture;
+    // Other formats (and PNGs libpng refuses) go to GDI+, started when first needed.
+    return decoder_.Decode(bytes);
+}
 
 std::uintptr_t Win32Backend::LoadIcon(const ResourcePackage& package, std::string_view name, int size) {
     return icons_.Load(package, name, size);
