@@ -70,18 +70,22 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
         application.RegisterWindowClass<ui::SComboBoxEx>();
         application.RegisterWindowClass<ui::SListBoxEx>();
 
-        if (!updateCheck.EndsStart()) {
-            auto mainWindow = std::make_unique<CMainDlg>();
-            // At start the program has no active window to own the main one.
-            if (mainWindow->Create(0, 0, 0, 0, 0) != 0) {
-                mainWindow->SendMessage(msg::kInitDialog, 0, 0);
-                mainWindow->CenterWindow();
-                mainWindow->ShowWindow(startHidden ? msg::kSwHide : msg::kSwShowNormal);
-                updateCheck.ContinueBeside(mainWindow->GetHwnd());
-                exitCode = application.Run(mainWindow->GetHwnd());
-                if (mainWindow->GetHwnd() != 0) mainWindow->DestroyWindow();
-            }
+        // The main window builds its layout while the update server answers;
+        // it is set up and shown only once the answer lets the start go on.
+        auto mainWindow = std::make_unique<CMainDlg>();
+        // At start the program has no active window to own the main one.
+        const bool created = mainWindow->Create(0, 0, 0, 0, 0) != 0;
+        if (!updateCheck.EndsStart() && created) {
+            mainWindow->SendMessage(msg::kInitDialog, 0, 0);
+            mainWindow->CenterWindow();
+            mainWindow->ShowWindow(startHidden ? msg::kSwHide : msg::kSwShowNormal);
+            // The icon joins the notification area once the window is on screen:
+            // the shell's answer takes a while and nothing on screen waits for it.
+            mainWindow->EnterTray();
+            updateCheck.ContinueBeside(mainWindow->GetHwnd());
+            exitCode = application.Run(mainWindow->GetHwnd());
         }
+        if (mainWindow->GetHwnd() != 0) mainWindow->DestroyWindow();
     }
     process.UninitializeComponents();
     return exitCode;

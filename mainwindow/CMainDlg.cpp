@@ -52,6 +52,13 @@ std::u16string CMainDlg::SiteAddress() { return Ascii(ZINTRA_SITE_URL); }
 
 SShellNotifyIcon* CMainDlg::TrayIcon() const { return FindChildByID2<SShellNotifyIcon>(kTrayControlId); }
 
+void CMainDlg::EnterTray() {
+    SShellNotifyIcon* icon = TrayIcon();
+    if (icon == nullptr || !icon->AddTrayIcon()) return;
+    // A balloon still showing from an earlier run goes away.
+    icon->ShowBalloon(u"", nullptr);
+}
+
 void CMainDlg::ShowBalloon(std::u16string_view text, std::u16string_view title) {
     if (SShellNotifyIcon* icon = TrayIcon()) {
         const std::u16string textCopy(text), titleCopy(title);
@@ -105,8 +112,6 @@ std::optional<std::intptr_t> CMainDlg::OnWindowMessage(std::uint32_t message, st
 
 void CMainDlg::OnInitDialog() {
     engine_.SetWindow(this);
-    // A balloon still showing from an earlier run goes away.
-    if (SShellNotifyIcon* icon = TrayIcon()) icon->ShowBalloon(u"", nullptr);
     initialised_ = true;
     // Without the settings key the layout's states stay and no hotkey is registered.
     if (!settings_.Load(platform::Current().GetRegistry())) return;

@@ -28,6 +28,9 @@ public:
     static std::u16string SearchAddress();
     static std::u16string SiteAddress();
 
+    // Puts the layout's icon into the notification area (after the first show).
+    void EnterTray();
+
 protected:
     std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
                                                  std::intptr_t lParam) override;

@@ -4,6 +4,7 @@ namespace zintra::sim {
 
 bool SimShell::NotifyIcon(platform::TrayAction action, const platform::TrayIconData& data) {
     trayCalls_.push_back({action, data});
+    if (watcher_) watcher_(trayCalls_.back());
     if (!data.sized) return false;
     switch (action) {
         case platform::TrayAction::Add:

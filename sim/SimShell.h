@@ -2,6 +2,7 @@
 // area would show, so tests can read the icon, its tip and its balloons.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -26,6 +27,8 @@ public:
         platform::TrayIconData data;
     };
     const std::vector<TrayCall>& TrayCalls() const { return trayCalls_; }
+    // Called with each tray call as it is made (to see what else had happened by then).
+    void WatchTrayCalls(std::function<void(const TrayCall&)> watcher) { watcher_ = std::move(watcher); }
     // The icon as the notification area shows it, when there is one.
     const std::optional<platform::TrayIconData>& ShownIcon() const { return shown_; }
     // Balloon texts shown so far, in order (a modify with NIF_INFO and a text).
@@ -41,6 +44,7 @@ public:
 
 private:
     std::vector<TrayCall> trayCalls_;
+    std::function<void(const TrayCall&)> watcher_;
     std::optional<platform::TrayIconData> shown_;
     std::vector<std::u16string> balloons_;
     bool refuse_ = false;

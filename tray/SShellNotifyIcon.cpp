@@ -90,8 +90,6 @@ bool SShellNotifyIcon::ApplyAttribute(std::string_view name, std::string_view va
     return SWindow::ApplyAttribute(name, value, loading);
 }
 
-void SShellNotifyIcon::OnInitFinished() { AddTrayIcon(); }
-
 void SShellNotifyIcon::OnDestroy() { RemoveTrayIcon(); }
 
 bool SShellNotifyIcon::AddTrayIcon() {

@@ -1,6 +1,6 @@
 // The program's icon in the notification area, as a control of the main
-// window's layout: it adds the icon when the layout is built and removes it
-// when the window goes, shows balloon notices and the tray menu, and reacts
+// window's layout: its host adds the icon (the main window does once it is on
+// screen) and the control removes it when the window goes, shows balloon notices and the tray menu, and reacts
 // to clicks on the icon through a hidden window of its own.
 #pragma once
 
@@ -45,7 +45,6 @@ public:
 
 protected:
     bool ApplyAttribute(std::string_view name, std::string_view value, bool loading) override;
-    void OnInitFinished() override;
     void OnDestroy() override;
 
 private:

@@ -58,7 +58,18 @@ TEST_F(ProgramTest, SecondStartEndsAtOnceWithoutTouchingAnything) {
 }
 
 TEST_F(ProgramTest, StartShowsTheMainWindowWithItsTrayIconAndEndsCleanly) {
+    // The shell is slow to take an icon, so the window is on screen before it is asked.
+    std::vector<std::size_t> showsAtTrayCall;
+    desktop.ShellState().WatchTrayCalls([&](const sim::SimShell::TrayCall&) {
+        showsAtTrayCall.push_back(desktop.ShowCalls().size());
+    });
     EXPECT_EQ(RunProgram(u"\"C:\\Program Files\\Zintra\\zintra.exe\"", backend, RunNothing), 0);
+    ASSERT_GE(showsAtTrayCall.size(), 2u);
+    EXPECT_EQ(showsAtTrayCall.front(), 1u) << "the icon is added once the main window is shown";
+    const auto& calls = desktop.ShellState().TrayCalls();
+    EXPECT_EQ(calls[1].action, platform::TrayAction::Modify) << "then any old balloon is cleared";
+    EXPECT_TRUE(calls[1].data.flags & platform::tray::kInfo);
+    EXPECT_EQ(calls[1].data.info[0], u'\0');
     EXPECT_TRUE(desktop.ProcessState().MutexHeld(kSingleInstanceMutex));
     EXPECT_EQ(desktop.ProcessState().CurrentDirectory(), u"C:\\Program Files\\Zintra\\");
     EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwShowNormal});
@@ -98,6 +109,8 @@ TEST_F(ProgramTest, AutoStartKeepsTheWindowHiddenButTheHotkeyWorks) {
     desktop.PostMessage(desktop.CreateMessageWindow(user), msg::kUser, 0, 0);
     EXPECT_EQ(RunProgram(u"zintra.exe -auto", backend, RunNothing), 0);
     EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwHide});
+    ASSERT_FALSE(desktop.ShellState().TrayCalls().empty()) << "hidden, the program lives in the tray";
+    EXPECT_EQ(desktop.ShellState().TrayCalls().front().action, platform::TrayAction::Add);
     EXPECT_TRUE(user.startHeld) << "F8 is registered while the window is hidden";
     EXPECT_EQ(user.clicks, 3u) << "at once, then every 100 ms";
     EXPECT_TRUE(user.stopHeld);
@@ -123,12 +136,14 @@ protected:
     void Answer(const char* button) {
         backend.SetModalHook([this, button](ui::SHostDialog& dialog) {
             offered = dialog.GetLayoutName() == "LAYOUT:XML_UPDATE";
+            updateWindow = dialog.GetHwnd();
             ui::HeadlessDriver(dialog, backend).Click(button);
         });
     }
 
     test::TestHttpServer server;
     bool offered = false;
+    platform::NativeWindow updateWindow = 0;
 };
 
 TEST_F(UpdateGateTest, DeclinedUpdateStartsTheMainWindow) {
@@ -146,6 +161,9 @@ TEST_F(UpdateGateTest, DeclinedForcedUpdateEndsTheProgram) {
     EXPECT_TRUE(offered);
     EXPECT_TRUE(desktop.ShellState().TrayCalls().empty()) << "no main window";
     EXPECT_TRUE(desktop.HotkeyRegistrations().empty());
+    for (const auto& [window, command] : desktop.ShowCalls()) {
+        EXPECT_EQ(window, updateWindow) << "the main window, built while the server answered, never showed";
+    }
 }
 
 TEST_F(UpdateGateTest, InstalledBuildAsNewAsTheDescriptionOffersNothing) {

@@ -398,10 +398,17 @@ protected:
                                     "<menuItem id='6' text='退出' icon='1'/></menuRoot>"},
         }));
     }
+    // Builds `layout` and puts its icon into the notification area.
+    static SShellNotifyIcon* CreateInTray(ui::SHostWnd& host) {
+        if (host.Create() == 0) return nullptr;
+        auto* icon = host.FindChildByName2<SShellNotifyIcon>("tray");
+        if (icon != nullptr) icon->AddTrayIcon();
+        return icon;
+    }
     // The size of the icon the notification area was given when `layout` came up.
     int ShownIconSize(const char* layout) {
         ui::SHostWnd host(layout);
-        if (host.Create() == 0) return -2;
+        if (CreateInTray(host) == nullptr) return -2;
         const auto& calls = desktop.ShellState().TrayCalls();
         if (calls.empty() || calls.back().action != platform::TrayAction::Add) return -3;
         return calls.back().data.icon == 0 ? 0 : backend.LoadedIconSize(calls.back().data.icon);
@@ -427,8 +434,7 @@ TEST_F(TrayIconTest, DefaultIconIndexPicksAmongTheIconsAndFallsBackToTheFirstAnd
 
 TEST_F(TrayIconTest, TipChangedWhileShownReplacesTheTipAndNoBalloonComesBack) {
     ui::SHostWnd host("LAYOUT:TWO_ICONS");
-    ASSERT_NE(host.Create(), 0u);
-    auto* icon = host.FindChildByName2<SShellNotifyIcon>("tray");
+    auto* icon = CreateInTray(host);
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(std::u16string(desktop.ShellState().TrayCalls().back().data.tip), u"two");
     icon->ShowBalloon(u"开始点击", u"");
@@ -457,7 +463,7 @@ TEST_F(TrayIconTest, MenuKindFollowsTheMenuDocumentsRoot) {
 TEST_F(TrayIconTest, RightClickShowsAClassicMenuAndNothingWithoutOne) {
     for (const char* layout : {"LAYOUT:CLASSIC_MENU", "LAYOUT:NOT_A_MENU"}) {
         ui::SHostWnd host(layout);
-        ASSERT_NE(host.Create(), 0u);
+        ASSERT_NE(CreateInTray(host), nullptr);
         const platform::NativeWindow tray = desktop.ShellState().TrayCalls().back().data.window;
         desktop.SendMessage(tray, msg::kTrayNotify, kTrayIconId, msg::kRButtonDown);
         desktop.DispatchPosted();
@@ -481,7 +487,7 @@ protected:
 
 TEST_F(TrayIconTest, RightClickOpensAnExtendedMenuAtTheCursorAndItsChoiceArrivesAsACommand) {
     CommandHost host("LAYOUT:FULL_EXTENDED_MENU");
-    ASSERT_NE(host.Create(), 0u);
+    ASSERT_NE(CreateInTray(host), nullptr);
     desktop.MoveCursor({640, 700});
     const platform::NativeWindow tray = desktop.ShellState().TrayCalls().back().data.window;
     backend.SetNextMenuChoice(6);

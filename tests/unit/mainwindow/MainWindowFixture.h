@@ -55,6 +55,7 @@ protected:
         ASSERT_NE(main->Create(), 0u);
         main->SendMessage(msg::kInitDialog, 0, 0);
         main->ShowWindow(msg::kSwShowNormal);
+        main->EnterTray();
         driver = std::make_unique<ui::HeadlessDriver>(*main, backend);
     }
     // Ends the program the way the tray menu's exit does, then starts anew.
