@@ -55,8 +55,15 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
     StartupUpdateCheck updateCheck(platform);
     updateCheck.Start();
 
+    // COM starts once a window of the program is on screen: nothing before
+    // needs it, and under Wine it costs the first window about 10 ms.
     auto& process = platform.GetProcess();
-    process.InitializeComponents();
+    bool componentsStarted = false;
+    const auto startComponents = [&process, &componentsStarted] {
+        if (componentsStarted) return;
+        process.InitializeComponents();
+        componentsStarted = true;
+    };
     EnterProgramFolder(platform);
 
     int exitCode = 0;
@@ -75,10 +82,11 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
         auto mainWindow = std::make_unique<CMainDlg>();
         // At start the program has no active window to own the main one.
         const bool created = mainWindow->Create(0, 0, 0, 0, 0) != 0;
-        if (!updateCheck.EndsStart() && created) {
+        if (!updateCheck.EndsStart(startComponents) && created) {
             mainWindow->SendMessage(msg::kInitDialog, 0, 0);
             mainWindow->CenterWindow();
             mainWindow->ShowWindow(startHidden ? msg::kSwHide : msg::kSwShowNormal);
+            startComponents();
             // The icon joins the notification area once the window is on screen:
             // the shell's answer takes a while and nothing on screen waits for it.
             mainWindow->EnterTray();
@@ -87,7 +95,7 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
         }
         if (mainWindow->GetHwnd() != 0) mainWindow->DestroyWindow();
     }
-    process.UninitializeComponents();
+    if (componentsStarted) process.UninitializeComponents();
     return exitCode;
 }
 

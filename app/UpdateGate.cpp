@@ -170,7 +170,7 @@ void StartupUpdateCheck::Start() {
     gate_.Start();
 }
 
-bool StartupUpdateCheck::EndsStart() {
+bool StartupUpdateCheck::EndsStart(const std::function<void()>& beforeOffer) {
     OnlineConfig* config = OnlineConfig::Instance();
     Start();
     if (!started_) {
@@ -182,7 +182,9 @@ bool StartupUpdateCheck::EndsStart() {
     if (!offered) return false;  // the main window first; the answer is handled when it comes
     answered_ = true;
     static_cast<UpdateDescription&>(*config) = description;
-    return *offered && OfferUpdateEndsProgram(*config);
+    if (!*offered) return false;
+    if (beforeOffer) beforeOffer();
+    return OfferUpdateEndsProgram(*config);
 }
 
 void StartupUpdateCheck::ContinueBeside(platform::NativeWindow mainWindow) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -65,8 +66,9 @@ public:
     // Sends the question; the program does this as early as it can, so the
     // answer is on its way while the toolkit starts.
     void Start();
-    // Before the main window: true when the start ends here.
-    bool EndsStart();
+    // Before the main window: true when the start ends here. `beforeOffer`
+    // runs just before an update window is shown.
+    bool EndsStart(const std::function<void()>& beforeOffer = {});
     // Once the main window exists: a late answer is handled beside it.
     void ContinueBeside(platform::NativeWindow mainWindow);
 

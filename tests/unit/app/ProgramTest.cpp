@@ -60,12 +60,15 @@ TEST_F(ProgramTest, SecondStartEndsAtOnceWithoutTouchingAnything) {
 TEST_F(ProgramTest, StartShowsTheMainWindowWithItsTrayIconAndEndsCleanly) {
     // The shell is slow to take an icon, so the window is on screen before it is asked.
     std::vector<std::size_t> showsAtTrayCall;
+    int componentsAtTrayCall = -1;
     desktop.ShellState().WatchTrayCalls([&](const sim::SimShell::TrayCall&) {
         showsAtTrayCall.push_back(desktop.ShowCalls().size());
+        if (componentsAtTrayCall < 0) componentsAtTrayCall = desktop.ProcessState().ComponentsDepth();
     });
     EXPECT_EQ(RunProgram(u"\"C:\\Program Files\\Zintra\\zintra.exe\"", backend, RunNothing), 0);
     ASSERT_GE(showsAtTrayCall.size(), 2u);
     EXPECT_EQ(showsAtTrayCall.front(), 1u) << "the icon is added once the main window is shown";
+    EXPECT_EQ(componentsAtTrayCall, 1) << "COM runs once the window is up";
     const auto& calls = desktop.ShellState().TrayCalls();
     EXPECT_EQ(calls[1].action, platform::TrayAction::Modify) << "then any old balloon is cleared";
     EXPECT_TRUE(calls[1].data.flags & platform::tray::kInfo);
@@ -137,6 +140,7 @@ protected:
         backend.SetModalHook([this, button](ui::SHostDialog& dialog) {
             offered = dialog.GetLayoutName() == "LAYOUT:XML_UPDATE";
             updateWindow = dialog.GetHwnd();
+            componentsAtOffer = desktop.ProcessState().ComponentsDepth();
             ui::HeadlessDriver(dialog, backend).Click(button);
         });
     }
@@ -144,6 +148,7 @@ protected:
     test::TestHttpServer server;
     bool offered = false;
     platform::NativeWindow updateWindow = 0;
+    int componentsAtOffer = -1;
 };
 
 TEST_F(UpdateGateTest, DeclinedUpdateStartsTheMainWindow) {
@@ -159,6 +164,8 @@ TEST_F(UpdateGateTest, DeclinedForcedUpdateEndsTheProgram) {
     Answer("btn_close");
     EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
     EXPECT_TRUE(offered);
+    EXPECT_EQ(componentsAtOffer, 1) << "COM runs before the update window shows";
+    EXPECT_EQ(desktop.ProcessState().ComponentsDepth(), 0);
     EXPECT_TRUE(desktop.ShellState().TrayCalls().empty()) << "no main window";
     EXPECT_TRUE(desktop.HotkeyRegistrations().empty());
     for (const auto& [window, command] : desktop.ShowCalls()) {
