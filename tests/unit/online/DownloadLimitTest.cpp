@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "online/HttpDownload.h"
 #include "online/TransferSink.h"
 #include "platform/Messages.h"
 #include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
+#include "tests/unit/support/TestFiles.h"
 
 namespace zintra {
 namespace {
@@ -103,11 +103,9 @@ TEST_F(DownloadLimitTest, NothingPastTheAnnouncedLengthIsKept) {
     file["excess"] = static_cast<Json::UInt64>(49 * kMiB);
     server.ServeFile(file);
     EXPECT_TRUE(Download("setup_9.exe"));
-    std::ifstream in(directory / "setup_9.exe", std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    EXPECT_EQ(bytes.str().size(), kMiB);
-    EXPECT_TRUE(bytes.str() == test::ServedContent(kMiB)) << "the announced bytes, nothing after them";
+    const std::string bytes = test::ReadFile(directory / "setup_9.exe");
+    EXPECT_EQ(bytes.size(), kMiB);
+    EXPECT_TRUE(bytes == test::ServedContent(kMiB)) << "the announced bytes, nothing after them";
     ASSERT_FALSE(progress.seen.empty());
     EXPECT_EQ(progress.seen.back(), 100u);
     ExpectProgressAtMost100();

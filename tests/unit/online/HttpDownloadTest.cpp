@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "online/CurlEasy.h"
@@ -15,6 +14,7 @@
 #include "platform/Messages.h"
 #include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
+#include "tests/unit/support/TestFiles.h"
 
 namespace zintra {
 namespace {
@@ -66,12 +66,7 @@ protected:
     void Write(const std::string& name, const std::string& bytes) {
         std::ofstream(directory_ + name, std::ios::binary) << bytes;
     }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(directory_ + name, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Read(const std::string& name) const { return test::ReadFile(directory_ + name); }
     bool Exists(const std::string& name) const { return fs::exists(directory_ + name); }
     // The Range header of the download's GET request.
     std::string RangeOfLastGet() {

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "platform/linux/FileStore.h"
+#include "tests/unit/support/TestFiles.h"
 
 namespace zintra::platform::linux_x11 {
 namespace {
@@ -30,16 +30,8 @@ protected:
     }
     void TearDown() override { fs::remove_all(directory_); }
 
-    static std::string Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    void Write(const std::string& text) {
-        fs::create_directories(fs::path(path_).parent_path());
-        std::ofstream(path_, std::ios::binary) << text;
-    }
+    static std::string Contents(const std::string& path) { return test::ReadFile(path); }
+    void Write(const std::string& text) { test::WriteFile(path_, text); }
     static long Set(FileStore& store, const std::u16string& name, std::uint32_t type, const void* data,
                     std::uint32_t size) {
         ScopedRegistryKey key(store);

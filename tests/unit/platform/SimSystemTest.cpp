@@ -2,11 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <unistd.h>
 
 #include "sim/SimSystem.h"
+#include "tests/unit/support/TestFiles.h"
 
 namespace zintra::sim {
 namespace {
@@ -25,12 +25,7 @@ protected:
     void TearDown() override { fs::remove_all(directory_); }
 
     std::string PathOf(const std::string& name) const { return (directory_ / name).string(); }
-    static std::string Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    static std::string Contents(const std::string& path) { return test::ReadFile(path); }
 
     fs::path directory_;
     SimSystem system_;

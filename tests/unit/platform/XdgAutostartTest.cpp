@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/linux/TextConversion.h"
 #include "platform/linux/XdgAutostart.h"
+#include "tests/unit/support/TestFiles.h"
 
 namespace zintra::platform::linux_x11 {
 namespace {
@@ -84,16 +84,8 @@ protected:
     void TearDown() override { fs::remove_all(directory_); }
 
     std::u16string Program() const { return FromUtf8(program_); }
-    std::string Contents() const {
-        std::ifstream in(entry_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    void PutEntry(const std::string& text) {
-        fs::create_directories(fs::path(entry_).parent_path());
-        std::ofstream(entry_) << text;
-    }
+    std::string Contents() const { return test::ReadFile(entry_); }
+    void PutEntry(const std::string& text) { test::WriteFile(entry_, text); }
 
     fs::path directory_;
     std::string program_;

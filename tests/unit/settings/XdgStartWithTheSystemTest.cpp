@@ -4,11 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/linux/TextConversion.h"
 #include "platform/linux/XdgAutostart.h"
 #include "tests/unit/settings/SettingsFixture.h"
+#include "tests/unit/support/TestFiles.h"
 
 namespace zintra::test {
 namespace {
@@ -51,15 +51,9 @@ protected:
     }
     std::optional<std::string> Entry() const {
         if (!fs::exists(entry_)) return std::nullopt;
-        std::ifstream in(entry_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return test::ReadFile(entry_);
     }
-    void PutEntry(const std::string& text) {
-        fs::create_directories(fs::path(entry_).parent_path());
-        std::ofstream(entry_) << text;
-    }
+    void PutEntry(const std::string& text) { test::WriteFile(entry_, text); }
 
     fs::path directory_;
     std::string program_;
