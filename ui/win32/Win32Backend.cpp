@@ -102,7 +102,8 @@ void Win32Backend::DestroyHostWindow(platform::NativeWindow window) {
 }
 
 void Win32Backend::ShowHostWindow(platform::NativeWindow window, int showCommand) {
-    if (Win32HostWindow* host = Find(window); host != nullptr && showCommand != SW_HIDE) host->RenderNow();
+    // No picture is made here: a layered window makes one on WM_SHOWWINDOW,
+    // before it appears, and any other one on its first WM_PAINT.
     ::ShowWindow(Hwnd(window), showCommand);
 }
 
