@@ -1,7 +1,8 @@
 // The program's icon in the notification area, as a control of the main
 // window's layout: its host adds the icon (the main window does once it is on
-// screen) and the control removes it when the window goes, shows balloon notices and the tray menu, and reacts
-// to clicks on the icon through a hidden window of its own.
+// screen) and the control removes it when the window goes, shows balloon
+// notices and the tray menu, and reacts to clicks on the icon through a
+// hidden window of its own.
 #pragma once
 
 #include <cstdint>
