@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "clicker/ClickTypes.h"
 #include "platform/Messages.h"
 
 namespace zintra {
@@ -33,7 +34,7 @@ std::uint32_t SecondsToPeriod(float seconds) {
 }  // namespace
 
 std::uint32_t ClickPeriodMilliseconds(const ClickSettings& settings, RuntimeRandom& random) {
-    if (settings.clickType == kClickLeftLongPress) return 1;
+    if (const auto own = ClickTypeForEngine(settings.clickType).ownPeriod) return *own;
     if (settings.useRandomTime == 1 && settings.randomMax > 0) {
         return static_cast<std::uint32_t>((random.Next() % settings.randomMax) * 1000);
     }
@@ -86,32 +87,18 @@ void FillClickEvents(platform::Point target, const InputScreen& screen, const st
 
 void BuildClickEvents(const ClickSettings& settings, platform::Point target, const InputScreen& screen,
                       platform::MouseEvent (&events)[3]) {
-
-    std::uint32_t down = msg::kMouseEventLeftDown;
-    std::uint32_t up = msg::kMouseEventLeftUp;
-    if (settings.clickType == kClickRight) {
-        down = msg::kMouseEventRightDown;
-        up = msg::kMouseEventRightUp;
-    } else if (settings.clickType == kClickLeftLongPress) {
-        up = msg::kMouseEventLeftDown;  // the button is never released
-    }
-
+    const ButtonEvents buttons = ClickTypeForEngine(settings.clickType).click;
     const std::uint32_t positioning = settings.useFixedPos == 1
                                           ? (msg::kMouseEventAbsolute | msg::kMouseEventMove)
                                           : msg::kMouseEventAbsolute;
-    const std::uint32_t flags[3] = {positioning, down, up};
+    const std::uint32_t flags[3] = {positioning, buttons.first, buttons.second};
     FillClickEvents(target, screen, flags, events);
 }
 
 void BuildTrialClickEvents(std::int32_t clickType, platform::Point target, const InputScreen& screen,
                            platform::MouseEvent (&events)[3]) {
-    // The long-press type is tried as a plain left click.
-    const bool right = clickType == kClickRight;
-    const std::uint32_t flags[3] = {
-        msg::kMouseEventAbsolute,
-        right ? msg::kMouseEventRightDown : msg::kMouseEventLeftDown,
-        right ? msg::kMouseEventRightUp : msg::kMouseEventLeftUp,
-    };
+    const ButtonEvents buttons = ClickTypeForCountTest(clickType).trial;
+    const std::uint32_t flags[3] = {msg::kMouseEventAbsolute, buttons.first, buttons.second};
     FillClickEvents(target, screen, flags, events);
 }
 

@@ -55,8 +55,8 @@ struct InputScreen {
 void BuildClickEvents(const ClickSettings& settings, platform::Point target, const InputScreen& screen,
                       platform::MouseEvent (&events)[3]);
 
-// The three events of one complete click of the given button at a screen point,
-// positioned without moving the pointer: what the count test sends.
+// The three events the count test sends for one click of a type at a screen
+// point, positioned without moving the pointer.
 void BuildTrialClickEvents(std::int32_t clickType, platform::Point target, const InputScreen& screen,
                            platform::MouseEvent (&events)[3]);
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "clicker/ClickTypes.h"
 #include "hotkey/StartStopHotkey.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
@@ -118,13 +119,7 @@ void CMainDlg::OnInitDialog() {
 
     SyncIntervalList();
     if (auto* interval = FindChildByName("cbx_Time")) interval->SetAttribute("enable", "1");
-    const char* radio = settings_.clickType == kClickLeft    ? "type_left"
-                         : settings_.clickType == kClickRight ? "type_right"
-                                                              : "type_leftdown";
-    if (auto* button = FindChildByName2<ui::SRadioBox>(radio)) button->SetCheck(true);
-    if (settings_.clickType != kClickLeft && settings_.clickType != kClickRight) {
-        if (auto* interval = FindChildByName("cbx_Time")) interval->SetAttribute("enable", "0");
-    }
+    ShowStoredClickType();
 
     RegisterHotkey();
     if (auto* list = FindChildByName2<ui::SComboBox>("cbx_hotkey")) {
@@ -171,8 +166,8 @@ void CMainDlg::OnEvent(ui::EventArgs& event) {
         }
         event.handled = true;
     } else if (event.id == ui::EventLButtonDown::kId) {
-        if (name == "type_left" || name == "type_right" || name == "type_leftdown") {
-            OnClickTypePressed(name);
+        if (const ClickTypeEntry* type = FindClickTypeOfRadio(name)) {
+            OnClickTypePressed(*type);
             event.handled = true;
         }
     } else if (event.id == ui::EventCBSelChange::kId) {
@@ -186,24 +181,21 @@ void CMainDlg::OnEvent(ui::EventArgs& event) {
     }
 }
 
-void CMainDlg::OnClickTypePressed(const std::string& radio) {
-    auto* button = FindChildByName2<ui::SRadioBox>(radio);
-    if (button == nullptr || !button->IsChecked()) return;
-    auto* interval = FindChildByName("cbx_Time");
-    auto* label = FindChildByName("txt_mousetype");
-    if (radio == "type_left") {
-        settings_.clickType = kClickLeft;
-        if (interval) interval->SetAttribute("enable", "1");
-        if (label) label->SetWindowText(u"开始左键连点");
-    } else if (radio == "type_right") {
-        settings_.clickType = kClickRight;
-        if (interval) interval->SetAttribute("enable", "1");
-        if (label) label->SetWindowText(u"开始右键连点");
-    } else {
-        settings_.clickType = kClickLeftLongPress;
-        if (interval) interval->SetAttribute("enable", "0");
-        if (label) label->SetWindowText(u"开始左键长按");
+void CMainDlg::ShowStoredClickType() {
+    // Only the radio: the stored value and the caption stay as they are.
+    const ClickTypeEntry& type = ClickTypeForRadios(settings_.clickType);
+    if (auto* button = FindChildByName2<ui::SRadioBox>(type.radio)) button->SetCheck(true);
+    if (!type.UsesInterval()) {
+        if (auto* interval = FindChildByName("cbx_Time")) interval->SetAttribute("enable", "0");
     }
+}
+
+void CMainDlg::OnClickTypePressed(const ClickTypeEntry& type) {
+    auto* button = FindChildByName2<ui::SRadioBox>(type.radio);
+    if (button == nullptr || !button->IsChecked()) return;
+    settings_.clickType = type.stored;
+    if (auto* interval = FindChildByName("cbx_Time")) interval->SetAttribute("enable", type.UsesInterval() ? "1" : "0");
+    if (auto* label = FindChildByName("txt_mousetype")) label->SetWindowText(std::u16string(type.caption));
 }
 
 void CMainDlg::OpenAddress(const std::u16string& address) { platform::Current().GetShell().OpenUrl(address); }

@@ -14,6 +14,7 @@
 namespace zintra {
 
 class CSettingDlg;
+struct ClickTypeEntry;
 class SShellNotifyIcon;
 
 class CMainDlg final : public ui::SHostWnd, private RunNotifier, private ClickWindow {
@@ -51,7 +52,9 @@ private:
     void HideDuringRun() override;
     void ShowAfterRun() override;
 
-    void OnClickTypePressed(const std::string& radio);
+    // Checks the radio of the stored click type, as the window opens.
+    void ShowStoredClickType();
+    void OnClickTypePressed(const ClickTypeEntry& type);
     void OnIntervalChosen();
     void SyncIntervalList();
     void OnHotkeyChosen();

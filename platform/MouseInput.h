@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/Messages.h"
 #include "platform/Types.h"
 
 namespace zintra::platform {
@@ -20,6 +21,19 @@ struct MouseEvent {
     std::uintptr_t extraInfo = 0;
     friend bool operator==(const MouseEvent&, const MouseEvent&) = default;
 };
+
+// A button as input records press and release it, and the number an X server
+// gives it. Click types name their buttons through these, and a platform that
+// numbers buttons its own way maps every one of kMouseButtons.
+struct MouseButton {
+    std::uint32_t downFlag = 0;
+    std::uint32_t upFlag = 0;
+    unsigned int x11Number = 0;
+};
+
+inline constexpr MouseButton kLeftButton{msg::kMouseEventLeftDown, msg::kMouseEventLeftUp, 1};
+inline constexpr MouseButton kRightButton{msg::kMouseEventRightDown, msg::kMouseEventRightUp, 3};
+inline constexpr MouseButton kMouseButtons[] = {kLeftButton, kRightButton};
 
 class MouseInput {
 public:

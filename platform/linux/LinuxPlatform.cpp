@@ -83,10 +83,10 @@ std::uint32_t LinuxPlatform::SendMouseEvents(const MouseEvent* events, std::uint
                 XTestFakeRelativeMotionEvent(display_, e.dx, e.dy, CurrentTime);
             }
         }
-        if (e.flags & msg::kMouseEventLeftDown) XTestFakeButtonEvent(display_, 1, True, CurrentTime);
-        if (e.flags & msg::kMouseEventLeftUp) XTestFakeButtonEvent(display_, 1, False, CurrentTime);
-        if (e.flags & msg::kMouseEventRightDown) XTestFakeButtonEvent(display_, 3, True, CurrentTime);
-        if (e.flags & msg::kMouseEventRightUp) XTestFakeButtonEvent(display_, 3, False, CurrentTime);
+        for (const MouseButton& b : kMouseButtons) {
+            if (e.flags & b.downFlag) XTestFakeButtonEvent(display_, b.x11Number, True, CurrentTime);
+            if (e.flags & b.upFlag) XTestFakeButtonEvent(display_, b.x11Number, False, CurrentTime);
+        }
     }
     XFlush(display_);
     return count;
