@@ -10,6 +10,7 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "settings/AutoRunEntry.h"
+#include "settings/SettingBindings.h"
 #include "ui/core/Backend.h"
 #include "ui/core/CDragWnd.h"
 #include "ui/controls/SCheckBox.h"
@@ -158,16 +159,14 @@ void CSettingDlg::FillControls() {
     const ClickSettings& s = *settings_;
     SetControlText("txt_testHotkey", CountTestHint(s.HotkeyText(), IntegerText(s.limitCount)));
     // The limit edit reports the change, which rewrites the hint from its text.
-    SetControlText("edt_LimitCount", IntegerText(s.limitCount));
-    SetControlText("edt_posY", IntegerText(s.posY));
-    SetControlText("edt_posX", IntegerText(s.posX));
-    SetControlText("edt_time", IntegerText(s.randomMax));
-
-    SetCheckBox("chk_CloseRightTip", s.closeRightTip != 0);
-    SetCheckBox("chk_HideMain", s.hideMain != 0);
-    SetCheckBox("useRandomTime", s.useRandomTime != 0);
-    SetCheckBox("useFixedPos", s.useFixedPos != 0);
-    SetCheckBox("useLimitCount", s.useLimitCount != 0);
+    for (const SettingBinding& binding : kSettingBindings) {
+        const std::int32_t value = binding.Read(s);
+        if (binding.IsCheckBox()) {
+            SetCheckBox(binding.control, value != 0);
+        } else {
+            SetControlText(binding.control, IntegerText(value));
+        }
+    }
 
     ReadAutoRun();
     SetCheckBox("chk_setAutoRun", settings_->autoRun != 0);
@@ -213,32 +212,17 @@ void CSettingDlg::ApplyLimitCountGroup() {
 
 void CSettingDlg::RestoreDefaults() {
     if (settings_ == nullptr) return;
-    ClickSettings& s = *settings_;
-    s.closeRightTip = 0;
-    s.hideMain = 0;
-    s.useFixedPos = 0;
-    s.useLimitCount = 0;
-    s.useRandomTime = 0;
-    s.limitCount = 0;
-    s.randomMax = 0;
-    s.posX = 0;
-    s.posY = 0;
+    for (const SettingBinding& binding : kSettingBindings) binding.Write(*settings_, binding.restored);
     FillControls();
 }
 
 void CSettingDlg::ConfirmSettings() {
     if (settings_ == nullptr) return;
     ClickSettings& s = *settings_;
-    if (auto value = EditInteger("edt_LimitCount")) s.limitCount = *value;
-    if (auto value = EditInteger("edt_posY")) s.posY = *value;
-    if (auto value = EditInteger("edt_posX")) s.posX = *value;
-    if (auto value = EditInteger("edt_time")) s.randomMax = *value;
-
-    if (auto box = CheckBoxState("chk_CloseRightTip")) s.closeRightTip = *box ? 1 : 0;
-    if (auto box = CheckBoxState("chk_HideMain")) s.hideMain = *box ? 1 : 0;
-    if (auto box = CheckBoxState("useRandomTime")) s.useRandomTime = *box ? 1 : 0;
-    if (auto box = CheckBoxState("useFixedPos")) s.useFixedPos = *box ? 1 : 0;
-    if (auto box = CheckBoxState("useLimitCount")) s.useLimitCount = *box ? 1 : 0;
+    // A missing control leaves its field alone.
+    for (const SettingBinding& binding : kSettingBindings) {
+        if (const std::optional<std::int32_t> value = BoundControlValue(binding)) binding.Write(s, *value);
+    }
 
     platform::Registry& registry = platform::Current().GetRegistry();
     platform::ScopedRegistryKey key(registry);
@@ -291,6 +275,13 @@ std::optional<bool> CSettingDlg::CheckBoxState(std::string_view name) const {
     const ui::SCheckBox* box = FindChildByName2<ui::SCheckBox>(name);
     if (box == nullptr) return std::nullopt;
     return box->IsChecked();
+}
+
+std::optional<std::int32_t> CSettingDlg::BoundControlValue(const SettingBinding& binding) const {
+    if (!binding.IsCheckBox()) return EditInteger(binding.control);
+    const std::optional<bool> ticked = CheckBoxState(binding.control);
+    if (!ticked) return std::nullopt;
+    return *ticked ? 1 : 0;
 }
 
 std::optional<std::int32_t> CSettingDlg::EditInteger(std::string_view name) const {

@@ -17,6 +17,8 @@
 
 namespace zintra {
 
+struct SettingBinding;
+
 class CSettingDlg : public ui::SHostDialog {
 public:
     // How often the cursor is sampled while a position is picked.
@@ -89,6 +91,8 @@ private:
     void SetControlAttribute(std::string_view name, std::string_view attribute, std::string_view value);
     std::optional<bool> CheckBoxState(std::string_view name) const;
     std::optional<std::int32_t> EditInteger(std::string_view name) const;
+    // What a bound control holds, as its field takes it.
+    std::optional<std::int32_t> BoundControlValue(const SettingBinding& binding) const;
 
     ClickSettings* settings_ = nullptr;
     platform::Rect crosshairRect_;

@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "hotkey/StartStopHotkey.h"
+#include "settings/SettingBindings.h"
 #include "tests/unit/settings/SettingsFixture.h"
+#include "ui/controls/SCheckBox.h"
+#include "ui/controls/SEdit.h"
 
 namespace zintra::test {
 namespace {
@@ -243,6 +246,81 @@ TEST_F(SettingsWindow, RestoreDefaultsChangesTheRecordButNotTheRegistry) {
     EXPECT_EQ(settings.interval, 2.0f);
     EXPECT_EQ(settings.hotkeyVk, msg::kVkF1);
     EXPECT_EQ(StoredRecord()->data, before->data);
+}
+
+// ---- The binding table ----
+
+TEST_F(SettingsWindow, EveryBoundControlShowsItsFieldAndConfirmsWhatItHolds) {
+    // Distinct numbers, so that a control bound to another field shows it.
+    std::int32_t filled = 11;
+    for (const SettingBinding& binding : kSettingBindings) binding.Write(settings, binding.IsCheckBox() ? 1 : filled++);
+    // Shows the page a control is on; a control on a hidden page takes no click.
+    const auto reveal = [this](HeadlessDriver& driver, std::string_view name) {
+        for (int page = 0; page < 2 && !driver.State(name)->visible; ++page) ShowPage(driver, page);
+    };
+    Open([&](HeadlessDriver& driver) {
+        for (const SettingBinding& binding : kSettingBindings) {
+            SCOPED_TRACE(std::string(binding.control));
+            ui::SWindow* control = driver.Find(binding.control);
+            ASSERT_NE(control, nullptr);
+            if (binding.IsCheckBox()) {
+                EXPECT_NE(dynamic_cast<ui::SCheckBox*>(control), nullptr);
+                EXPECT_TRUE(Checked(driver, binding.control));
+            } else {
+                EXPECT_NE(dynamic_cast<ui::SEdit*>(control), nullptr);
+                EXPECT_EQ(Text(driver, binding.control), IntegerText(binding.Read(settings)));
+            }
+        }
+        // The edits first: unticking a group's box disables its edit.
+        std::int32_t typed = 500;
+        for (const SettingBinding& binding : kSettingBindings) {
+            if (binding.IsCheckBox()) continue;
+            reveal(driver, binding.control);
+            Retype(driver, binding.control, IntegerText(typed++));
+        }
+        for (const SettingBinding& binding : kSettingBindings) {
+            if (!binding.IsCheckBox()) continue;
+            reveal(driver, binding.control);
+            ASSERT_TRUE(driver.Click(binding.control)) << binding.control;
+        }
+        ASSERT_TRUE(driver.Click("btn_sure"));
+    });
+    std::int32_t typed = 500;
+    for (const SettingBinding& binding : kSettingBindings) {
+        EXPECT_EQ(binding.Read(settings), binding.IsCheckBox() ? 0 : typed++) << binding.control;
+    }
+    ASSERT_TRUE(StoredRecord());
+    EXPECT_EQ(StoredRecord()->data, Bytes(settings));
+    EXPECT_FALSE(LookupFailed());
+}
+
+TEST_F(SettingsWindow, RestoreDefaultsGivesBoundFieldsTheRecordDefaultsAndLeavesTheRest) {
+    for (const SettingBinding& binding : kSettingBindings) binding.Write(settings, binding.IsCheckBox() ? 1 : 77);
+    settings.clickType = kClickLeftLongPress;
+    settings.interval = 0.6f;
+    settings.hotkeyModifiers = msg::kModAlt;
+    settings.reserved168[5] = 9;
+    const ClickSettings before = settings;
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("btn_default"));
+        for (const SettingBinding& binding : kSettingBindings) {
+            if (binding.IsCheckBox()) {
+                EXPECT_EQ(Checked(driver, binding.control), binding.Read(settings) != 0) << binding.control;
+            } else {
+                EXPECT_EQ(Text(driver, binding.control), IntegerText(binding.Read(settings))) << binding.control;
+            }
+        }
+        ASSERT_TRUE(driver.Click("btn_close"));
+    });
+    // A fresh record's values, except the random maximum, which restoring empties.
+    ClickSettings defaults;
+    defaults.randomMax = 0;
+    ClickSettings expected = before;
+    for (const SettingBinding& binding : kSettingBindings) {
+        EXPECT_EQ(binding.Read(settings), binding.Read(defaults)) << binding.control;
+        binding.Write(expected, binding.Read(defaults));
+    }
+    EXPECT_EQ(Bytes(settings), Bytes(expected)) << "fields without a control are left alone";
 }
 
 // ---- Pages ----
