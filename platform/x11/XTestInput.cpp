@@ -15,13 +15,6 @@ XTestInput::XTestInput(Display* display) : display_(display) {
     if (haveXTest_) XTestGrabControl(display_, True);
 }
 
-void XTestInput::SendButtons(const MouseEvent& e) {
-    if (e.flags & msg::kMouseEventLeftDown) XTestFakeButtonEvent(display_, 1, True, CurrentTime);
-    if (e.flags & msg::kMouseEventLeftUp) XTestFakeButtonEvent(display_, 1, False, CurrentTime);
-    if (e.flags & msg::kMouseEventRightDown) XTestFakeButtonEvent(display_, 3, True, CurrentTime);
-    if (e.flags & msg::kMouseEventRightUp) XTestFakeButtonEvent(display_, 3, False, CurrentTime);
-}
-
 std::uint32_t XTestInput::SendMouseEvents(const MouseEvent* events, std::uint32_t count) {
     if (display_ == nullptr || !haveXTest_) return 0;
     const Size screen = PrimaryScreenSize();
@@ -39,7 +32,10 @@ std::uint32_t XTestInput::SendMouseEvents(const MouseEvent* events, std::uint32_
                 XTestFakeRelativeMotionEvent(display_, e.dx, e.dy, CurrentTime);
             }
         }
-        SendButtons(e);
+        if (e.flags & msg::kMouseEventLeftDown) XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+        if (e.flags & msg::kMouseEventLeftUp) XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+        if (e.flags & msg::kMouseEventRightDown) XTestFakeButtonEvent(display_, 3, True, CurrentTime);
+        if (e.flags & msg::kMouseEventRightUp) XTestFakeButtonEvent(display_, 3, False, CurrentTime);
     }
     XFlush(display_);
     return count;

@@ -22,8 +22,6 @@ public:
     Rect VirtualDesktop() override;
 
 private:
-    void SendButtons(const MouseEvent& event);
-
     Display* display_;
     bool haveXTest_ = false;
 };
