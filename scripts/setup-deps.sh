@@ -21,6 +21,7 @@ packages=(
   dpkg-dev openssl nsis osslsigncode libssl-dev
   libx11-dev libxtst-dev libxext-dev libfreetype-dev libfontconfig-dev openbox xcompmgr
   libsystemd-dev dbus-daemon python3-dbus python3-gi
+  passwd util-linux
   lintian desktop-file-utils appstream
 )
 

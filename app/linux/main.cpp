@@ -1,5 +1,7 @@
-// The Linux entry: connects to the X server, installs the real platform and
-// the X11 toolkit backend and hands over to the program.
+// The Linux entry: composes the program for an X11 desktop — the X11
+// services (connection, XTest input, keys, the XEmbed tray) under the Linux
+// platform, and the X11 toolkit backend over both — and hands over to the
+// program. Another display path adds its own services and backend here.
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -7,16 +9,18 @@
 #include "app/Program.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/TextConversion.h"
+#include "platform/x11/X11Desktop.h"
 #include "ui/x11/X11Backend.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    // Never destroyed: the daily-run thread may still use it while the process ends.
-    auto* platform = new zintra::platform::linux_x11::LinuxPlatform;
-    if (!platform->Connected()) {
+    // Never destroyed: the daily-run thread may still use them while the process ends.
+    auto* x11 = new zintra::platform::x11::X11Desktop;
+    if (!x11->Connected()) {
         std::fputs("zintra: cannot open the X display (is DISPLAY set?)\n", stderr);
         return 1;
     }
+    auto* platform = new zintra::platform::linux_x11::LinuxPlatform(x11->Input(), x11->Keys(), &x11->Dock());
     zintra::platform::SetCurrent(platform);
     // The command line as the Windows program gets it: the arguments after the program's name.
     std::string line;
@@ -24,6 +28,6 @@ int main(int argc, char** argv) {
         if (i > 1) line += ' ';
         line += argv[i];
     }
-    zintra::ui::X11Backend backend(*platform);
+    zintra::ui::X11Backend backend(*x11, *platform);
     return zintra::RunProgram(zintra::platform::linux_x11::FromUtf8(line), backend);
 }

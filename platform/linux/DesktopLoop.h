@@ -2,8 +2,9 @@
 // the session bus) need from the toolkit's event loop, which lives a layer
 // above: the loop polls each source's descriptor beside the X connection and
 // lets it dispatch, and it posts the window messages those services produce
-// and hands them the pictures of the icons it loaded. The X11 backend
-// implements DesktopLoop and attaches itself to the platform.
+// and hands them the pictures of the icons it loaded. A display backend
+// implements DesktopLoop and attaches itself to the platform's
+// DesktopServices.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +49,17 @@ public:
     // same icon (bigger panels scale a bigger picture better); empty for an
     // unknown handle.
     virtual std::vector<IconPicture> IconPictures(IconHandle icon) = 0;
+};
+
+// The platform's side of the hook: what a backend's event loop attaches to.
+class DesktopServices {
+public:
+    virtual ~DesktopServices() = default;
+    // The loop that posts the services' messages and knows the icons'
+    // pictures; null when it goes away.
+    virtual void AttachLoop(DesktopLoop* loop) = 0;
+    // The descriptor the loop polls for the services (the session bus).
+    virtual EventSource& DesktopEvents() = 0;
 };
 
 }  // namespace zintra::platform::linux_x11

@@ -26,9 +26,11 @@ std::string TipText(const TrayIconData& data) {
 
 }  // namespace
 
-LinuxTray::LinuxTray(Display* display) : xembed_(display) {
-    xembed_.OnClick([this](TrayClick click) { OnClick(click); });
-    xembed_.OnManagerStarted([this] { OnTrayStarted(); });
+LinuxTray::LinuxTray(TrayDock* dock) : dock_(dock) {
+    if (dock_ != nullptr) {
+        dock_->OnClick([this](TrayClick click) { OnClick(click); });
+        dock_->OnManagerStarted([this] { OnTrayStarted(); });
+    }
     const std::string home = Environment("HOME", "");
     iconName_ = InstalledIconName(Environment("XDG_DATA_HOME", home.empty() ? "" : home + "/.local/share"),
                                   Environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share"));
@@ -69,54 +71,63 @@ void LinuxTray::OnTrayStarted() {
     if (added_) Post(record_.window, taskbarCreated_, 0, 0);
 }
 
+void LinuxTray::Add(const TrayIconData& data) {
+    record_ = data;
+    added_ = true;
+    if (!item_) {
+        item_ = std::make_unique<StatusNotifierItem>(bus_, data.id);
+        item_->OnClick([this](TrayClick click) { OnClick(click); });
+        item_->OnWatcherStarted([this] { OnTrayStarted(); });
+    }
+    // From now on a panel that starts later brings the icon in.
+    item_->WatchWatcher();
+    if (dock_ != nullptr) dock_->WatchManager();
+    const StatusNotifierItem::Look look = LookOf(data);
+    if (item_->WatcherPresent() && item_->Show(look)) {
+        if (dock_ != nullptr) dock_->Hide();
+        shown_ = Shown::AsItem;
+    } else if (dock_ != nullptr && dock_->Show(look.pictures, look.tip)) {
+        shown_ = Shown::Docked;
+    } else {
+        shown_ = Shown::Nowhere;
+        if (!saidMissing_) {
+            saidMissing_ = true;
+            std::fputs("zintra: no notification area on this desktop (no StatusNotifierItem watcher on the "
+                       "session bus, no tray of the display); running without a tray icon\n",
+                       stderr);
+        }
+    }
+    ShowNotice(data);
+}
+
+bool LinuxTray::Modify(const TrayIconData& data) {
+    if (!added_) return false;
+    record_ = data;
+    if (shown_ == Shown::AsItem) item_->Update(LookOf(data));
+    if (shown_ == Shown::Docked) {
+        const StatusNotifierItem::Look look = LookOf(data);
+        dock_->Update(look.pictures, look.tip);
+    }
+    ShowNotice(data);
+    return true;
+}
+
+bool LinuxTray::Delete() {
+    if (!added_) return false;
+    added_ = false;
+    shown_ = Shown::Nowhere;
+    if (item_) item_->Hide();
+    if (dock_ != nullptr) dock_->Hide();
+    return true;
+}
+
 bool LinuxTray::NotifyIcon(TrayAction action, const TrayIconData& data) {
     switch (action) {
-        case TrayAction::Add: {
-            record_ = data;
-            added_ = true;
-            if (!item_) {
-                item_ = std::make_unique<StatusNotifierItem>(bus_, data.id);
-                item_->OnClick([this](TrayClick click) { OnClick(click); });
-                item_->OnWatcherStarted([this] { OnTrayStarted(); });
-            }
-            // From now on a panel that starts later brings the icon in.
-            item_->WatchWatcher();
-            xembed_.WatchManager();
-            const StatusNotifierItem::Look look = LookOf(data);
-            if (item_->WatcherPresent() && item_->Show(look)) {
-                xembed_.Hide();
-                shown_ = Shown::AsItem;
-            } else if (xembed_.Show(look.pictures, look.tip)) {
-                shown_ = Shown::Docked;
-            } else {
-                shown_ = Shown::Nowhere;
-                if (!saidMissing_) {
-                    saidMissing_ = true;
-                    std::fputs("zintra: no notification area on this desktop (no StatusNotifierItem watcher on the "
-                               "session bus, no XEmbed system tray); running without a tray icon\n",
-                               stderr);
-                }
-            }
-            ShowNotice(data);
+        case TrayAction::Add:
+            Add(data);
             return shown_ != Shown::Nowhere;
-        }
-        case TrayAction::Modify:
-            if (!added_) return false;
-            record_ = data;
-            if (shown_ == Shown::AsItem) item_->Update(LookOf(data));
-            if (shown_ == Shown::Docked) {
-                const StatusNotifierItem::Look look = LookOf(data);
-                xembed_.Update(look.pictures, look.tip);
-            }
-            ShowNotice(data);
-            return true;
-        case TrayAction::Delete:
-            if (!added_) return false;
-            added_ = false;
-            shown_ = Shown::Nowhere;
-            if (item_) item_->Hide();
-            xembed_.Hide();
-            return true;
+        case TrayAction::Modify: return Modify(data);
+        case TrayAction::Delete: return Delete();
     }
     return false;
 }

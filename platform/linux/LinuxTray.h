@@ -1,7 +1,7 @@
 // The notification area on a Linux desktop, behind Shell::NotifyIcon: the
 // icon as a StatusNotifierItem when the panel's watcher is on the session
-// bus, else docked in an XEmbed system tray when a tray manager runs, else
-// none (said once on stderr, the program's log); balloons as desktop notices. Clicks come back as the callback message
+// bus, else docked in the display's own tray (a TrayDock: XEmbed on X11) when
+// one runs, else none (said once on stderr, the program's log); balloons as desktop notices. Clicks come back as the callback message
 // the tray code gets on Windows, and a watcher that starts or restarts gets
 // the "TaskbarCreated" message to the record's window, so the tray code adds
 // the icon again exactly as after a taskbar restart on Windows.
@@ -16,14 +16,14 @@
 #include "platform/linux/DesktopNotices.h"
 #include "platform/linux/SessionBus.h"
 #include "platform/linux/StatusNotifierItem.h"
-#include "platform/linux/XEmbedTrayIcon.h"
+#include "platform/linux/TrayDock.h"
 
 namespace zintra::platform::linux_x11 {
 
 class LinuxTray {
 public:
-    // `display` may be null: then there is no XEmbed tray.
-    explicit LinuxTray(Display* display);
+    // `dock` may be null (no display tray); it must outlive the tray.
+    explicit LinuxTray(TrayDock* dock);
     ~LinuxTray();
 
     // The toolkit's loop posts our messages and knows the icons' pictures;
@@ -34,7 +34,6 @@ public:
     EventSource& Events() { return bus_; }
 
     bool NotifyIcon(TrayAction action, const TrayIconData& data);
-    bool HandleXEvent(XEvent& event) { return xembed_.HandleEvent(event); }
 
 private:
     StatusNotifierItem::Look LookOf(const TrayIconData& data) const;
@@ -42,11 +41,14 @@ private:
     void ShowNotice(const TrayIconData& data);
     void OnClick(TrayClick click);
     void OnTrayStarted();
+    void Add(const TrayIconData& data);
+    bool Modify(const TrayIconData& data);
+    bool Delete();
 
     SessionBus bus_;
     DesktopNotices notices_{bus_};
     std::unique_ptr<StatusNotifierItem> item_;
-    XEmbedTrayIcon xembed_;
+    TrayDock* dock_;
     DesktopLoop* loop_ = nullptr;
     TrayIconData record_;
     bool added_ = false;

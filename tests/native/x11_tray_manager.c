@@ -10,6 +10,7 @@
  * Usage: x11_tray_manager <log file> [left top width height] */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -46,6 +47,15 @@ int main(int argc, char** argv) {
     Atom selection = XInternAtom(display, selectionName, False);
     Atom opcode = XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False);
     Atom manager = XInternAtom(display, "MANAGER", False);
+    /* ZINTRA_TRAY_ARGB=1: a composited panel that asks for 32-bit icons. */
+    const char* argb = getenv("ZINTRA_TRAY_ARGB");
+    XVisualInfo wanted;
+    memset(&wanted, 0, sizeof(wanted));
+    if (argb != NULL && strcmp(argb, "1") == 0 && XMatchVisualInfo(display, screen, 32, TrueColor, &wanted)) {
+        long visual = (long)XVisualIDFromVisual(wanted.visual);
+        XChangeProperty(display, panel, XInternAtom(display, "_NET_SYSTEM_TRAY_VISUAL", False), XA_VISUALID, 32,
+                        PropModeReplace, (const unsigned char*)&visual, 1);
+    }
     XSetSelectionOwner(display, selection, panel, CurrentTime);
     if (XGetSelectionOwner(display, selection) != panel) return 1;
     XEvent announce;

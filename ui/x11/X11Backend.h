@@ -4,6 +4,8 @@
 // messages, timers and the platform's session bus (the tray and notices); hotkeys grabbed on the root window with every lock-key
 // variant; override-redirect windows for drop-down lists, menus and the drag
 // image. X events reach the hosts as the Win32 messages they stand for.
+// One class, its files split by concern: X11HostWindows, X11Painting,
+// X11EventLoop, X11Events, X11Hotkeys, X11Popups, X11DragImage, X11Icons.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -18,7 +20,8 @@
 #include <set>
 #include <vector>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/DesktopLoop.h"
+#include "platform/x11/X11DesktopHooks.h"
 #include "ui/core/Backend.h"
 #include "ui/core/LayoutDocument.h"
 #include "ui/render/ImageCache.h"
@@ -30,8 +33,9 @@ namespace zintra::ui {
 // clicks posted here, and it reads the tray icon's pictures from here.
 class X11Backend final : public Backend, public platform::linux_x11::DesktopLoop {
 public:
-    // Uses the platform's connection, which must be open.
-    explicit X11Backend(platform::linux_x11::LinuxPlatform& platform);
+    // Uses the X11 platform's connection, which must be open, and attaches
+    // itself to the desktop services as their loop.
+    X11Backend(platform::x11::X11DesktopHooks& x11, platform::linux_x11::DesktopServices& desktop);
     ~X11Backend() override;
     X11Backend(const X11Backend&) = delete;
     X11Backend& operator=(const X11Backend&) = delete;
@@ -136,6 +140,23 @@ private:
     void RenderDirty();
     void UpdateCursor(Host& host, int x, int y);
     bool GrabHotkey(Hotkey& hotkey, bool grab);
+    // A key press on the root window: a hotkey of ours goes to its window. False for other windows.
+    bool DeliverHotkey(const XKeyEvent& key);
+    void ForgetTimersAndHotkeys(platform::NativeWindow window);
+    bool CreateHostXWindow(Host& host, const HostWindowSpec& spec, int width, int height);
+    void SetHostProperties(Window xid, const HostWindowSpec& spec, int width, int height);
+    platform::Point PointerPosition();
+    // A point in window pixels as a message's layout coordinates.
+    std::intptr_t LayoutPoint(int x, int y) const;
+    void OnButtonPress(Host& host, XButtonEvent& button);
+    void OnButtonRelease(Host& host, XButtonEvent& button);
+    void OnMotion(Host& host, XEvent& event);
+    void OnKey(Host& host, XKeyEvent& key);
+    void TypeText(Host& host, XKeyEvent& key);
+    // Where a drop-down list of a size (layout units) opens: below its box, else above.
+    platform::Rect DropDownRect(const DropDownRequest& request, int width, int height);
+    // Where a menu of a size opens at a point: moved in from the work area's edges.
+    platform::Rect MenuRect(platform::Point at, int width, int height, double scale);
     unsigned int LockMasks() const;
     bool WindowManagerSupports(const char* atom);
     bool Translucent(bool wanted);
@@ -145,7 +166,8 @@ private:
     // The layout's small and big icons as the window's icons for the desktop.
     void SetWindowIcons(Window window, const HostAttributes& attributes);
 
-    platform::linux_x11::LinuxPlatform& platform_;
+    platform::x11::X11DesktopHooks& x11_;
+    platform::linux_x11::DesktopServices& desktop_;
     Display* display_;
     int screen_;
     Window root_;

@@ -4,9 +4,9 @@
 #include <X11/keysym.h>
 
 #include "platform/Messages.h"
-#include "platform/linux/KeyMapping.h"
+#include "platform/x11/KeyMapping.h"
 
-namespace zintra::platform::linux_x11 {
+namespace zintra::platform::x11 {
 namespace {
 
 TEST(KeyMapping, EveryMappedVirtualKeyComesBackFromItsKeysym) {
@@ -53,4 +53,4 @@ TEST(KeyMapping, ModifierBitsAndMasksMapBothWays) {
 }
 
 }  // namespace
-}  // namespace zintra::platform::linux_x11
+}  // namespace zintra::platform::x11

@@ -6,14 +6,16 @@
 #include <fstream>
 
 #include "platform/Messages.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxShell.h"
 #include "platform/linux/TrayProtocol.h"
-#include "platform/linux/XEmbedTrayIcon.h"
+#include "platform/x11/XEmbedTrayIcon.h"
 
 namespace zintra::platform::linux_x11 {
 namespace {
 
 namespace fs = std::filesystem;
+using x11::BlendOver;
+using x11::PictureForSize;
 
 TEST(TrayPixmap, PixelsGoOutAlphaFirstInNetworkByteOrderRowByRow) {
     IconPicture picture;
@@ -161,7 +163,7 @@ TEST(XEmbedIconPicture, StraightAlphaBlendsOverThePanel) {
 }
 
 TEST(RegisteredMessages, TheSameNameGivesTheSameNumberAndAnotherNameAnother) {
-    LinuxPlatform platform;
+    LinuxShell platform(nullptr);
     const std::uint32_t taskbar = platform.RegisterWindowMessage(u"TaskbarCreated");
     EXPECT_GE(taskbar, 0xC000u);
     EXPECT_EQ(platform.RegisterWindowMessage(u"TaskbarCreated"), taskbar);

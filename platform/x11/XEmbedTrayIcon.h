@@ -13,35 +13,51 @@
 #include <vector>
 
 #include "platform/linux/DesktopLoop.h"
+#include "platform/linux/TrayDock.h"
 #include "platform/linux/TrayProtocol.h"
 
-namespace zintra::platform::linux_x11 {
+namespace zintra::platform::x11 {
 
-class XEmbedTrayIcon {
+using linux_x11::IconPicture;
+using linux_x11::TrayClick;
+
+// The largest icon window a tray may ask for; a bigger size is nonsense
+// (or hostile) and is ignored rather than allocated.
+inline constexpr int kMaxTrayIconSize = 512;
+// Whether a size the tray gave our window is one an icon can have.
+bool PlausibleTrayIconSize(int width, int height);
+
+class XEmbedTrayIcon final : public linux_x11::TrayDock {
 public:
     explicit XEmbedTrayIcon(Display* display);
     ~XEmbedTrayIcon();
     XEmbedTrayIcon(const XEmbedTrayIcon&) = delete;
     XEmbedTrayIcon& operator=(const XEmbedTrayIcon&) = delete;
 
-    void OnClick(std::function<void(TrayClick)> handler) { onClick_ = std::move(handler); }
+    void OnClick(std::function<void(TrayClick)> handler) override { onClick_ = std::move(handler); }
     // Called when a tray manager takes the selection (it started or restarted).
-    void OnManagerStarted(std::function<void()> handler) { onManagerStarted_ = std::move(handler); }
+    void OnManagerStarted(std::function<void()> handler) override { onManagerStarted_ = std::move(handler); }
 
     bool ManagerPresent();
     // Listens for a tray manager that starts later.
-    void WatchManager();
+    void WatchManager() override;
     // Asks the manager to dock the icon (the window is made once). False
     // without a manager.
-    bool Show(const std::vector<IconPicture>& pictures, const std::string& tip);
-    void Update(const std::vector<IconPicture>& pictures, const std::string& tip);
-    void Hide();
+    bool Show(const std::vector<IconPicture>& pictures, const std::string& tip) override;
+    void Update(const std::vector<IconPicture>& pictures, const std::string& tip) override;
+    void Hide() override;
 
     // An event for one of our windows or about the manager: handled here.
     bool HandleEvent(XEvent& event);
 
 private:
+    void CreateWindow(Window manager);
+    // The visual the manager asks its icons to have, when it names a 32-bit one.
+    Visual* ManagerVisual(Window manager);
+    void RequestDock(Window manager);
     void Paint();
+    XImage* Background();
+    void DrawPicture(XImage* image, const IconPicture& picture);
     Atom SelectionAtom();
 
     Display* display_;
@@ -66,4 +82,4 @@ const IconPicture* PictureForSize(const std::vector<IconPicture>& pictures, int 
 // Source-over of a straight-alpha 0xAARRGGBB pixel on an opaque 0x00RRGGBB one.
 std::uint32_t BlendOver(std::uint32_t background, std::uint32_t argb);
 
-}  // namespace zintra::platform::linux_x11
+}  // namespace zintra::platform::x11

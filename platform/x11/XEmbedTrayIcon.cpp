@@ -1,4 +1,4 @@
-#include "platform/linux/XEmbedTrayIcon.h"
+#include "platform/x11/XEmbedTrayIcon.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace zintra::platform::linux_x11 {
+namespace zintra::platform::x11 {
 
 namespace {
 
@@ -77,57 +77,67 @@ bool XEmbedTrayIcon::Show(const std::vector<IconPicture>& pictures, const std::s
     const Window manager = XGetSelectionOwner(display_, SelectionAtom());
     if (manager == None) return false;
     pictures_ = pictures;
-    if (window_ == None) {
-        // The manager may name the visual its icons should have (a 32-bit one
-        // when the panel is composited); otherwise the screen's, drawn over the
-        // panel's own background.
-        Visual* visual = DefaultVisual(display_, DefaultScreen(display_));
-        int depth = DefaultDepth(display_, DefaultScreen(display_));
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(display_, manager, XInternAtom(display_, "_NET_SYSTEM_TRAY_VISUAL", False), 0, 1, False,
-                               XA_VISUALID, &type, &format, &count, &after, &data) == Success &&
-            data != nullptr && count == 1 && format == 32) {
-            XVisualInfo wanted{};
-            wanted.visualid = static_cast<VisualID>(*reinterpret_cast<unsigned long*>(data));
-            int found = 0;
-            if (XVisualInfo* info = XGetVisualInfo(display_, VisualIDMask, &wanted, &found)) {
-                if (found > 0 && info->depth == 32) {
-                    visual = info->visual;
-                    depth = 32;
-                }
-                XFree(info);
-            }
-        }
-        if (data != nullptr) XFree(data);
-        argb_ = depth == 32;
-        XSetWindowAttributes attributes{};
-        unsigned long mask = CWEventMask;
-        attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask;
-        if (argb_) {
-            colormap_ = XCreateColormap(display_, root_, visual, AllocNone);
-            attributes.colormap = colormap_;
-            attributes.background_pixel = 0;  // fully transparent
-            attributes.border_pixel = 0;
-            mask |= CWColormap | CWBackPixel | CWBorderPixel;
-        } else {
-            attributes.background_pixmap = ParentRelative;
-            mask |= CWBackPixmap;
-        }
-        width_ = height_ = 22;
-        window_ = XCreateWindow(display_, root_, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_),
-                                0, depth, InputOutput, visual, mask, &attributes);
-        visual_ = visual;
-        const long info[2] = {0, kXEmbedMapped};  // protocol version 0, mapped once docked
-        const Atom xembedInfo = XInternAtom(display_, "_XEMBED_INFO", False);
-        XChangeProperty(display_, window_, xembedInfo, xembedInfo, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(info), 2);
-        XClassHint classHint{const_cast<char*>("zintra"), const_cast<char*>("Zintra")};
-        XSetClassHint(display_, window_, &classHint);
-    }
+    if (window_ == None) CreateWindow(manager);
     Update(pictures, tip);
+    RequestDock(manager);
+    return true;
+}
+
+Visual* XEmbedTrayIcon::ManagerVisual(Window manager) {
+    Visual* visual = nullptr;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display_, manager, XInternAtom(display_, "_NET_SYSTEM_TRAY_VISUAL", False), 0, 1, False,
+                           XA_VISUALID, &type, &format, &count, &after, &data) == Success &&
+        data != nullptr && count == 1 && format == 32) {
+        XVisualInfo wanted{};
+        wanted.visualid = static_cast<VisualID>(*reinterpret_cast<unsigned long*>(data));
+        int found = 0;
+        if (XVisualInfo* info = XGetVisualInfo(display_, VisualIDMask, &wanted, &found)) {
+            if (found > 0 && info->depth == 32) visual = info->visual;
+            XFree(info);
+        }
+    }
+    if (data != nullptr) XFree(data);
+    return visual;
+}
+
+void XEmbedTrayIcon::CreateWindow(Window manager) {
+    // The manager may name the visual its icons should have (a 32-bit one
+    // when the panel is composited); otherwise the screen's, drawn over the
+    // panel's own background.
+    Visual* visual = ManagerVisual(manager);
+    argb_ = visual != nullptr;
+    if (!argb_) visual = DefaultVisual(display_, DefaultScreen(display_));
+    const int depth = argb_ ? 32 : DefaultDepth(display_, DefaultScreen(display_));
+    XSetWindowAttributes attributes{};
+    unsigned long mask = CWEventMask;
+    attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask;
+    if (argb_) {
+        colormap_ = XCreateColormap(display_, root_, visual, AllocNone);
+        attributes.colormap = colormap_;
+        attributes.background_pixel = 0;  // fully transparent
+        attributes.border_pixel = 0;
+        mask |= CWColormap | CWBackPixel | CWBorderPixel;
+    } else {
+        attributes.background_pixmap = ParentRelative;
+        mask |= CWBackPixmap;
+    }
+    width_ = height_ = 22;
+    window_ = XCreateWindow(display_, root_, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0,
+                            depth, InputOutput, visual, mask, &attributes);
+    visual_ = visual;
+    const long info[2] = {0, kXEmbedMapped};  // protocol version 0, mapped once docked
+    const Atom xembedInfo = XInternAtom(display_, "_XEMBED_INFO", False);
+    XChangeProperty(display_, window_, xembedInfo, xembedInfo, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(info), 2);
+    XClassHint classHint{const_cast<char*>("zintra"), const_cast<char*>("Zintra")};
+    XSetClassHint(display_, window_, &classHint);
+}
+
+void XEmbedTrayIcon::RequestDock(Window manager) {
     XEvent request{};
     request.xclient.type = ClientMessage;
     request.xclient.window = manager;
@@ -138,7 +148,6 @@ bool XEmbedTrayIcon::Show(const std::vector<IconPicture>& pictures, const std::s
     request.xclient.data.l[2] = static_cast<long>(window_);
     XSendEvent(display_, manager, False, NoEventMask, &request);
     XFlush(display_);
-    return true;
 }
 
 void XEmbedTrayIcon::Update(const std::vector<IconPicture>& pictures, const std::string& tip) {
@@ -162,43 +171,48 @@ void XEmbedTrayIcon::Hide() {
     XFlush(display_);
 }
 
-void XEmbedTrayIcon::Paint() {
-    if (window_ == None || width_ <= 0 || height_ <= 0) return;
-    const IconPicture* picture = PictureForSize(pictures_, std::min(width_, height_));
-    XImage* image = nullptr;
-    if (argb_) {
-        auto* data = static_cast<char*>(std::calloc(static_cast<std::size_t>(width_) * height_, 4));
-        if (data == nullptr) return;
-        image = XCreateImage(display_, visual_, 32, ZPixmap, 0, data, static_cast<unsigned>(width_),
-                             static_cast<unsigned>(height_), 32, 0);
-        if (image == nullptr) {
-            std::free(data);
-            return;
-        }
-    } else {
+bool PlausibleTrayIconSize(int width, int height) {
+    return width > 0 && height > 0 && width <= kMaxTrayIconSize && height <= kMaxTrayIconSize;
+}
+
+XImage* XEmbedTrayIcon::Background() {
+    if (!argb_) {
         // The panel's background, as the window shows it, under the icon.
         XClearWindow(display_, window_);
-        image = XGetImage(display_, window_, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_),
-                          AllPlanes, ZPixmap);
-        if (image == nullptr) return;
+        return XGetImage(display_, window_, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_),
+                         AllPlanes, ZPixmap);
     }
-    if (picture != nullptr) {
-        // Centred; a picture bigger than the window is scaled down (nearest pixel).
-        const int extent = std::min({width_, height_, std::max(picture->width, picture->height)});
-        const int left = (width_ - extent) / 2;
-        const int top = (height_ - extent) / 2;
-        for (int y = 0; y < extent; ++y) {
-            for (int x = 0; x < extent; ++x) {
-                const int sourceX = x * picture->width / extent;
-                const int sourceY = y * picture->height / extent;
-                const std::uint32_t argb = picture->argb[static_cast<std::size_t>(sourceY) * picture->width + sourceX];
-                const unsigned long under = XGetPixel(image, left + x, top + y);
-                const unsigned long pixel =
-                    argb_ ? Premultiplied(argb) : BlendOver(static_cast<std::uint32_t>(under) & 0xFFFFFF, argb);
-                XPutPixel(image, left + x, top + y, pixel);
-            }
+    auto* data = static_cast<char*>(std::calloc(static_cast<std::size_t>(width_) * height_, 4));
+    if (data == nullptr) return nullptr;
+    XImage* image = XCreateImage(display_, visual_, 32, ZPixmap, 0, data, static_cast<unsigned>(width_),
+                                 static_cast<unsigned>(height_), 32, 0);
+    if (image == nullptr) std::free(data);
+    return image;
+}
+
+void XEmbedTrayIcon::DrawPicture(XImage* image, const IconPicture& picture) {
+    // Centred; a picture bigger than the window is scaled down (nearest pixel).
+    const int extent = std::min({width_, height_, std::max(picture.width, picture.height)});
+    const int left = (width_ - extent) / 2;
+    const int top = (height_ - extent) / 2;
+    for (int y = 0; y < extent; ++y) {
+        for (int x = 0; x < extent; ++x) {
+            const int sourceX = x * picture.width / extent;
+            const int sourceY = y * picture.height / extent;
+            const std::uint32_t argb = picture.argb[static_cast<std::size_t>(sourceY) * picture.width + sourceX];
+            const unsigned long under = XGetPixel(image, left + x, top + y);
+            const unsigned long pixel =
+                argb_ ? Premultiplied(argb) : BlendOver(static_cast<std::uint32_t>(under) & 0xFFFFFF, argb);
+            XPutPixel(image, left + x, top + y, pixel);
         }
     }
+}
+
+void XEmbedTrayIcon::Paint() {
+    if (window_ == None || !PlausibleTrayIconSize(width_, height_)) return;
+    XImage* image = Background();
+    if (image == nullptr) return;
+    if (const IconPicture* picture = PictureForSize(pictures_, std::min(width_, height_))) DrawPicture(image, *picture);
     GC gc = XCreateGC(display_, window_, 0, nullptr);
     XPutImage(display_, window_, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_));
     XFreeGC(display_, gc);
@@ -222,8 +236,11 @@ bool XEmbedTrayIcon::HandleEvent(XEvent& event) {
             if (event.xexpose.count == 0) Paint();
             break;
         case ConfigureNotify:
-            width_ = event.xconfigure.width;
-            height_ = event.xconfigure.height;
+            // Anyone may send us a ConfigureNotify: a size no icon has is not ours to allocate.
+            if (PlausibleTrayIconSize(event.xconfigure.width, event.xconfigure.height)) {
+                width_ = event.xconfigure.width;
+                height_ = event.xconfigure.height;
+            }
             break;
         case ReparentNotify:
             // Back on the root window: the tray went without taking us along.
@@ -250,4 +267,4 @@ bool XEmbedTrayIcon::HandleEvent(XEvent& event) {
     return true;
 }
 
-}  // namespace zintra::platform::linux_x11
+}  // namespace zintra::platform::x11

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace zintra::platform::linux_x11 {
+namespace zintra::platform::x11 {
 
 // The keysym of a virtual key (the unshifted one: XK_a for 'A'), 0 for none.
 unsigned long VirtualKeyToKeysym(std::uint32_t virtualKey);
@@ -17,4 +17,4 @@ std::uint32_t KeysymToVirtualKey(unsigned long keysym);
 unsigned int ModifiersToMask(std::uint32_t modifiers);
 std::uint32_t MaskToModifiers(unsigned int mask);
 
-}  // namespace zintra::platform::linux_x11
+}  // namespace zintra::platform::x11

@@ -1,4 +1,4 @@
-#include "platform/linux/KeyMapping.h"
+#include "platform/x11/KeyMapping.h"
 
 #include <X11/X.h>
 #include <X11/keysym.h>
@@ -7,7 +7,7 @@
 
 #include "platform/Messages.h"
 
-namespace zintra::platform::linux_x11 {
+namespace zintra::platform::x11 {
 
 namespace {
 
@@ -102,4 +102,4 @@ std::uint32_t MaskToModifiers(unsigned int mask) {
     return modifiers;
 }
 
-}  // namespace zintra::platform::linux_x11
+}  // namespace zintra::platform::x11
