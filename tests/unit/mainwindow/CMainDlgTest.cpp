@@ -330,6 +330,7 @@ TEST_F(MainWindowTest, UnavailableStoreRunsOnTheDefaultsWithTheHotkeyAndSaysSoOn
     ::testing::internal::CaptureStderr();
     Start();
     const std::string errors = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(desktop.HotkeyFor(main->GetHwnd(), 1224)) << "the hotkey is registered";
     EXPECT_EQ(desktop.HotkeyFor(main->GetHwnd(), 1224)->virtualKey, kVkF8);
     EXPECT_EQ(Text("txt_hotkey"), u"F8");
     EXPECT_EQ(Entries("cbx_hotkey")[static_cast<std::size_t>(List("cbx_hotkey").GetCurSel())], u"F8");
