@@ -134,6 +134,10 @@ class UpdateGate(UpdateTestCase):
         self.assertEqual(len(self.server.requested("/update/update.json")), 1)
         self.assertTrue(self.server.requested("/dl/" + INSTALLER))
         self.assert_never_showed_the_main_window(program)
+        self.assertEqual(self.desktop.query_value(PROGRAM_KEY, "Update"), ("REG_DWORD", "0x9"),
+                         "the started build is recorded as installed")
+        again = Program(self.desktop, "update-install-again", exe=self.exe)
+        self.assertNotIn((WINDOW, "*"), again.controls(), "and not offered again")
 
     def test_wrong_digest_removes_the_download_and_offers_retry(self):
         url = self.serve_installer()
