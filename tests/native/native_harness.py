@@ -190,6 +190,17 @@ class X11ClickTarget:
     def downs(self, kind=None):
         return [e for e in self.events() if e[1].endswith("D") and (kind is None or e[1] == kind)]
 
+    def press_around(self, key="F8", seconds=1.0):
+        """With the pointer on this window and the focus in it, presses `key`,
+        waits `seconds` and presses it again; the button presses logged."""
+        self.desktop.move_pointer(*self.centre())
+        self.focus()
+        self.desktop.xdotool("key", key)
+        time.sleep(seconds)
+        self.desktop.xdotool("key", key)
+        time.sleep(0.3)
+        return self.downs()
+
 
 class NativeProgram(MappedScreen):
     """One run of the native zintra; its windows are named as in their layouts."""

@@ -45,15 +45,9 @@ class NativeStore(NativeTestCase):
         self.config.mkdir()
 
     def clicks_on_f8(self, program):
-        """Presses F8 twice around a second of clicking; the left clicks that arrived."""
-        target = X11ClickTarget(self.desktop, name=f"{program.name}-clicks")
-        self.desktop.move_pointer(*target.centre())
-        target.focus()
-        self.desktop.xdotool("key", "F8")
-        time.sleep(1.0)
-        self.desktop.xdotool("key", "F8")
-        time.sleep(0.3)
-        return target.downs("LD")
+        """The left clicks a second of F8 clicking brings."""
+        downs = X11ClickTarget(self.desktop, name=f"{program.name}-clicks").press_around("F8")
+        return [down for down in downs if down[1] == "LD"]
 
     def problem_lines(self, program):
         return [line for line in program.log_path.read_text(errors="replace").splitlines() if line == STORE_PROBLEM]
@@ -107,13 +101,8 @@ class NativeStore(NativeTestCase):
         link.parent.mkdir(parents=True, exist_ok=True)
         link.symlink_to(os.path.relpath(target, link.parent))
         program = self.start_within_bound("store-link")
-        target_clicks = X11ClickTarget(self.desktop, name="store-link-clicks")
-        self.desktop.move_pointer(*target_clicks.centre())
-        target_clicks.focus()
-        self.desktop.xdotool("key", "F6")
-        time.sleep(0.6)
-        self.desktop.xdotool("key", "F6")
-        self.assertGreaterEqual(len(target_clicks.downs("LD")), 3, "the hotkey stored behind the link works")
+        downs = X11ClickTarget(self.desktop, name="store-link-clicks").press_around("F6", seconds=0.6)
+        self.assertGreaterEqual(len(downs), 3, "the hotkey stored behind the link works")
         # The day's first start writes its record at once; it lands behind the link.
         wait_for(lambda: "lastruntime" in (read_store(target) or {}), 20, what="the daily record behind the link")
         self.assertTrue(program.close())
