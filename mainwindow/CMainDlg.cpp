@@ -1,6 +1,7 @@
 #include "mainwindow/CMainDlg.h"
 
 #include <cctype>
+#include <cstdio>
 
 #include "clicker/ClickTypes.h"
 #include "hotkey/StartStopHotkey.h"
@@ -56,6 +57,10 @@ SShellNotifyIcon* CMainDlg::TrayIcon() const { return FindChildByID2<SShellNotif
 void CMainDlg::EnterTray() {
     SShellNotifyIcon* icon = TrayIcon();
     if (icon == nullptr || !icon->AddTrayIcon()) return;
+    if (storeUnavailable_) {
+        icon->ShowBalloon(kStoreUnavailableNotice, u"Zintra");
+        return;
+    }
     // A balloon still showing from an earlier run goes away.
     icon->ShowBalloon(u"", nullptr);
 }
@@ -114,8 +119,12 @@ std::optional<std::intptr_t> CMainDlg::OnWindowMessage(std::uint32_t message, st
 void CMainDlg::OnInitDialog() {
     engine_.SetWindow(this);
     initialised_ = true;
-    // Without the settings key the layout's states stay and no hotkey is registered.
-    if (!settings_.Load(platform::Current().GetRegistry())) return;
+    // A store that cannot be opened or created (an unwritable or full folder)
+    // leaves the defaults in force: the hotkey never depends on the store.
+    if (!settings_.Load(platform::Current().GetRegistry())) {
+        storeUnavailable_ = true;
+        std::fputs("zintra: the settings cannot be stored; running on the defaults\n", stderr);
+    }
 
     SyncIntervalList();
     if (auto* interval = FindChildByName("cbx_Time")) interval->SetAttribute("enable", "1");

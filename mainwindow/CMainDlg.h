@@ -30,7 +30,9 @@ public:
     static std::u16string SiteAddress();
 
     // Puts the layout's icon into the notification area (after the first show).
+    // When the settings could not be stored it tells so there, once.
     void EnterTray();
+    static constexpr const char16_t* kStoreUnavailableNotice = u"无法保存设置，本次使用默认设置运行";
 
 protected:
     std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
@@ -66,6 +68,7 @@ private:
     ui::PreciseTimingSection preciseTiming_;
     ClickEngine engine_;
     bool initialised_ = false;
+    bool storeUnavailable_ = false;  // the settings could not be loaded or stored
     // The last settings window; it lives until the next one is opened.
     std::unique_ptr<CSettingDlg> settingDlg_;
 };

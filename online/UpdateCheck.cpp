@@ -1,5 +1,6 @@
 #include "online/UpdateCheck.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -115,7 +116,24 @@ bool ReadUpdateReply(platform::Platform& platform, std::string_view text, Update
     if (registry.QueryValue(key.Get(), u"Update", &type, bytes, &size) == platform::reg::kSuccess) {
         std::memcpy(&installed, bytes, sizeof(installed));
     }
-    return !(installed < static_cast<std::uint32_t>(description.version));
+    // Never this build or an older one, whatever the store says: an old signed
+    // description replayed must not downgrade the program. The stored value
+    // can only raise the bar.
+    const std::uint32_t bar = std::max(installed, RunningBuild());
+    return !(bar < static_cast<std::uint32_t>(description.version));
+}
+
+bool RecordStartedUpdate(platform::Platform& platform, const UpdateDescription& description) {
+    auto& registry = platform.GetRegistry();
+    platform::ScopedRegistryKey key(registry);
+    if (!OpenProgramKey(registry, key)) return false;
+    const auto build = static_cast<std::uint32_t>(description.version);
+    if (registry.SetValue(key.Get(), u"Update", platform::reg::kDword, &build, sizeof(build)) !=
+        platform::reg::kSuccess) {
+        return false;
+    }
+    registry.FlushKey(key.Get());
+    return true;
 }
 
 bool LooksLikeUrl(std::string_view text) {

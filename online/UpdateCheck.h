@@ -1,8 +1,9 @@
 // Whether a newer build exists: the update server's description of its newest
-// version, compared with the installed build the registry names, and the
-// download of the installer it points to.
+// version, compared with the installed build the registry names and with this
+// build itself, and the download of the installer it points to.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +25,7 @@ bool ParseUpdateDescription(std::string_view reply, UpdateDescription& descripti
 
 // Asks the update server. True: carry on (no newer version, or the check could
 // not be completed). False: the description names a newer build than the
-// installed one (registry value Update), to be offered to the user.
+// installed one (registry value Update) and this one, to be offered to the user.
 // A build with update keys (BuiltInUpdateKeys) also fetches the signature
 // published beside the description and offers nothing unless it verifies.
 bool CheckForUpdate(platform::Platform& platform, UpdateDescription& description);
@@ -39,7 +40,17 @@ bool FetchUpdateReply(std::string& reply);
 // The fetch with the given keys: with keys, a reply whose signature does not
 // verify comes back empty (nothing to offer).
 bool FetchUpdateReply(std::string& reply, const std::optional<std::vector<EcdsaPublicPoint>>& keys);
+// Offered is only a build above both the installed one (registry value Update)
+// and this program's own (RunningBuild), compared as unsigned numbers.
 bool ReadUpdateReply(platform::Platform& platform, std::string_view reply, UpdateDescription& description);
+
+// This program's build number: the last part of its version record.
+std::uint32_t RunningBuild();
+
+// Once the described installer has started: records its build as installed
+// (registry value Update), so the same description is not offered again.
+// False when the store could not take it.
+bool RecordStartedUpdate(platform::Platform& platform, const UpdateDescription& description);
 
 // Whether text has the form of a URL: a scheme of two or more letters, digits,
 // '+', '-' or '.', starting with a letter, then a colon.

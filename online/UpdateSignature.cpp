@@ -62,10 +62,13 @@ std::optional<EcdsaRawSignature> EcdsaSignatureFromDer(std::string_view der) {
     // SEQUENCE { INTEGER r, INTEGER s }: at most 2 + 2 × 35 bytes, so a one-byte length.
     if (der.size() < 2 || static_cast<std::uint8_t>(der[0]) != 0x30) return std::nullopt;
     const std::size_t length = static_cast<std::uint8_t>(der[1]);
-    if (length >= 0x80 || der.size() != 2 + length) return std::nullopt;
-    der.remove_prefix(2);
+    if (length >= 0x80 || der.size() < 2 + length) return std::nullopt;
+    // Nothing may follow the sequence: one signature has exactly one encoding.
+    if (der.size() > 2 + length) return std::nullopt;
+    // The two numbers are read from inside the sequence only, and must fill it.
+    std::string_view body = der.substr(2, length);
     EcdsaRawSignature raw{};
-    if (!ReadInteger(der, raw.data()) || !ReadInteger(der, raw.data() + 32) || !der.empty()) return std::nullopt;
+    if (!ReadInteger(body, raw.data()) || !ReadInteger(body, raw.data() + 32) || !body.empty()) return std::nullopt;
     return raw;
 }
 

@@ -3,11 +3,13 @@
 #   native    the tests on the simulated platform
 #   sanitize  the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   windows   zintra.exe and the end-to-end test helpers, cross-built with MinGW-w64
+#   release   zintra.exe to publish (build/release): as windows, but configuring
+#             fails unless -DZINTRA_UPDATE_KEYS=... names the update signing key(s)
 #   deb       the native build, then the Debian package build/native/deb/zintra_<version>_amd64.deb
 # Run scripts/setup-deps.sh once first (scripts/test.sh and scripts/run.sh do).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-target="${1:?usage: build.sh native|sanitize|windows|deb}"
+target="${1:?usage: build.sh native|sanitize|windows|release|deb}"
 shift
 jobs="$(nproc)"
 common=(-G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -20,10 +22,13 @@ case "$target" in
   deb)
     "$here/scripts/build.sh" native "$@"
     exec cmake --build "$here/build/native" --target deb ;;
-  windows)
+  windows|release)
     prefix="$(bash "$here/scripts/setup-deps.sh")"
-    cmake -S "$here" -B "$here/build/windows" "${common[@]}" -DCMAKE_BUILD_TYPE=MinSizeRel \
-      -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" -DZINTRA_MINGW_PREFIX="$prefix" "$@" >/dev/null ;;
+    release=OFF
+    if [ "$target" = release ]; then release=ON; fi
+    cmake -S "$here" -B "$here/build/$target" "${common[@]}" -DCMAKE_BUILD_TYPE=MinSizeRel \
+      -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" -DZINTRA_MINGW_PREFIX="$prefix" \
+      -DZINTRA_RELEASE="$release" "$@" >/dev/null ;;
   *) echo "build.sh: unknown target $target" >&2; exit 2 ;;
 esac
 cmake --build "$here/build/$target" -j "$jobs"

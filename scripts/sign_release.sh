@@ -3,8 +3,10 @@
 # installer made again from the signed program (so the installed copy is
 # signed too), then the installer itself.
 #
-#   scripts/sign_release.sh build/windows/app/zintra.exe OUT_DIR
+#   scripts/sign_release.sh build/release/app/zintra.exe OUT_DIR
 #
+# (build/release comes from `scripts/build.sh release -DZINTRA_UPDATE_KEYS=...`,
+# which refuses to configure without the update signing key.)
 # writes OUT_DIR/zintra.exe and OUT_DIR/zintra-setup.exe. The certificate and
 # key come from the environment:
 #   ZINTRA_SIGN_CERT       PEM file: the code-signing certificate, then its chain

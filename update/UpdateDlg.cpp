@@ -130,6 +130,7 @@ void UpdateDlg::OnDownloadDone(bool ok) {
         return;
     }
     if (platform.GetShell().StartInstaller(path) > 32) {
+        RecordStartedUpdate(platform, description_);  // not offered again
         EndDialog(1);
         return;
     }

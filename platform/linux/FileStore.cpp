@@ -171,70 +171,123 @@ bool FileStore::Parse(const std::string& text, Keys& keys) {
     return ended && lines.eof();
 }
 
-std::optional<FileStore::Stamp> FileStore::CurrentStamp() const {
-    struct stat info {};
-    if (::stat(path_.c_str(), &info) != 0) return std::nullopt;
+FileStore::Stamp FileStore::StampOf(const struct stat& info) {
     return Stamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
                  static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
                  static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
 }
 
-void FileStore::Sync() {
+std::optional<FileStore::Stamp> FileStore::CurrentStamp() const {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0) return std::nullopt;
+    return StampOf(info);
+}
+
+FileStore::ReadResult FileStore::ReadText(std::string& text, Stamp& stamp) const {
+    // Non-blocking, so a FIFO at the path cannot hold the start; only a regular
+    // file (the link's target, for a link) is read.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    struct stat info {};
+    ReadResult result = ReadResult::Read;
+    if (::fstat(fd, &info) != 0) {
+        result = ReadResult::Failed;
+    } else if (!S_ISREG(info.st_mode)) {
+        result = ReadResult::NotAFile;
+    }
+    stamp = StampOf(info);
+    char buffer[65536];
+    while (result == ReadResult::Read) {
+        const ssize_t n = ::read(fd, buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) result = ReadResult::Failed;
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return result;
+}
+
+void FileStore::Sync(bool always) {
     // Another process (a second start, the installer hooks) may have replaced
     // the file since we last read or wrote it: its values count, as the
     // registry's would.
     const std::optional<Stamp> stamp = CurrentStamp();
-    if (loaded_ && stamp == seen_) return;
+    const bool missing = !stamp && errno == ENOENT;
+    if (loaded_ && !always && stamp == seen_) return;
     const bool first = !loaded_;
     loaded_ = true;
-    if (!stamp) {
-        // Missing is the normal first start, or someone removed the store;
-        // anything else (a folder we cannot search) keeps what we have.
-        const bool missing = errno == ENOENT;
-        if (first && !missing) writable_ = false;
-        if (!first && missing) keys_.clear();
-        seen_ = stamp;
-        return;
-    }
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     std::string text;
-    bool readFailed = fd < 0;
-    char buffer[65536];
-    while (fd >= 0) {
-        const ssize_t n = ::read(fd, buffer, sizeof(buffer));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) readFailed = true;
-        if (n <= 0) break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    if (fd >= 0) ::close(fd);
-    if (readFailed) {
-        if (first) writable_ = false;
-        seen_ = stamp;
-        return;
+    Stamp read;
+    switch (stamp ? ReadText(text, read) : missing ? ReadResult::Missing : ReadResult::Failed) {
+        case ReadResult::Missing:
+            // The normal first start, or someone removed the store.
+            if (!first) keys_.clear();
+            seen_ = std::nullopt;
+            return;
+        case ReadResult::NotAFile:
+            // Not ours to read or to replace: the program runs on what it has.
+            writable_ = false;
+            seen_ = read;
+            return;
+        case ReadResult::Failed:
+            // A store we cannot read (a folder we cannot search) keeps what we have.
+            if (first) writable_ = false;
+            seen_ = stamp;
+            return;
+        case ReadResult::Read:
+            break;
     }
     Keys parsed;
     if (Parse(text, parsed)) {
         keys_ = std::move(parsed);
-        seen_ = stamp;
+        seen_ = read;
         return;
     }
+    SetAside(read);
+}
+
+void FileStore::SetAside(const Stamp& stamp) {
     // Kept for whoever wants to look at it; the program goes on from what it has.
-    setAside_ = path_ + ".corrupt-" + std::to_string(static_cast<long long>(std::time(nullptr)));
-    if (::rename(path_.c_str(), setAside_.c_str()) != 0) {
-        setAside_.clear();
+    WriterTurn turn(*this);
+    const std::string target = FinalTarget(path_);
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0 || StampOf(info) != stamp) {
+        Sync(true);  // another process replaced it meanwhile: that one counts
+        return;
+    }
+    const std::string stem = target + ".corrupt-" + std::to_string(static_cast<long long>(std::time(nullptr)));
+    const auto aside = MoveAside(target, stem);
+    if (!aside) {
         writable_ = false;
         seen_ = stamp;
         return;
     }
+    setAside_ = *aside;
     seen_ = std::nullopt;
 }
 
 bool FileStore::Save() {
     if (!writable_) return false;
-    if (!ReplaceFile(path_, Serialize(keys_), 0600, path_ + ".")) return false;
+    // Through a link the file is replaced where it lives; the link stays.
+    const std::string target = FinalTarget(path_);
+    if (!ReplaceFile(target, Serialize(keys_), 0600, target + ".")) return false;
     seen_ = CurrentStamp();
     return true;
+}
+
+FileStore::WriterTurn::WriterTurn(FileStore& store) : store_(store) {
+    if (store_.lockDepth_++ > 0) return;
+    MakeFolders(FolderOf(store_.path_));
+    // Without the lock (a read-only folder) the write goes on unserialised, and
+    // there it fails anyway.
+    store_.lockFd_ = LockExclusively(store_.path_ + ".lock");
+}
+
+FileStore::WriterTurn::~WriterTurn() {
+    if (--store_.lockDepth_ > 0 || store_.lockFd_ < 0) return;
+    ::close(store_.lockFd_);
+    store_.lockFd_ = -1;
 }
 
 long FileStore::OpenOrCreate(const std::u16string& subkey, bool create, RegistryKey* key) {
@@ -243,13 +296,16 @@ long FileStore::OpenOrCreate(const std::u16string& subkey, bool create, Registry
     *key = 0;
     Sync();
     const std::u16string folded = FoldCase(subkey);
-    auto it = keys_.find(folded);
-    if (it == keys_.end()) {
+    if (keys_.count(folded) == 0) {
         if (!create) return reg::kFileNotFound;
-        keys_[folded].path = subkey;
-        if (!Save()) {
-            keys_.erase(folded);
-            return reg::kAccessDenied;
+        WriterTurn turn(*this);
+        Sync(true);  // another process may have made it meanwhile
+        if (keys_.count(folded) == 0) {
+            keys_[folded].path = subkey;
+            if (!Save()) {
+                keys_.erase(folded);
+                return reg::kAccessDenied;
+            }
         }
     }
     *key = nextHandle_++;
@@ -297,7 +353,8 @@ long FileStore::SetValue(RegistryKey key, const std::u16string& name, std::uint3
     auto handle = handles_.find(key);
     if (handle == handles_.end()) return reg::kInvalidHandle;
     if (size > 0 && data == nullptr) return reg::kAccessDenied;
-    Sync();
+    WriterTurn turn(*this);
+    Sync(true);
     Key& stored = keys_[handle->second];
     const std::u16string folded = FoldCase(name);
     Value value;
@@ -325,7 +382,8 @@ long FileStore::DeleteValue(RegistryKey key, const std::u16string& name) {
     std::lock_guard<std::recursive_mutex> lock(lock_);
     auto handle = handles_.find(key);
     if (handle == handles_.end()) return reg::kInvalidHandle;
-    Sync();
+    WriterTurn turn(*this);
+    Sync(true);
     Key& stored = keys_[handle->second];
     auto value = stored.values.find(FoldCase(name));
     if (value == stored.values.end()) return reg::kFileNotFound;

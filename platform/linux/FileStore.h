@@ -4,8 +4,15 @@
 // fsync, rename, fsync of the folder), so a crash or a full disk leaves the
 // old store or the new one, never half of one. A store that cannot be read as
 // a whole reads as empty, like a missing registry key, and is moved aside to
-// "<file>.corrupt-<time>" rather than overwritten.
+// "<file>.corrupt-<time>" (with "-2", "-3", ... when that name is taken)
+// rather than overwritten. A store that is a symbolic link is read and
+// replaced where the link leads, and the link stays. Anything at the path that
+// is not a regular file (a FIFO, a folder, a device) reads as no store and is
+// never written over. Writers in several processes take turns through an
+// flock on "<file>.lock" and read the file again before they change it.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <map>
@@ -63,18 +70,41 @@ private:
         std::int64_t nanoseconds = 0;
         friend bool operator==(const Stamp&, const Stamp&) = default;
     };
+    static Stamp StampOf(const struct stat& info);
     std::optional<Stamp> CurrentStamp() const;
-    // Reads the file at first use and whenever it changed since we last read or wrote it.
-    void Sync();
+    // What reading the file found.
+    enum class ReadResult { Read, Missing, NotAFile, Failed };
+    ReadResult ReadText(std::string& text, Stamp& stamp) const;
+    // Reads the file at first use and whenever it changed since we last read or
+    // wrote it; `always` reads it whatever its stamp says (before a change).
+    void Sync(bool always = false);
+    void SetAside(const Stamp& stamp);
     long OpenOrCreate(const std::u16string& subkey, bool create, RegistryKey* key);
     bool Save();  // false when the file could not be replaced
+
+    // Held from the re-reading before a change to the rename that publishes
+    // it, so another process's change in between is never lost. Nests.
+    class WriterTurn {
+    public:
+        explicit WriterTurn(FileStore& store);
+        ~WriterTurn();
+        WriterTurn(const WriterTurn&) = delete;
+        WriterTurn& operator=(const WriterTurn&) = delete;
+
+    private:
+        FileStore& store_;
+    };
 
     std::string path_;
     std::string setAside_;
     std::recursive_mutex lock_;
     bool loaded_ = false;
     std::optional<Stamp> seen_;  // the file as we last read or wrote it
-    bool writable_ = true;  // false when a corrupt store could not be moved aside
+    // False when the path holds something we must not write over: a store we
+    // could not read or move aside, or no regular file at all.
+    bool writable_ = true;
+    int lockFd_ = -1;  // the lock file while this process holds it
+    int lockDepth_ = 0;
     Keys keys_;
     std::map<RegistryKey, std::u16string> handles_;  // folded paths of open keys
     RegistryKey nextHandle_ = 0x100;

@@ -4,6 +4,7 @@ its control page, and its log of requests and decrypted usage reports."""
 
 import base64
 import json
+import re
 import subprocess
 import sys
 import urllib.request
@@ -12,6 +13,13 @@ from pathlib import Path
 from wine_harness import WineTestCase
 
 SERVER = Path(__file__).resolve().parent.parent / "servers" / "transfer_server.py"
+
+
+def running_build():
+    """The build number the program is built with: the last part of the
+    version record's FILEVERSION (res/zintra.rc)."""
+    text = (Path(__file__).resolve().parents[2] / "res" / "zintra.rc").read_text(encoding="utf-8")
+    return int(re.search(r"^FILEVERSION\s+\d+,\s*\d+,\s*\d+,\s*(\d+)", text, re.M).group(1))
 
 
 def sign(data, key):

@@ -5,9 +5,11 @@ checks its digest and starts it, and the program ends; a wrong digest leaves
 "重试" and no file behind; declining ends the program only when forced.
 
 A build configured with an update key (zintra_keyed.exe, keyed with a pair
-made for the tests) offers only descriptions signed by that key; the SHA-256
-digest a description publishes must match too; and no download grows past
-what its server announced, nor past the cap when it announces nothing."""
+made for the tests) offers only descriptions signed by that key, and none of
+its own build or an older one however genuine (a replay never downgrades it
+nor, forced, ends it); the SHA-256 digest a description publishes must match
+too; and no download grows past what its server announced, nor past the cap
+when it announces nothing."""
 
 import hashlib
 import json
@@ -21,7 +23,7 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 from program_harness import WM_CLOSE, Program  # noqa: E402
-from server_harness import ServerTestCase, sign  # noqa: E402
+from server_harness import ServerTestCase, running_build, sign  # noqa: E402
 from wine_harness import PROGRAM_KEY, wait_for  # noqa: E402
 
 WINDOW = "UpdateWindow"
@@ -132,6 +134,10 @@ class UpdateGate(UpdateTestCase):
         self.assertEqual(len(self.server.requested("/update/update.json")), 1)
         self.assertTrue(self.server.requested("/dl/" + INSTALLER))
         self.assert_never_showed_the_main_window(program)
+        self.assertEqual(self.desktop.query_value(PROGRAM_KEY, "Update"), ("REG_DWORD", "0x9"),
+                         "the started build is recorded as installed")
+        again = Program(self.desktop, "update-install-again", exe=self.exe)
+        self.assertNotIn((WINDOW, "*"), again.controls(), "and not offered again")
 
     def test_wrong_digest_removes_the_download_and_offers_retry(self):
         url = self.serve_installer()
@@ -286,6 +292,25 @@ class TrustedUpdates(UpdateTestCase):
             self.server.publish_description(text)
             Program(self.desktop, "unsigned-keyless", wait_for_window=WINDOW)
             self.assertFalse(self.server.requested("/update/update.json.sig"))
+
+    def test_replayed_signed_descriptions_of_this_build_or_older_are_not_offered(self):
+        # The store holds no Update value (setUp): only the build's own number stands in the way.
+        running = running_build()
+        for version in (running, running - 1):
+            with self.subTest(version=version):
+                self.server.reset()
+                self.server.describe(signing_key=self.key, version=version, updateInfo=NOTES, forceUpdate=True,
+                                     url="http://127.0.0.1:9/dl/" + INSTALLER, fileMd5=self.digest)
+                program = Program(self.desktop, f"replay-{version}", exe=self.keyed)
+                self.assertTrue(self.server.requested("/update/update.json.sig"), "the signature was checked")
+                time.sleep(1)
+                self.assertNotIn((WINDOW, "*"), program.controls())
+                self.assertIsNone(program.process.poll(), "a forced old description does not end the program")
+                self.desktop.stop_wine()
+        # One build later the same signed description is offered: the replays were refused for their age.
+        program = self.offer("replay-next", exe=self.keyed, signing_key=self.key, version=running + 1,
+                             url="http://127.0.0.1:9/dl/" + INSTALLER)
+        self.assertEqual(program.control(WINDOW, "version").text, str(running + 1))
 
     def test_wrong_sha256_ends_in_retry_with_the_file_gone(self):
         url = self.serve_installer()

@@ -190,17 +190,32 @@ class X11ClickTarget:
     def downs(self, kind=None):
         return [e for e in self.events() if e[1].endswith("D") and (kind is None or e[1] == kind)]
 
+    def press_around(self, key="F8", seconds=1.0):
+        """With the pointer on this window and the focus in it, presses `key`,
+        waits `seconds` and presses it again; the button presses logged."""
+        self.desktop.move_pointer(*self.centre())
+        self.focus()
+        self.desktop.xdotool("key", key)
+        time.sleep(seconds)
+        self.desktop.xdotool("key", key)
+        time.sleep(0.3)
+        return self.downs()
+
 
 class NativeProgram(MappedScreen):
     """One run of the native zintra; its windows are named as in their layouts."""
 
-    def __init__(self, desktop, name="zintra", *args, wait_for_window="mainWindow"):
+    def __init__(self, desktop, name="zintra", *args, wait_for_window="mainWindow", exe=None, wrapper=()):
+        """`exe` replaces the program under test (another build of it);
+        `wrapper` is a command that runs it (its arguments follow)."""
         self.desktop = desktop
         self.name = name
         self.map_path = desktop.dir / f"{name}.map"
         self.map_path.unlink(missing_ok=True)
+        self.log_path = desktop.dir / f"{name}.log"  # its standard output and error
         env = dict(desktop.env, ZINTRA_UI_MAP=str(self.map_path))
-        self.process = desktop.start(os.environ["ZINTRA_NATIVE"], *args, log_name=f"{name}.log", env=env)
+        self.process = desktop.start(*wrapper, exe or os.environ["ZINTRA_NATIVE"], *args, log_name=f"{name}.log",
+                                     env=env)
         if wait_for_window:
             self.window(wait_for_window)
 

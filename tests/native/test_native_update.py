@@ -2,9 +2,13 @@
 server: a newer Linux build is offered in the update window before any main
 window, downloaded into the temporary folder, checked against its digest and
 opened with xdg-open (a stand-in first on PATH records what it is asked to
-open); a wrong digest deletes the download and offers "重试"; a build with no
-update address asks nothing and starts normally; the daily report carries the
-first non-loopback adapter's hardware address."""
+open), and its build is recorded so it is not offered again; a wrong digest
+deletes the download and offers "重试"; a build with no update address asks
+nothing and starts normally; the daily report carries the first non-loopback
+adapter's hardware address. A build configured with an update key
+(zintra_keyed, keyed with a pair made for the tests) offers no signed
+description of its own build or an older one: old descriptions replayed
+never downgrade it, nor end it when they were forced."""
 
 import hashlib
 import json
@@ -17,8 +21,8 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "e2e"))
-from native_harness import NativeProgram, NativeTestCase, wait_for  # noqa: E402
-from server_harness import TransferServer  # noqa: E402
+from native_harness import NativeProgram, NativeTestCase, read_store, wait_for  # noqa: E402
+from server_harness import TransferServer, running_build  # noqa: E402
 
 WINDOW = "UpdateWindow"
 PACKAGE = "zintra_9_amd64.deb"
@@ -110,6 +114,12 @@ class NativeUpdate(NativeTestCase):
         self.assertEqual(downloaded.read_bytes(), self.package.read_bytes())
         self.assertEqual(len(self.server.requested("/update/update.json")), 1)
         self.assertFalse(program.window_visible("mainWindow"))
+        self.assertEqual(read_store(self.desktop.store_path)["update"], (4, (9).to_bytes(4, "little")),
+                         "the opened build is recorded as installed")
+        # The same description at the next start: nothing to offer.
+        again = NativeProgram(self.desktop, "update-open-again")
+        self.assertNotIn((WINDOW, "*"), again.controls())
+        self.assertEqual(len(self.server.requested("/update/update.json")), 2)
 
     def test_wrong_digest_deletes_the_download_and_offers_retry(self):
         self.serve_package()
@@ -150,6 +160,44 @@ class NativeUpdate(NativeTestCase):
         self.assertNotIn((WINDOW, "*"), program.controls())
         time.sleep(1)
         self.assertEqual(self.server.requested("/update/update.json"), [])
+
+
+class NativeReplayedUpdates(NativeTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.server = TransferServer()
+        cls.key = os.environ["ZINTRA_NATIVE_TEST_UPDATE_KEY"]
+        cls.desktop.env["ZINTRA_UPDATE_URL"] = cls.server.base + "/update/update.json"
+
+    @classmethod
+    def tearDownClass(cls):
+        super().tearDownClass()
+        cls.server.close()
+
+    def start_keyed(self, name, version, **description):
+        """Starts the keyed build with a description of `version` signed by its key."""
+        self.server.reset()
+        self.desktop.store_path.unlink(missing_ok=True)  # nothing recorded: only the build itself says no
+        self.server.describe(signing_key=self.key, version=version, updateInfo=NOTES,
+                             url=self.server.base + "/dl/" + PACKAGE, fileMd5="0" * 32, **description)
+        return NativeProgram(self.desktop, name, wait_for_window=None, exe=os.environ["ZINTRA_NATIVE_KEYED"])
+
+    def test_replayed_signed_descriptions_of_this_build_or_older_are_not_offered(self):
+        running = running_build()
+        for version in (running, running - 1):
+            with self.subTest(version=version):
+                program = self.start_keyed(f"replay-{version}", version, forceUpdate=True)
+                program.window("mainWindow")
+                self.assertTrue(self.server.requested("/update/update.json.sig"), "the signature was checked")
+                time.sleep(1)
+                self.assertNotIn((WINDOW, "*"), program.controls())
+                self.assertIsNone(program.process.poll(), "a forced old description does not end the program")
+                self.desktop.stop_all()
+        # The same signed description one build later is offered: the replays above were refused for their age.
+        program = self.start_keyed("replay-next", running + 1)
+        program.window(WINDOW)
+        self.assertEqual(program.control(WINDOW, "version").text, str(running + 1))
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 #include "app/UpdateGate.h"
 #include "online/HttpFetch.h"
 #include "online/OnlineConfig.h"
+#include "online/UpdateCheck.h"
 #include "platform/Messages.h"
 #include "sim/SimDesktop.h"
 #include "tests/unit/support/TestHttpServer.h"
@@ -180,6 +181,15 @@ TEST_F(UpdateGateTest, InstalledBuildAsNewAsTheDescriptionOffersNothing) {
     EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
     EXPECT_FALSE(offered);
     EXPECT_FALSE(desktop.ShellState().TrayCalls().empty());
+}
+
+TEST_F(UpdateGateTest, ReplayedForcedDescriptionOfThisBuildNeitherOffersNorEnds) {
+    // An empty store: only the build's own number stands against the replay.
+    Publish(R"({"version": )" + std::to_string(RunningBuild()) + R"(, "forceUpdate": true})");
+    Answer("btn_close");
+    EXPECT_EQ(RunProgram(u"", backend, RunNothing), 0);
+    EXPECT_FALSE(offered);
+    EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwShowNormal}) << "the program runs";
 }
 
 // An update server that is slow or silent must not hold the first window back.

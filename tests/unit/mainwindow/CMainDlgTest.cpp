@@ -324,12 +324,27 @@ TEST_F(MainWindowTest, SettingsWindowTakesTheHotkeyWhileOpenAndGivesBackTheNewOn
     EXPECT_EQ(StoredRecord()[2], 1);
 }
 
-TEST_F(MainWindowTest, UnavailableKeyLeavesTheLayoutAndRegistersNoHotkey) {
+TEST_F(MainWindowTest, UnavailableStoreRunsOnTheDefaultsWithTheHotkeyAndSaysSoOnce) {
+    // A folder that is read-only or full: the key can be neither opened nor created.
     desktop.FailKey(kProgramKey);
+    ::testing::internal::CaptureStderr();
     Start();
-    EXPECT_TRUE(desktop.HotkeyRegistrations().empty());
-    EXPECT_EQ(Text("txt_hotkey"), u"CRTL+Q");
-    EXPECT_EQ(List("cbx_hotkey").GetCurSel(), -1);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(desktop.HotkeyFor(main->GetHwnd(), 1224)) << "the hotkey is registered";
+    EXPECT_EQ(desktop.HotkeyFor(main->GetHwnd(), 1224)->virtualKey, kVkF8);
+    EXPECT_EQ(Text("txt_hotkey"), u"F8");
+    EXPECT_EQ(Entries("cbx_hotkey")[static_cast<std::size_t>(List("cbx_hotkey").GetCurSel())], u"F8");
+    EXPECT_EQ(List("cbx_Time").GetItemData(List("cbx_Time").GetCurSel()), 4) << "0.1 s";
+    ASSERT_TRUE(PressHotkey());
+    desktop.AdvanceBy(250);
+    EXPECT_EQ(desktop.SentEvents().size(), 9u) << "left clicks at once, then every 100 ms";
+
+    EXPECT_EQ(errors, "zintra: the settings cannot be stored; running on the defaults\n");
+    int notices = 0;
+    for (const auto& call : desktop.ShellState().TrayCalls()) {
+        if (std::u16string(call.data.info) == CMainDlg::kStoreUnavailableNotice) ++notices;
+    }
+    EXPECT_EQ(notices, 1) << "one notice in the notification area";
 }
 
 TEST_F(MainWindowTest, ClicksGoOnWhileADialogIsOpen) {

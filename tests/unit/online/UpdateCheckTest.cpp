@@ -128,6 +128,30 @@ TEST_F(UpdateCheckTest, NewerVersionThanTheInstalledBuildIsOffered) {
     EXPECT_FALSE(Check(R"({"version": -1})", 6u)) << "compared as unsigned numbers";
 }
 
+TEST_F(UpdateCheckTest, ThisBuildAndOlderOnesAreNeverOfferedWhateverTheStoreSays) {
+    const std::uint32_t running = RunningBuild();
+    ASSERT_GE(running, 1u);
+    const auto version = [](std::uint32_t build) { return R"({"version": )" + std::to_string(build) + "}"; };
+    EXPECT_TRUE(Check(version(running), std::nullopt)) << "no Update value";
+    EXPECT_TRUE(Check(version(running), 0u)) << "a stored 0";
+    EXPECT_TRUE(Check(version(running - 1), 0u));
+    EXPECT_FALSE(Check(version(running + 1), 0u)) << "the next build";
+    EXPECT_TRUE(Check(version(running + 1), running + 1)) << "the stored value still raises the bar";
+}
+
+TEST_F(UpdateCheckTest, AStartedUpdateIsRecordedAndNotOfferedAgain) {
+    EXPECT_FALSE(Check(R"({"version": 7})", std::nullopt));
+    ASSERT_TRUE(RecordStartedUpdate(desktop, description));
+    const auto stored = desktop.Value(u"SOFTWARE\\ZintraMouse", u"Update");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->type, platform::reg::kDword);
+    EXPECT_EQ(stored->data, (std::vector<std::uint8_t>{7, 0, 0, 0}));
+    EXPECT_TRUE(Check(R"({"version": 7})", std::nullopt)) << "the same description again";
+    EXPECT_FALSE(Check(R"({"version": 8})", std::nullopt));
+    desktop.FailKey(u"SOFTWARE\\ZintraMouse");
+    EXPECT_FALSE(RecordStartedUpdate(desktop, description)) << "a store that takes nothing says so";
+}
+
 TEST_F(UpdateCheckTest, RepliesWithoutAVersionOfferNothing) {
     EXPECT_TRUE(Check(R"({"version": 7.5})", std::nullopt));
     EXPECT_TRUE(Check(R"({"url": "http://x/s.exe"})", std::nullopt));

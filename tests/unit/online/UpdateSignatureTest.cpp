@@ -73,6 +73,9 @@ TEST_F(UpdateSignatureTest, EmptyGarbageTruncatedAndBrokenSignaturesDoNotVerify)
     ASSERT_TRUE(der);
     std::string flipped = *der;
     flipped[flipped.size() - 3] = static_cast<char>(flipped[flipped.size() - 3] ^ 0x40);
+    const std::string after = *der + std::string(1, '\0');
+    std::string inside = after;
+    inside[1] = static_cast<char>(inside[1] + 1);
     const std::string cases[] = {
         "",
         "\n",
@@ -80,6 +83,8 @@ TEST_F(UpdateSignatureTest, EmptyGarbageTruncatedAndBrokenSignaturesDoNotVerify)
         trimmed.substr(0, trimmed.size() - 4),                  // truncated text
         Base64Encode(der->data(), der->size() - 1),            // truncated DER
         Base64Encode(der->data(), der->size()) + "AAAA",       // bytes after the DER
+        Base64Encode(after.data(), after.size()),              // one byte after the sequence
+        Base64Encode(inside.data(), inside.size()),            // the same byte inside it
         trimmed.substr(0, 20) + "*" + trimmed.substr(21),      // outside the alphabet
         trimmed.substr(0, 40) + "\n" + trimmed.substr(40),     // a line break inside
         Base64Encode(flipped.data(), flipped.size()),          // one bit of s changed
@@ -169,6 +174,8 @@ TEST(EcdsaSignatureFromDer, StrictEncodingOfTwoPositiveNumbers) {
              std::string("\x30\x07\x02\x02\x00\x05\x02\x01\x05", 9),           // needless zero byte
              std::string("\x30\x07\x02\x01\x05\x02\x01\x05\x00", 9),           // a byte after s
              std::string("\x30\x08\x02\x01\x05\x02\x01\x05", 8),               // length too long
+             std::string("\x30\x06\x02\x01\x05\x02\x01\x05\x00", 9),           // a byte after the sequence
+             std::string("\x30\x05\x02\x01\x05\x02\x01\x05", 8),               // s reaches past the sequence
              std::string("\x31\x06\x02\x01\x05\x02\x01\x05", 8),               // not a sequence
              std::string("\x30\x06\x02\x01\x05\x04\x01\x05", 8),               // s not an integer
              std::string("\x30\x05\x02\x00\x02\x01\x05", 7),                   // empty r
@@ -279,6 +286,23 @@ TEST_F(SignedUpdateCheckTest, BuildWithoutKeysTakesDescriptionsUnsignedAsBefore)
     EXPECT_FALSE(BuiltInUpdateKeys()) << "the test build is configured without keys";
     Publish(kDescription, std::nullopt);
     EXPECT_TRUE(!CheckForUpdate(desktop, description)) << "the built-in setting";
+}
+
+TEST_F(SignedUpdateCheckTest, ReplayedSignedDescriptionsOfThisBuildOrOlderAreNeverOffered) {
+    // Genuine, once-published descriptions served again by anyone who kept
+    // them: nothing in the store says which build is installed.
+    const std::int32_t running = static_cast<std::int32_t>(RunningBuild());
+    ASSERT_GE(running, 1);
+    for (const std::int32_t version : {running, running - 1}) {
+        const std::string old = R"({"version": )" + std::to_string(version) +
+                                R"(, "forceUpdate": true, "url": "https://download.example/old-setup.exe"})";
+        Publish(old, key.Sign(old));
+        EXPECT_FALSE(Offered(Keys({&key}))) << "version " << version;
+        EXPECT_EQ(description.version, version) << "it was read and verified, then judged old";
+    }
+    const std::string next = R"({"version": )" + std::to_string(running + 1) + "}";
+    Publish(next, key.Sign(next));
+    EXPECT_TRUE(Offered(Keys({&key}))) << "the next build is offered";
 }
 
 TEST_F(SignedUpdateCheckTest, OlderSignedBuildIsStillNotOffered) {

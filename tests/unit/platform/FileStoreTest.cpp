@@ -2,11 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
+#include <set>
 #include <vector>
 
 #include "platform/linux/FileStore.h"
@@ -57,10 +62,16 @@ protected:
         read.data.resize(size);
         return read;
     }
-    std::vector<fs::path> Files() const {
-        std::vector<fs::path> files;
-        for (const auto& entry : fs::directory_iterator(fs::path(path_).parent_path())) files.push_back(entry.path());
+    static std::set<fs::path> FilesIn(const fs::path& folder) {
+        std::set<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(folder)) files.insert(entry.path());
         return files;
+    }
+    std::set<fs::path> Files() const { return FilesIn(fs::path(path_).parent_path()); }
+    static std::uint32_t Dword(const Read& read) {
+        std::uint32_t value = 0;
+        if (read.data.size() == 4) std::memcpy(&value, read.data.data(), 4);
+        return value;
     }
 
     fs::path directory_;
@@ -137,7 +148,7 @@ TEST_F(FileStoreTest, AWriteReplacesTheFileWholeAndLeavesNoTemporaryFileBehind) 
     held.resize(static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
     EXPECT_EQ(held, before);
     EXPECT_NE(Contents(path_), before);
-    EXPECT_EQ(Files(), std::vector<fs::path>{fs::path(path_)});
+    EXPECT_EQ(Files(), (std::set<fs::path>{path_, path_ + ".lock"})) << "the store and its writers' lock";
     struct stat info {};
     ASSERT_EQ(::stat(path_.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);  // settings are the user's own
@@ -175,6 +186,8 @@ TEST_F(FileStoreTest, CorruptStoresReadAsMissingAndAreKeptAside) {
         good.substr(0, good.size() - 8),        // cut off before its end line
         good + "value extra 4 00000000\n",       // something after the end
         [&] { std::string s = good; s.replace(s.find("05000000"), 8, "05zz0000"); return s; }(),
+        [&] { std::string s = good; s.replace(s.find("end 1 1"), 7, "end 1 2"); return s; }(),  // a value lost
+        [&] { std::string s = good; s.replace(s.find("end 1 1"), 7, "end 2 1"); return s; }(),  // a key lost
         "",
     };
     for (const std::string& text : corrupt) {
@@ -207,13 +220,136 @@ TEST_F(FileStoreTest, ValuesWrittenByAnotherProcessAreSeenAndKept) {
     EXPECT_EQ(Get(restarted, u"Second").data, (std::vector<std::uint8_t>{2, 0, 0, 0})) << "the other's value survives";
 }
 
-TEST_F(FileStoreTest, AStoreThatCannotBeReadIsNeverOverwritten) {
-    fs::create_directories(path_);  // a folder where the file should be: reading fails
+TEST_F(FileStoreTest, CorruptStoresSetAsideInTheSameSecondKeepTheirOwnNames) {
+    std::set<std::string> asides;
+    for (int i = 0; i < 5; ++i) {
+        Write("garbage " + std::to_string(i));
+        FileStore store(path_);
+        EXPECT_EQ(Get(store, u"Value").status, reg::kFileNotFound);
+        asides.insert(store.SetAsidePath());
+    }
+    ASSERT_EQ(asides.size(), 5u);
+    std::set<std::string> kept;
+    for (const std::string& aside : asides) kept.insert(Contents(aside));
+    EXPECT_EQ(kept.size(), 5u) << "no corrupt store was overwritten by the next one";
+}
+
+// Creates the program's key in a store at the path on another thread; a read
+// that hangs on a FIFO is ended by opening the FIFO for writing, and reported.
+long CreateKeyWithoutHanging(const std::string& path) {
+    auto creating = std::async(std::launch::async, [&path] {
+        FileStore store(path);
+        ScopedRegistryKey key(store);
+        return store.CreateKey(RegistryRoot::CurrentUser, kProgramKey, key.Receive());
+    });
+    if (creating.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+        ADD_FAILURE() << "reading the store hangs";
+        const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) ::close(writer);
+    }
+    return creating.get();
+}
+
+TEST_F(FileStoreTest, NothingButARegularFileIsReadOrWrittenOver) {
+    // A device of our own (a copy of the null device) where the system lets us make one.
+    const fs::path device = directory_ / "null";
+    const bool haveDevice = ::mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    struct Case {
+        const char* what;
+        std::function<void()> plant;
+        std::function<bool()> untouched;
+    };
+    std::vector<Case> cases = {
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0); },
+         [&] { return fs::is_fifo(fs::symlink_status(path_)); }},
+        {"a folder", [&] { fs::create_directories(path_); }, [&] { return fs::is_directory(fs::symlink_status(path_)); }},
+    };
+    if (haveDevice) {
+        cases.push_back({"a link to a device", [&] { fs::create_symlink(device, path_); }, [&] {
+                             return fs::is_symlink(fs::symlink_status(path_)) &&
+                                    fs::is_character_file(fs::symlink_status(device));
+                         }});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(fs::path(path_).parent_path());
+        fs::create_directories(fs::path(path_).parent_path());
+        c.plant();
+        // Creating the program's key needs a write: it fails, and the thing stays.
+        EXPECT_NE(CreateKeyWithoutHanging(path_), reg::kSuccess);
+        EXPECT_TRUE(c.untouched());
+        for (const auto& file : Files()) {
+            EXPECT_EQ(file.string().find(".corrupt-"), std::string::npos) << file << ": nothing was set aside";
+        }
+    }
+}
+
+TEST_F(FileStoreTest, AStoreThatIsALinkIsReadAndWrittenWhereItLeadsAndStaysALink) {
+    const fs::path dotfiles = directory_ / "dotfiles";
+    const fs::path target = dotfiles / "zintra-store";
+    const std::uint32_t five = 5, six = 6;
+    FileStore::Keys keys;
+    keys[FoldCase(kProgramKey)] = FileStore::Key{kProgramKey, {{u"VALUE", FileStore::Value{u"Value", reg::kDword, {5, 0, 0, 0}}}}};
+    test::WriteFile(target, FileStore::Serialize(keys));
+    fs::create_directories(fs::path(path_).parent_path());
+    fs::create_symlink("../dotfiles/zintra-store", path_);  // relative, as dotfile managers make them
     FileStore store(path_);
-    EXPECT_EQ(Get(store, u"Value").status, reg::kFileNotFound);
-    const std::uint32_t value = 1;
-    EXPECT_NE(Set(store, u"Value", reg::kDword, &value, 4), reg::kSuccess);
-    EXPECT_TRUE(fs::is_directory(path_));
+    EXPECT_EQ(Dword(Get(store, u"Value")), 5u);
+    ASSERT_EQ(Set(store, u"Value", reg::kDword, &six, 4), reg::kSuccess);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(path_))) << "the link stays";
+    EXPECT_EQ(Dword(Get(*std::make_unique<FileStore>(target.string()), u"Value")), 6u);
+    EXPECT_EQ(FilesIn(dotfiles), std::set<fs::path>{target}) << "no temporary file left beside the target";
+
+    // A corrupt target is set aside where it lives; the next write makes a new one through the link.
+    test::WriteFile(target, "garbage");
+    FileStore again(path_);
+    EXPECT_EQ(Get(again, u"Value").status, reg::kFileNotFound);
+    EXPECT_TRUE(fs::equivalent(fs::path(again.SetAsidePath()).parent_path(), dotfiles));
+    ASSERT_EQ(Set(again, u"Value", reg::kDword, &five, 4), reg::kSuccess);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(path_)));
+    EXPECT_EQ(Dword(Get(*std::make_unique<FileStore>(target.string()), u"Value")), 5u);
+}
+
+TEST_F(FileStoreTest, WritersInTwoProcessesNeverLoseEachOthersValues) {
+    constexpr int kWrites = 40;
+    int start[2];
+    ASSERT_EQ(::pipe(start), 0);
+    std::vector<pid_t> writers;
+    for (int process = 0; process < 2; ++process) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            char go;
+            ::close(start[1]);
+            (void)!::read(start[0], &go, 1);  // both begin together
+            FileStore store(path_);
+            bool ok = true;
+            for (std::uint32_t i = 0; i < kWrites; ++i) {
+                const std::u16string name = u"p" + std::u16string(1, u'0' + process) + u"-" +
+                                            std::u16string(1, static_cast<char16_t>(u'A' + i));
+                ok = Set(store, name, reg::kDword, &i, 4) == reg::kSuccess && ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+        writers.push_back(pid);
+    }
+    ::close(start[0]);
+    ::close(start[1]);  // the end of the pipe starts both
+    for (const pid_t pid : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "every write succeeded";
+    }
+    FileStore store(path_);
+    int found = 0;
+    for (int process = 0; process < 2; ++process) {
+        for (std::uint32_t i = 0; i < kWrites; ++i) {
+            const std::u16string name = u"p" + std::u16string(1, u'0' + process) + u"-" +
+                                        std::u16string(1, static_cast<char16_t>(u'A' + i));
+            if (Get(store, name).status == reg::kSuccess) ++found;
+        }
+    }
+    EXPECT_EQ(found, 2 * kWrites) << "no value was lost to the other process's write";
 }
 
 TEST_F(FileStoreTest, TheFormatRejectsWhatItNeverWrites) {
@@ -229,10 +365,16 @@ TEST_F(FileStoreTest, TheFormatRejectsWhatItNeverWrites) {
         "zintra-store 1\nkey %G1\nend 1 0\n",                  // a broken escape
         "zintra-store 1\nkey a\nvalue n 99999999999 00\nend 1 1\n",  // a type beyond 32 bits
         "zintra-store 1\nkey %FF\nend 1 0\n",                  // not UTF-8
+        "zintra-store 1\nkey a\nend 1 1\n",                    // counts a value that is not there
+        "zintra-store 1\nkey a\nvalue n 1 00\nend 1 0\n",      // a value the count leaves out
+        "zintra-store 1\nkey a\nend 2 0\n",                    // counts a key that is not there
+        "zintra-store 1\nkey a\nkey b\nend 1 0\n",             // a key the count leaves out
+        "zintra-store 1\nkey a\nend 01 0\n",                   // a count not as written
     };
     for (const char* text : bad) {
         EXPECT_FALSE(FileStore::Parse(text, parsed)) << text;
     }
+    EXPECT_TRUE(FileStore::Parse(FileStore::Serialize({}), parsed)) << "an empty store is a store";
 }
 
 }  // namespace

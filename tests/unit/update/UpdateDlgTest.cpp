@@ -103,6 +103,29 @@ TEST_F(UpdateDlgTest, UpdateDownloadsVerifiesAndStartsTheInstaller) {
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
 }
 
+TEST_F(UpdateDlgTest, OnlyAStartedInstallerRecordsItsBuildAsInstalled) {
+    const auto update = [&](int installerResult) {
+        desktop.ShellState().SetInstallerResult(installerResult);
+        Publish("setup_9.exe", 1000);
+        return Run([&](ui::SHostDialog& dialog, ui::HeadlessDriver& user) {
+            user.Click("btnUpdate");
+            AwaitDownload(dialog);
+            for (int i = 0; i < 20 && !dialog.IsEnded() && !panelHidden(dialog) && desktop.WaitForPosted(5s); ++i) {
+                desktop.DispatchPosted();
+            }
+            if (!dialog.IsEnded()) user.Click("btnNotUpdate");
+        });
+    };
+    EXPECT_EQ(update(2), 0) << "the installer did not start";
+    EXPECT_FALSE(desktop.Value(u"SOFTWARE\\ZintraMouse", u"Update"));
+    for (const auto& file : std::filesystem::directory_iterator(directory)) std::filesystem::remove(file);
+    EXPECT_EQ(update(42), 1);
+    const auto recorded = desktop.Value(u"SOFTWARE\\ZintraMouse", u"Update");
+    ASSERT_TRUE(recorded);
+    EXPECT_EQ(recorded->type, platform::reg::kDword);
+    EXPECT_EQ(recorded->data, (std::vector<std::uint8_t>{9, 0, 0, 0}));
+}
+
 TEST_F(UpdateDlgTest, WrongDigestDeletesTheFileAndOffersRetry) {
     Publish("setup_9.exe", 50000);
     description.fileMd5 = std::string(32, '0');
