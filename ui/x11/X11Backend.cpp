@@ -19,7 +19,7 @@
 #include "platform/Messages.h"
 #include "platform/linux/KeyMapping.h"
 #include "platform/linux/TextConversion.h"
-#include "ui/controls/SListBox.h"
+#include "ui/core/ApplicationImages.h"
 #include "ui/core/CDragWnd.h"
 #include "ui/core/ResourcePackage.h"
 #include "ui/core/SApplication.h"
@@ -27,7 +27,7 @@
 #include "ui/core/SHostWnd.h"
 #include "ui/core/ScreenScale.h"
 #include "ui/core/UiMapWriter.h"
-#include "ui/render/HostRenderer.h"
+#include "ui/core/HostRenderer.h"
 #include "ui/render/IconDirectory.h"
 #include "ui/render/PngDecoder.h"
 #include "ui/render/SoftwareSurface.h"
@@ -137,7 +137,7 @@ X11Backend::X11Backend(platform::linux_x11::LinuxPlatform& platform)
       display_(platform.GetDisplay()),
       screen_(DefaultScreen(platform.GetDisplay())),
       root_(DefaultRootWindow(platform.GetDisplay())),
-      images_(ImageCache::ApplicationLoader()) {
+      images_(ApplicationImageLoader()) {
     XSetErrorHandler(IgnoreErrors);
     scale_ = ScaleFromResources(display_);
     if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
@@ -1082,13 +1082,14 @@ bool X11Backend::RunPopup(Window popup, const std::function<void()>& paint,
 }
 
 int X11Backend::RunDropDown(const DropDownRequest& request) {
-    SListBox* list = request.list;
-    if (list == nullptr || list->GetCount() == 0) return -1;
+    DropDownList* list = request.list;
+    const int count = static_cast<int>(request.entries.size());
+    if (list == nullptr || count == 0) return -1;
     constexpr int kBorder = 1;
     constexpr Color kBorderColor{0x01, 0x5C, 0x5D, 255};
     // FIXME: lists taller than the drop height are cut, not scrolled; the program's lists fit.
-    const int content = list->GetCount() * list->GetItemHeight();
-    const int height = std::min(std::max(request.dropHeight, list->GetItemHeight()), content) + 2 * kBorder;
+    const int content = count * request.itemHeight;
+    const int height = std::min(std::max(request.dropHeight, request.itemHeight), content) + 2 * kBorder;
     // The anchor is in screen pixels; the list's own sizes are layout units.
     const int width = std::max(static_cast<int>(std::lround(request.anchor.Width() / scale_)), 20);
     const int pixelWidth = static_cast<int>(std::lround(width * scale_));
@@ -1105,26 +1106,26 @@ int X11Backend::RunDropDown(const DropDownRequest& request) {
     CreatePopupWindow(display_, screen_, false, device,
                       ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask,
                       popup.xid, popup.gc, popup.argb, popup.visual, popup.depth, popup.colormap);
-    const int original = list->GetCurSel();
+    const int original = request.selected;
     int hover = original;
     const auto paint = [&] {
         popup.picture.Resize(device.Width(), device.Height());
         SoftwareSurface surface(popup.picture, images_, text_, scale_);
         surface.FillRect({0, 0, width, height}, Color{255, 255, 255, 255});
-        list->UpdateLayout({kBorder, kBorder, width - kBorder, height - kBorder}, std::nullopt);
-        list->Paint(surface);
+        list->PlaceEntries({kBorder, kBorder, width - kBorder, height - kBorder});
+        list->PaintEntries(surface);
         surface.FrameRect({0, 0, width, height}, kBorderColor, kBorder);
         PutPicture(popup.xid, popup.gc, popup.picture, false, popup.visual, popup.depth);
     };
     const auto itemAt = [&](int x, int y) {
         const int lx = static_cast<int>(x / scale_), ly = static_cast<int>(y / scale_);
         if (lx < 0 || lx >= width || ly < 0 || ly >= height) return -1;
-        return list->ItemAt({lx, ly});
+        return list->EntryAt({lx, ly});
     };
     const auto highlight = [&](int index) {
         if (index == hover) return;
         hover = index;
-        list->SetCurSel(index);
+        list->HighlightEntry(index);
         paint();
     };
     int chosen = -1;
@@ -1150,7 +1151,7 @@ int X11Backend::RunDropDown(const DropDownRequest& request) {
                 if (keysym == XK_Escape || keysym == XK_Tab || keysym == XK_Alt_L) open = false;
                 if (keysym == XK_Return || keysym == XK_KP_Enter) chosen = hover, open = false;
                 if (keysym == XK_Up) highlight(std::max(0, hover - 1));
-                if (keysym == XK_Down) highlight(std::min(list->GetCount() - 1, hover + 1));
+                if (keysym == XK_Down) highlight(std::min(count - 1, hover + 1));
                 break;
             }
             default: break;
@@ -1158,7 +1159,7 @@ int X11Backend::RunDropDown(const DropDownRequest& request) {
     };
     const bool running = RunPopup(popup.xid, paint, handle, open);
     // The caller applies the choice as a change of its own.
-    list->SetCurSel(original);
+    list->HighlightEntry(original);
     if (!running) return -1;
     return chosen;
 }

@@ -5,7 +5,7 @@
 #include "ui/render/Font.h"
 #include "ui/core/LayoutPosition.h"
 #include "ui/core/NamedIds.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 namespace {
