@@ -79,12 +79,11 @@ def folder_of(path: str) -> str | None:
 
 def source_files(root: Path) -> list[Path]:
     files = []
-    for path in sorted(root.rglob("*")):
-        relative = path.relative_to(root)
-        if relative.parts[0] in UNCHECKED or relative.parts[0].startswith("."):
+    for top in sorted(root.iterdir()):
+        if not top.is_dir() or top.name in UNCHECKED or top.name.startswith("."):
             continue
-        if path.suffix in SOURCE_SUFFIXES and path.is_file():
-            files.append(relative)
+        files += [path.relative_to(root) for path in sorted(top.rglob("*"))
+                  if path.suffix in SOURCE_SUFFIXES and path.is_file()]
     return files
 
 
