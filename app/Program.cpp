@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "res/ControlIds.h"
 #include "res/ProgramResources.h"
+#include "ui/controls/BuiltinControls.h"
 #include "tray/SShellNotifyIcon.h"
 #include "ui/core/SApplication.h"
 #include "ui/controls/SComboBoxEx.h"
@@ -69,6 +70,7 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
     int exitCode = 0;
     {
         ui::SApplication application(backend, u"ZUIHOST");
+        ui::RegisterBuiltinControls(application);
         application.AddResProvider(CreateProgramResources());
         auto* definitions = application.AddResProvider(CreateProgramResources());
         application.SetNamedIds(ControlIdTable());

@@ -13,7 +13,7 @@
 #include "ui/core/Backend.h"
 #include "ui/controls/SRadioBox.h"
 #include "ui/controls/SStatic.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra {
 
@@ -23,7 +23,7 @@ namespace {
 std::u16string PercentEncode(std::u16string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
     std::u16string encoded;
-    for (const unsigned char byte : ui::Utf16ToUtf8(text)) {
+    for (const unsigned char byte : Utf16ToUtf8(text)) {
         if (std::isalnum(byte) || byte == '-' || byte == '_' || byte == '.' || byte == '~') {
             encoded.push_back(byte);
         } else {

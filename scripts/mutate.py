@@ -192,12 +192,19 @@ def test_binary(build: Path) -> Path:
     return found[0]
 
 
+SCRIPT_TESTS = "script:"  # `tests: script:scripts/x.py` runs a Python test script of the copy instead
+
+
 def run_tests(build: Path, gtest_filter: str, timeout: float, env: dict[str, str], log: Path) -> str:
     """'pass', 'fail', 'timeout', or 'none' when the filter selects no test."""
+    if gtest_filter.startswith(SCRIPT_TESTS):
+        # The copy's build directory sits two levels below its sources.
+        command = [sys.executable, str(build.parent.parent / gtest_filter[len(SCRIPT_TESTS):])]
+    else:
+        command = [str(test_binary(build)), f"--gtest_filter={gtest_filter}", "--gtest_brief=1"]
     with log.open("w") as out:
         try:
-            result = subprocess.run([str(test_binary(build)), f"--gtest_filter={gtest_filter}", "--gtest_brief=1"],
-                                    cwd=build, env=env, stdout=out, stderr=subprocess.STDOUT, timeout=timeout)
+            result = subprocess.run(command, cwd=build, env=env, stdout=out, stderr=subprocess.STDOUT, timeout=timeout)
         except subprocess.TimeoutExpired:
             return "timeout"
     text = log.read_text(errors="replace")
@@ -263,11 +270,15 @@ def main() -> int:
         return 2
     runnable = [m for m in mutations if not m.stale and (not m.equivalent or args.check_equivalent)]
     if runnable:
-        union = ":".join(sorted({part for m in runnable for part in m.tests.split(":")}))
-        outcome = run_tests(build, union, args.timeout, env, logs / "baseline-tests.log")
-        if outcome != "pass":
-            print(f"the unmutated tests do not pass ({outcome}): see {logs / 'baseline-tests.log'}")
-            return 2
+        filters = {part for m in runnable if not m.tests.startswith(SCRIPT_TESTS) for part in m.tests.split(":")}
+        baselines = ([":".join(sorted(filters))] if filters else []) + sorted(
+            {m.tests for m in runnable if m.tests.startswith(SCRIPT_TESTS)})
+        for index, tests in enumerate(baselines):
+            log = logs / f"baseline-tests-{index}.log"
+            outcome = run_tests(build, tests, args.timeout, env, log)
+            if outcome != "pass":
+                print(f"the unmutated tests do not pass ({outcome}): see {log}")
+                return 2
 
     results: dict[str, list[Mutation]] = {"killed": [], "survived": [], "equivalent": [], "stale": []}
     width = max((len(m.name) for m in mutations), default=10)

@@ -5,7 +5,9 @@
 #   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and
 #      a bounded run of each fuzz target from its seed corpus,
 #   3. the end-to-end tests of the real zintra.exe under Wine on a virtual display.
-# Installs what it needs first (scripts/setup-deps.sh). Ends with one summary line.
+# Before the builds, the layer check: every include runs down the layers
+# (scripts/check_layers.py). Installs what it needs first (scripts/setup-deps.sh).
+# Ends with one summary line.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$here"
@@ -49,6 +51,16 @@ run_suite() {  # run_suite <name> <build target> [ctest args...]
   [ "$code" -eq 0 ] || status=1
 }
 
+run_layer_check() {  # counted as one test: a wrong include fails it
+  echo "== layer check"
+  if python3 scripts/check_layers.py 2>&1 | tee "$logs/layer-check.log"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    status=1
+  fi
+}
+
 run_fuzzers() {  # each fuzz target for a bounded time, on a scratch copy of its corpus
   local seconds="${ZINTRA_FUZZ_SECONDS:-20}" fuzzer name corpus
   for fuzzer in build/sanitize/tests/zintra_fuzz_*; do
@@ -78,6 +90,7 @@ run_fuzzers() {  # each fuzz target for a bounded time, on a scratch copy of its
   done
 }
 
+run_layer_check
 run_suite native native -j "$(nproc)"
 run_suite sanitize sanitize -j "$(nproc)"
 run_fuzzers

@@ -6,7 +6,7 @@
 #include "ui/core/Backend.h"
 #include "ui/core/CDragWnd.h"
 #include "ui/controls/SCheckBox.h"
-#include "ui/render/SkinBitmap.h"
+#include "ui/core/ApplicationImages.h"
 
 namespace zintra {
 

@@ -11,7 +11,7 @@
 #include "ui/core/SHostWnd.h"
 #include "ui/controls/SMenu.h"
 #include "ui/controls/SMenuEx.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra {
 
@@ -65,7 +65,7 @@ bool SShellNotifyIcon::ApplyAttribute(std::string_view name, std::string_view va
     }
     if (name == "tip") {
         if (value.empty()) return true;
-        tip_ = ui::Utf8ToUtf16(value);
+        tip_ = Utf8ToUtf16(value);
         if (!loading) {
             record_.flags &= ~platform::tray::kInfo;
             record_.flags |= platform::tray::kTip;

@@ -10,7 +10,7 @@
 #include "platform/Messages.h"
 #include "ui/controls/SProgress.h"
 #include "ui/core/Backend.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra {
 
@@ -54,7 +54,7 @@ void UpdateDlg::OnInitDialog() {
     if (auto* notes = FindChildByName("txt_updateinfo")) {
         // Release notes pass through the system's code page, as they always have.
         auto& system = platform::Current().GetSystem();
-        notes->SetWindowText(system.FromAnsiCodePage(system.ToAnsiCodePage(ui::Utf8ToUtf16(description_.updateInfo))));
+        notes->SetWindowText(system.FromAnsiCodePage(system.ToAnsiCodePage(Utf8ToUtf16(description_.updateInfo))));
     }
 }
 

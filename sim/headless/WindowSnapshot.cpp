@@ -1,9 +1,10 @@
 #include "sim/headless/WindowSnapshot.h"
 
-#include "ui/render/HostRenderer.h"
+#include "ui/core/HostRenderer.h"
+#include "ui/core/ApplicationImages.h"
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostWnd.h"
-#include "sim/headless/FreeTypeTextRasterizer.h"
+#include "sim/headless/HeadlessTextRasterizer.h"
 #include "sim/headless/PngFile.h"
 
 namespace zintra::ui {
@@ -13,8 +14,8 @@ namespace {
 // The window as the Win32 backend paints it, with real glyphs where a font is at hand.
 std::optional<PixelBuffer> Paint(SHostWnd& host) {
     if (SApplication::Instance() == nullptr || host.GetRoot() == nullptr) return std::nullopt;
-    ImageCache images(ImageCache::ApplicationLoader());
-    FreeTypeTextRasterizer text;
+    ImageCache images(ApplicationImageLoader());
+    HeadlessTextRasterizer text;
     PixelBuffer picture;
     RenderHost(host, picture, images, text);
     return picture;

@@ -7,14 +7,14 @@
 #include <string>
 
 #include "res/ProgramResources.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace {
 
 void PrintUtf8(const wchar_t* label, const wchar_t* text) {
     const std::u16string wide = std::u16string(reinterpret_cast<const char16_t*>(label)) + u" " +
                                 reinterpret_cast<const char16_t*>(text);
-    std::printf("%s\n", zintra::ui::Utf16ToUtf8(wide).c_str());
+    std::printf("%s\n", zintra::Utf16ToUtf8(wide).c_str());
 }
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "res/ControlIds.h"
 #include "res/ProgramResources.h"
+#include "ui/controls/BuiltinControls.h"
 #include "ui/core/CSimpleWnd.h"
 #include "ui/core/SApplication.h"
 #include "ui/controls/SComboBoxEx.h"
@@ -39,7 +40,7 @@
 #include "ui/controls/SMenu.h"
 #include "ui/controls/SMenuEx.h"
 #include "ui/controls/STabCtrl.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 #include "ui/win32/Win32Backend.h"
 
 namespace zintra::gallery {
@@ -210,7 +211,7 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
     Options options;
     const auto arg = [&](int i) {
         const std::wstring wide = argv[i];
-        return ui::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+        return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
     };
     for (int i = 1; i < argc; ++i) {
         const std::string a = arg(i);
@@ -286,6 +287,7 @@ int Run(int argc, wchar_t** argv) {
     {
         ui::Win32Backend backend;
         ui::SApplication application(backend, u"ZUIHOST");
+        ui::RegisterBuiltinControls(application);
         application.AddResProvider(CreateProgramResources());
         application.LoadUiDefinitions("uidef:xml_init");
         application.SetNamedIds(ControlIdTable());

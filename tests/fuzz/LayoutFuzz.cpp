@@ -12,6 +12,7 @@
 #include "platform/Platform.h"
 #include "sim/SimDesktop.h"
 #include "res/ProgramResources.h"
+#include "ui/controls/BuiltinControls.h"
 #include "ui/core/Log.h"
 #include "ui/render/RecordingSurface.h"
 #include "ui/core/SApplication.h"
@@ -45,6 +46,7 @@ struct Toolkit {
         platform::SetCurrent(&desktop);
         ui::SetLogSink([](const std::string&) {});
         application = std::make_unique<ui::SApplication>(backend);
+        ui::RegisterBuiltinControls(*application);
         auto fuzz = std::make_unique<FuzzPackage>();
         package = fuzz.get();
         application->AddResProvider(std::move(fuzz));

@@ -8,4 +8,6 @@ SButton::SButton() {
     SetTextMode(text_mode::kSingleLine | text_mode::kCenter | text_mode::kVCenter);
 }
 
+std::optional<AccessibleRole> SButton::GetAccessibleRole() const { return AccessibleRole::PushButton; }
+
 }  // namespace zintra::ui

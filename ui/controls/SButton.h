@@ -9,6 +9,7 @@ class SButton : public SWindow {
     ZUI_CLASS_NAME(SWindow, "button")
 public:
     SButton();
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
 };
 
 }  // namespace zintra::ui

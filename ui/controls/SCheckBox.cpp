@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ui/render/Surface.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -53,5 +53,7 @@ void SCheckBox::PaintContent(Surface& surface) {
     text.left = box.right + kGap;
     surface.DrawText(text, GetWindowText(), GetFont(), color, text_mode::kSingleLine | text_mode::kVCenter);
 }
+
+std::optional<AccessibleRole> SCheckBox::GetAccessibleRole() const { return AccessibleRole::CheckBox; }
 
 }  // namespace zintra::ui

@@ -10,6 +10,7 @@ class SCheckBox : public SWindow {
     ZUI_CLASS_NAME(SWindow, "check")
 public:
     SCheckBox();
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
     void OnClick() override;
     platform::Size GetDesiredSize(int widthHint) const override;
 

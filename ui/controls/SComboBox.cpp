@@ -8,7 +8,7 @@
 #include "ui/core/SHostWnd.h"
 #include "ui/render/Skin.h"
 #include "ui/render/Surface.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -70,7 +70,11 @@ void SComboBox::DropDown() {
     request.anchor = host->ClientRectToScreen(GetWindowRect());
     request.dropHeight = dropHeight_;
     request.scale = backend->WindowScale(request.owner);
-    request.list = &GetListBox();
+    SListBox& list = GetListBox();
+    for (int i = 0; i < list.GetCount(); ++i) request.entries.push_back(list.GetText(i));
+    request.selected = list.GetCurSel();
+    request.itemHeight = list.GetItemHeight();
+    request.list = &list;
     const int chosen = backend->RunDropDown(request);
     if (chosen >= 0 && chosen < GetCount()) SetCurSel(chosen);
 }
@@ -140,6 +144,20 @@ void SComboBox::PaintContent(Surface& surface) {
     textRect.left += 4;
     const Color color = IsDisabled(true) ? Color{0xAF, 0xAF, 0xAF, 255} : editText_.value_or(GetTextColor());
     surface.DrawText(textRect, GetWindowText(), GetFont(), color, text_mode::kSingleLine | text_mode::kVCenter);
+}
+
+std::optional<AccessibleRole> SComboBox::GetAccessibleRole() const { return AccessibleRole::ComboBox; }
+
+std::optional<std::u16string> SComboBox::GetAccessibleValue() const { return GetWindowText(); }
+
+bool SComboBox::SelectAccessibleItem(int item) {
+    SetCurSel(item);
+    return true;
+}
+
+bool SComboBox::OpenDropDown() {
+    DropDown();
+    return true;
 }
 
 }  // namespace zintra::ui

@@ -32,6 +32,15 @@ public:
 
     // Opens the list (the backend shows it) and selects what the user picks.
     void DropDown();
+
+    // Readers see the items as the box's entries, the closed box's text as its value.
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
+    std::optional<std::u16string> GetAccessibleValue() const override;
+    int GetAccessibleItemCount() const override { return GetCount(); }
+    std::u16string GetAccessibleItemName(int item) const override { return GetLBText(item); }
+    int GetAccessibleSelection() const override { return GetCurSel(); }
+    bool SelectAccessibleItem(int item) override;
+    bool OpenDropDown() override;
     void OnLButtonDown(platform::Point point) override;
     void OnLButtonUp(platform::Point point) override;
     platform::Size GetDesiredSize(int widthHint) const override;

@@ -7,7 +7,7 @@
 #include "ui/core/Backend.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/render/Surface.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -154,5 +154,9 @@ void SEdit::PaintContent(Surface& surface) {
         surface.DrawText(client, text_, GetFont(), GetTextColor(), mode);
     }
 }
+
+std::optional<AccessibleRole> SEdit::GetAccessibleRole() const { return AccessibleRole::EditableText; }
+
+std::optional<std::u16string> SEdit::GetAccessibleValue() const { return GetWindowText(); }
 
 }  // namespace zintra::ui

@@ -13,6 +13,8 @@ class SEdit : public SWindow {
     ZUI_CLASS_NAME(SWindow, "edit")
 public:
     SEdit();
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
+    std::optional<std::u16string> GetAccessibleValue() const override;
 
     void SetWindowText(const std::u16string& text) override;
     bool IsNumberOnly() const { return numberOnly_; }

@@ -52,4 +52,8 @@ bool SHotKeyCtrl::OnSysKeyUp(std::uint32_t virtualKey, std::uint32_t flags) { re
 // Characters of the captured keys are not text.
 bool SHotKeyCtrl::OnChar(char16_t) { return true; }
 
+std::optional<AccessibleRole> SHotKeyCtrl::GetAccessibleRole() const { return AccessibleRole::HotKeyField; }
+
+std::optional<std::u16string> SHotKeyCtrl::GetAccessibleValue() const { return GetWindowText(); }
+
 }  // namespace zintra::ui

@@ -18,6 +18,8 @@ class SHotKeyCtrl : public SWindow {
 public:
     SHotKeyCtrl();
     ~SHotKeyCtrl() override;
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
+    std::optional<std::u16string> GetAccessibleValue() const override;
     void GetHotKey(std::uint16_t& virtualKey, std::uint16_t& modifiers) const;
     void SetHotKey(std::uint16_t virtualKey, std::uint16_t modifiers);
 

@@ -2,7 +2,7 @@
 
 #include "ui/render/Skin.h"
 #include "ui/render/Surface.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

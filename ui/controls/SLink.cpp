@@ -2,7 +2,7 @@
 
 #include "platform/Platform.h"
 #include "ui/render/Surface.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -39,5 +39,7 @@ void SLink::PaintContent(Surface& surface) {
         surface.DrawLine({x, y}, {x + 1, y}, GetTextColor(), 0);  // a hairline at every scale
     }
 }
+
+std::optional<AccessibleRole> SLink::GetAccessibleRole() const { return AccessibleRole::Link; }
 
 }  // namespace zintra::ui

@@ -10,6 +10,7 @@ class SLink : public SStatic {
     ZUI_CLASS_NAME(SStatic, "link")
 public:
     SLink();
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
     const std::u16string& GetHref() const { return href_; }
     void OnClick() override;
 

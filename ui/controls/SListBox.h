@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/core/DropDownList.h"
 #include "ui/core/SWindow.h"
 
 namespace zintra::ui {
@@ -17,7 +18,8 @@ struct ListItem {
     std::intptr_t data = 0;
 };
 
-class SListBox : public SWindow {
+// It is also what a backend's drop-down pop-up shows (DropDownList).
+class SListBox : public SWindow, public DropDownList {
     ZUI_CLASS_NAME(SWindow, "listbox")
 public:
     SListBox();
@@ -52,10 +54,19 @@ public:
     platform::Rect ThumbRect() const;
     // A press on the bar: on the thumb it starts a drag, above or below it
     // pages. Moves drag the thumb until the release. True when on the bar.
-    bool PressScrollBar(platform::Point point);
-    void DragScrollBar(platform::Point point);
-    void ReleaseScrollBar() { thumbGrab_.reset(); }
-    bool DraggingScrollBar() const { return thumbGrab_.has_value(); }
+    bool PressScrollBar(platform::Point point) override;
+    void DragScrollBar(platform::Point point) override;
+    void ReleaseScrollBar() override { thumbGrab_.reset(); }
+    bool DraggingScrollBar() const override { return thumbGrab_.has_value(); }
+
+    // ---- In a drop-down pop-up (DropDownList) ----
+    void PlaceEntries(const platform::Rect& client) override { UpdateLayout(client, std::nullopt); }
+    void PaintEntries(Surface& surface) override { Paint(surface); }
+    int EntryAt(platform::Point point) const override { return ItemAt(point); }
+    void HighlightEntry(int index) override { SetCurSel(index); }
+    void ShowEntry(int index) override { EnsureVisible(index); }
+    void ScrollToTop() override { SetTopIndex(0); }
+    void ScrollByWheel(int delta) override { OnMouseWheel(delta); }
 
     bool ReadLayoutChildren(const LayoutElement& element) override;
     // Reads <item text="..." data="..."/> elements.

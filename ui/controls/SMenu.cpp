@@ -6,7 +6,7 @@
 #include "ui/controls/MenuXml.h"
 #include "ui/core/Backend.h"
 #include "ui/core/SApplication.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

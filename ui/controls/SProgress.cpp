@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "ui/render/Surface.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -43,6 +43,14 @@ void SProgress::PaintContent(Surface& surface) {
     if (span <= 0) return;
     const auto filled = static_cast<int>(client.Width() * (static_cast<long long>(value_) - minimum_) / span);
     if (filled > 0) surface.FillRect({client.left, client.top, client.left + filled, client.bottom}, bar_);
+}
+
+std::optional<AccessibleRole> SProgress::GetAccessibleRole() const { return AccessibleRole::ProgressBar; }
+
+std::optional<std::u16string> SProgress::GetAccessibleValue() const {
+    const int range = std::max(1, maximum_ - minimum_);
+    const int percent = (value_ - minimum_) * 100 / range;
+    return Utf8ToUtf16(std::to_string(percent) + "%");
 }
 
 }  // namespace zintra::ui

@@ -13,6 +13,9 @@ public:
     void SetRange(int minimum, int maximum);
     int GetMinimum() const { return minimum_; }
     int GetMaximum() const { return maximum_; }
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
+    // The position as a percentage of the range, as "42%".
+    std::optional<std::u16string> GetAccessibleValue() const override;
 
 protected:
     bool ApplyAttribute(std::string_view name, std::string_view value, bool loading) override;

@@ -43,4 +43,8 @@ void SRadioBox::PaintContent(Surface& surface) {
     surface.DrawText(text, GetWindowText(), GetFont(), color, text_mode::kSingleLine | text_mode::kVCenter);
 }
 
+std::optional<AccessibleRole> SRadioBox::GetAccessibleRole() const { return AccessibleRole::RadioButton; }
+
+std::optional<std::string> SRadioBox::GetRadioGroup() const { return GetAttribute("group").value_or(""); }
+
 }  // namespace zintra::ui

@@ -11,6 +11,8 @@ class SRadioBox : public SCheckBox {
     ZUI_CLASS_NAME(SCheckBox, "radio")
 public:
     void SetCheck(bool checked) override;
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
+    std::optional<std::string> GetRadioGroup() const override;
     void OnLButtonDown(platform::Point point) override;
     void OnClick() override;
 

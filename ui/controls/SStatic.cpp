@@ -1,7 +1,7 @@
 #include "ui/controls/SStatic.h"
 
 #include "ui/render/Surface.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -28,6 +28,11 @@ bool SStatic::ApplyAttribute(std::string_view name, std::string_view value, bool
         return true;
     }
     return SWindow::ApplyAttribute(name, value, loading);
+}
+
+std::optional<AccessibleRole> SStatic::GetAccessibleRole() const {
+    if (GetWindowText().empty()) return std::nullopt;
+    return AccessibleRole::StaticText;
 }
 
 }  // namespace zintra::ui

@@ -9,6 +9,8 @@ class SStatic : public SWindow {
     ZUI_CLASS_NAME(SWindow, "text")
 public:
     SStatic();
+    // Static text with no words is decoration.
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
     platform::Size GetDesiredSize(int widthHint) const override;
 
 protected:

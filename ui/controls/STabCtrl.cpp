@@ -9,7 +9,7 @@
 #include "ui/render/OffsetSurface.h"
 #include "ui/render/Skin.h"
 #include "ui/render/Surface.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -178,6 +178,18 @@ void STabCtrl::PaintContent(Surface& surface) {
         surface.DrawText(tab, GetPage(i)->GetTitle(), GetFont(), GetTextColor(),
                          text_mode::kSingleLine | text_mode::kCenter | text_mode::kVCenter);
     }
+}
+
+std::optional<AccessibleRole> STabCtrl::GetAccessibleRole() const { return AccessibleRole::PageTabList; }
+
+std::u16string STabCtrl::GetAccessibleItemName(int item) const {
+    const STabPage* page = GetPage(item);
+    return page != nullptr ? page->GetTitle() : std::u16string();
+}
+
+bool STabCtrl::SelectAccessibleItem(int item) {
+    SetCurSel(item);
+    return true;
 }
 
 }  // namespace zintra::ui

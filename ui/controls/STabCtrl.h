@@ -25,6 +25,14 @@ public:
     // The tab header of page `index` in host client coordinates.
     platform::Rect GetTabRect(int index) const;
 
+    // Readers see the pages as the tab list's entries, each at its tab.
+    std::optional<AccessibleRole> GetAccessibleRole() const override;
+    int GetAccessibleItemCount() const override { return GetItemCount(); }
+    std::u16string GetAccessibleItemName(int item) const override;
+    int GetAccessibleSelection() const override { return GetCurSel(); }
+    platform::Rect GetAccessibleItemRect(int item) const override { return GetTabRect(item); }
+    bool SelectAccessibleItem(int item) override;
+
     void OnLButtonDown(platform::Point point) override;
     void OnInitFinished() override;
     bool OnAnimationStep() override;

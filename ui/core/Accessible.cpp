@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "ui/controls/SComboBox.h"
-#include "ui/controls/SProgress.h"
-#include "ui/controls/STabCtrl.h"
-#include "ui/controls/STabPage.h"
 #include "ui/core/KeyboardNavigation.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/core/SWindow.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -18,36 +14,13 @@ namespace {
 
 AccessibleObserver* g_observer = nullptr;
 
-// The role of a control, or none for containers and decoration, whose
-// children take their place in the tree.
-std::optional<AccessibleRole> ControlRole(const SWindow& control) {
-    if (control.IsClass("hotkey")) return AccessibleRole::HotKeyField;
-    if (control.IsClass("edit")) return AccessibleRole::EditableText;
-    if (control.IsClass("radio")) return AccessibleRole::RadioButton;
-    if (control.IsClass("check")) return AccessibleRole::CheckBox;
-    if (control.IsClass("combobox")) return AccessibleRole::ComboBox;
-    if (control.IsClass("tabctrl")) return AccessibleRole::PageTabList;
-    if (control.IsClass("progress")) return AccessibleRole::ProgressBar;
-    if (control.IsClass("link")) return AccessibleRole::Link;
-    if (control.IsClass("button")) return AccessibleRole::PushButton;
-    if (control.IsClass("text")) {
-        if (control.GetWindowText().empty()) return std::nullopt;
-        return AccessibleRole::StaticText;
-    }
-    // A plain window with the hand cursor is a link the layout drew itself.
-    if (std::string_view(control.GetObjectClass()) == SWindow::kClassName && control.GetCursor() == "hand") {
-        return AccessibleRole::Link;
-    }
-    return std::nullopt;
-}
-
 // Visible controls with a role below `window`, in document order; the pages
 // of a tab control are not nodes, so what the shown page holds follows the
 // tab list at the same level.
 void Collect(SWindow& window, std::vector<AccessibleNode>& out) {
     for (const auto& child : window.GetChildren()) {
         if (!child->IsVisible(false)) continue;
-        const auto role = ControlRole(*child);
+        const auto role = child->GetAccessibleRole();
         if (role) out.push_back({child.get(), -1});
         if (!role || *role == AccessibleRole::PageTabList) Collect(*child, out);
     }
@@ -90,11 +63,7 @@ std::vector<AccessibleNode> AccessibleTree::Children(const AccessibleNode& node)
         Collect(*node.control, children);
         return children;
     }
-    if (auto* combo = dynamic_cast<SComboBox*>(node.control)) {
-        for (int i = 0; i < combo->GetCount(); ++i) children.push_back({node.control, i});
-    } else if (auto* tabs = dynamic_cast<STabCtrl*>(node.control)) {
-        for (int i = 0; i < tabs->GetItemCount(); ++i) children.push_back({node.control, i});
-    }
+    for (int i = 0; i < node.control->GetAccessibleItemCount(); ++i) children.push_back({node.control, i});
     return children;
 }
 
@@ -150,24 +119,16 @@ AccessibleNode AccessibleTree::NodeFor(SWindow& control) const {
 
 AccessibleRole AccessibleTree::Role(const AccessibleNode& node) const {
     if (node == Root()) return AccessibleRole::Client;
-    if (node.item >= 0) {
-        return dynamic_cast<STabCtrl*>(node.control) != nullptr ? AccessibleRole::PageTab : AccessibleRole::ListItem;
-    }
-    return node.control != nullptr ? ControlRole(*node.control).value_or(AccessibleRole::StaticText)
-                                   : AccessibleRole::StaticText;
+    if (node.control == nullptr) return AccessibleRole::StaticText;
+    const auto role = node.control->GetAccessibleRole();
+    if (node.item >= 0) return role == AccessibleRole::PageTabList ? AccessibleRole::PageTab : AccessibleRole::ListItem;
+    return role.value_or(AccessibleRole::StaticText);
 }
 
 std::u16string AccessibleTree::Name(const AccessibleNode& node) const {
     if (!node) return {};
     if (node == Root()) return host_.GetHostAttributes().title;
-    if (node.item >= 0) {
-        if (auto* combo = dynamic_cast<SComboBox*>(node.control)) return combo->GetLBText(node.item);
-        if (auto* tabs = dynamic_cast<STabCtrl*>(node.control)) {
-            const STabPage* page = tabs->GetPage(node.item);
-            return page != nullptr ? page->GetTitle() : std::u16string();
-        }
-        return {};
-    }
+    if (node.item >= 0) return node.control->GetAccessibleItemName(node.item);
     SWindow& control = *node.control;
     // A picture that stands for words says them through its layout.
     if (const auto name = control.GetAttribute("accName")) return Utf8ToUtf16(*name);
@@ -190,21 +151,8 @@ std::u16string AccessibleTree::Name(const AccessibleNode& node) const {
 }
 
 std::optional<std::u16string> AccessibleTree::Value(const AccessibleNode& node) const {
-    if (!node || node.item >= 0) return std::nullopt;
-    switch (Role(node)) {
-        case AccessibleRole::EditableText:
-        case AccessibleRole::HotKeyField:
-        case AccessibleRole::ComboBox:
-            return node.control->GetWindowText();
-        case AccessibleRole::ProgressBar: {
-            const auto* progress = static_cast<const SProgress*>(node.control);
-            const int range = std::max(1, progress->GetMaximum() - progress->GetMinimum());
-            const int percent = (progress->GetValue() - progress->GetMinimum()) * 100 / range;
-            return Utf8ToUtf16(std::to_string(percent) + "%");
-        }
-        default:
-            return std::nullopt;
-    }
+    if (!node || node.item >= 0 || node == Root()) return std::nullopt;
+    return node.control->GetAccessibleValue();
 }
 
 std::uint32_t AccessibleTree::States(const AccessibleNode& node) const {
@@ -216,10 +164,7 @@ std::uint32_t AccessibleTree::States(const AccessibleNode& node) const {
     if (control.IsDisabled(true)) states |= kUnavailable;
     if (node.item >= 0) {
         states |= kSelectable;
-        int selected = -1;
-        if (auto* combo = dynamic_cast<const SComboBox*>(&control)) selected = combo->GetCurSel();
-        if (auto* tabs = dynamic_cast<const STabCtrl*>(&control)) selected = tabs->GetCurSel();
-        if (selected == node.item) states |= kSelected;
+        if (control.GetAccessibleSelection() == node.item) states |= kSelected;
         return states;
     }
     if (node == Root()) return states;
@@ -240,13 +185,7 @@ platform::Rect AccessibleTree::ScreenRect(const AccessibleNode& node) const {
     if (node == Root()) {
         rect = {0, 0, host_.GetClientSize().width, host_.GetClientSize().height};
     } else if (node.item >= 0) {
-        if (auto* tabs = dynamic_cast<STabCtrl*>(node.control)) {
-            rect = tabs->GetTabRect(node.item);
-        } else {
-            // The entries are drawn by the drop-down list while it is open;
-            // closed, each is where the box shows it.
-            rect = node.control->GetWindowRect();
-        }
+        rect = node.control->GetAccessibleItemRect(node.item);
     } else {
         host_.EnsureLayout();
         rect = node.control->GetWindowRect();
@@ -290,13 +229,11 @@ bool AccessibleTree::DoDefaultAction(const AccessibleNode& node) const {
             return true;
         case AccessibleRole::ComboBox:
             node.control->SetFocus();
-            static_cast<SComboBox*>(node.control)->DropDown();
+            node.control->OpenDropDown();
             return true;
         case AccessibleRole::ListItem:
-            static_cast<SComboBox*>(node.control)->SetCurSel(node.item);
-            return true;
         case AccessibleRole::PageTab:
-            static_cast<STabCtrl*>(node.control)->SetCurSel(node.item);
+            node.control->SelectAccessibleItem(node.item);
             return true;
         default:
             return false;
@@ -318,9 +255,7 @@ AccessibleNode AccessibleTree::Focus() const {
 
 AccessibleNode AccessibleTree::Selection(const AccessibleNode& node) const {
     if (!node || node.item >= 0) return {};
-    int selected = -1;
-    if (auto* combo = dynamic_cast<SComboBox*>(node.control)) selected = combo->GetCurSel();
-    if (auto* tabs = dynamic_cast<STabCtrl*>(node.control)) selected = tabs->GetCurSel();
+    const int selected = node.control->GetAccessibleSelection();
     return selected >= 0 ? AccessibleNode{node.control, selected} : AccessibleNode{};
 }
 
@@ -330,7 +265,7 @@ AccessibleNode AccessibleTree::HitTest(platform::Point screenPoint) const {
     // Later nodes lie on top of earlier ones; entries on top of their control.
     for (const AccessibleNode& node : AllNodes()) {
         if (ScreenRect(node).Contains(screenPoint) && !(States(node) & accessible_state::kInvisible)) {
-            if (node.item < 0 || dynamic_cast<STabCtrl*>(node.control) != nullptr) found = node;
+            if (node.item < 0 || Role(node) == AccessibleRole::PageTab) found = node;
         }
     }
     return found;

@@ -1,17 +1,19 @@
 // Everything native the toolkit core needs, behind one interface: the Win32
-// backend gives each host a real window and draws with GDI; the headless one
-// puts hosts on the simulated desktop for tests. Controls never see it
-// directly; they ask their host.
+// backend gives each host a real window and draws with GDI, the X11 one an X
+// window; the headless one puts hosts on the simulated desktop for tests.
+// Only the core's own types and plain data cross it, never a control.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Types.h"
 #include "ui/render/Bitmap.h"
 #include "ui/render/Font.h"
+#include "ui/core/DropDownList.h"
 #include "ui/core/Hotkeys.h"
 #include "ui/core/MenuData.h"
 #include "ui/core/Timers.h"
@@ -21,7 +23,6 @@ namespace zintra::ui {
 
 class SHostDialog;
 class SHostWnd;
-class SListBox;
 class ResourcePackage;
 
 struct HostWindowSpec {
@@ -40,7 +41,10 @@ struct DropDownRequest {
     platform::Rect anchor;  // the closed box, in screen pixels
     int dropHeight = 300;   // layout units, like the list's items
     double scale = 1.0;     // screen pixels per layout unit of the owner
-    SListBox* list = nullptr;  // the items to show; not owned
+    std::vector<std::u16string> entries;  // the texts of the items, in order
+    int selected = -1;      // the entry selected when the list opens
+    int itemHeight = 22;    // layout units per entry
+    DropDownList* list = nullptr;  // lays out and paints the entries; not owned
 };
 
 // The one owner of everything that needs the system's windows: host and plain

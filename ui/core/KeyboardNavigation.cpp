@@ -5,8 +5,7 @@
 
 #include "platform/Messages.h"
 #include "platform/Platform.h"
-#include "ui/controls/SComboBox.h"
-#include "ui/controls/STabCtrl.h"
+#include "ui/core/Accessible.h"
 #include "ui/core/SHostDialog.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/core/SWindow.h"
@@ -17,20 +16,27 @@ namespace zintra::ui {
 namespace {
 
 constexpr std::uint32_t kVkSpace = 0x20;
+
+// Enter does not tick boxes: it presses the default button instead.
+bool IsTickable(const SWindow& control) {
+    const auto role = control.GetAccessibleRole();
+    return role == AccessibleRole::CheckBox || role == AccessibleRole::RadioButton;
+}
 constexpr std::uint32_t kVkF4 = 0x73;
 
+// What Space presses: buttons, links and boxes to tick.
 bool IsPressable(const SWindow& control) {
-    if (control.IsClass("button") || control.IsClass("check") || control.IsClass("link")) return true;
-    return std::string_view(control.GetObjectClass()) == SWindow::kClassName && control.GetCursor() == "hand";
+    const auto role = control.GetAccessibleRole();
+    return role == AccessibleRole::PushButton || role == AccessibleRole::Link || IsTickable(control);
 }
 
 // Of a radio group only the checked radio is a tab stop (the first one when
 // none is checked); arrows move within the group.
 bool IsGroupTabStop(const SWindow& radio) {
-    const auto group = radio.GetAttribute("group").value_or("");
+    const auto group = radio.GetRadioGroup();
     const SWindow* first = nullptr;
     for (const auto& sibling : radio.GetParent()->GetChildren()) {
-        if (!sibling->IsClass("radio") || sibling->GetAttribute("group").value_or("") != group) continue;
+        if (sibling->GetRadioGroup() != group) continue;
         if (!IsKeyboardOperable(*sibling)) continue;
         if (sibling->IsChecked()) return sibling.get() == &radio;
         if (first == nullptr) first = sibling.get();
@@ -41,7 +47,7 @@ bool IsGroupTabStop(const SWindow& radio) {
 void CollectOperable(SWindow& window, std::vector<SWindow*>& out) {
     for (const auto& child : window.GetChildren()) {
         if (!child->IsVisible(false)) continue;
-        const bool stop = IsKeyboardOperable(*child) && (!child->IsClass("radio") || IsGroupTabStop(*child));
+        const bool stop = IsKeyboardOperable(*child) && (!child->GetRadioGroup() || IsGroupTabStop(*child));
         if (stop) out.push_back(child.get());
         CollectOperable(*child, out);
     }
@@ -55,11 +61,11 @@ void Press(SWindow& control) {
     control.OnLButtonUp(centre);
 }
 
-STabCtrl* FirstTabControl(SWindow& window) {
+SWindow* FirstTabControl(SWindow& window) {
     if (!window.IsVisible(false)) return nullptr;
-    if (auto* tabs = dynamic_cast<STabCtrl*>(&window)) return tabs;
+    if (window.GetAccessibleRole() == AccessibleRole::PageTabList) return &window;
     for (const auto& child : window.GetChildren()) {
-        if (STabCtrl* tabs = FirstTabControl(*child)) return tabs;
+        if (SWindow* tabs = FirstTabControl(*child)) return tabs;
     }
     return nullptr;
 }
@@ -76,10 +82,10 @@ SWindow* DefaultButton(SWindow& window) {
 // The radio `step` places on in the focused radio's group, wrapping around.
 SWindow* RadioInGroup(SWindow& radio, int step) {
     if (radio.GetParent() == nullptr) return nullptr;
-    const auto group = radio.GetAttribute("group").value_or("");
+    const auto group = radio.GetRadioGroup();
     std::vector<SWindow*> members;
     for (const auto& sibling : radio.GetParent()->GetChildren()) {
-        if (sibling->IsClass("radio") && sibling->GetAttribute("group").value_or("") == group &&
+        if (sibling->GetRadioGroup() == group &&
             (sibling.get() == &radio || IsKeyboardOperable(*sibling))) {
             members.push_back(sibling.get());
         }
@@ -148,9 +154,9 @@ SWindow* NextInReadingOrder(SHostWnd& host, const SWindow* from, bool forward) {
 void MoveFocusInReadingOrder(SHostWnd& host, bool forward) {
     host.SetShowsFocusCues(true);
     if (IsCtrlDown() && host.GetRoot() != nullptr) {
-        if (STabCtrl* tabs = FirstTabControl(*host.GetRoot()); tabs != nullptr && tabs->GetItemCount() > 0) {
-            const int count = tabs->GetItemCount();
-            tabs->SetCurSel(((tabs->GetCurSel() + (forward ? 1 : -1)) % count + count) % count);
+        if (SWindow* tabs = FirstTabControl(*host.GetRoot()); tabs != nullptr && tabs->GetAccessibleItemCount() > 0) {
+            const int count = tabs->GetAccessibleItemCount();
+            tabs->SelectAccessibleItem(((tabs->GetAccessibleSelection() + (forward ? 1 : -1)) % count + count) % count);
             return;
         }
     }
@@ -162,11 +168,11 @@ bool HandleNavigationKey(SHostWnd& host, std::uint32_t message, std::uint32_t vi
     const bool alt = message == msg::kSysKeyDown;
     SWindow* focus = host.GetFocus();
     const bool usable = focus != nullptr && focus->IsVisible(true) && !focus->IsDisabled(true);
-    auto* combo = usable ? dynamic_cast<SComboBox*>(focus) : nullptr;
+    SWindow* combo = usable && focus->GetAccessibleRole() == AccessibleRole::ComboBox ? focus : nullptr;
 
     if (combo != nullptr && ((alt && virtualKey == msg::kVkDown) || (!alt && virtualKey == kVkF4))) {
         host.SetShowsFocusCues(true);
-        combo->DropDown();
+        combo->OpenDropDown();
         return true;
     }
     if (alt) return false;
@@ -178,7 +184,7 @@ bool HandleNavigationKey(SHostWnd& host, std::uint32_t message, std::uint32_t vi
             return true;
         case msg::kVkReturn: {
             host.SetShowsFocusCues(true);
-            if (usable && IsPressable(*focus) && !focus->IsClass("check")) {
+            if (usable && IsPressable(*focus) && !IsTickable(*focus)) {
                 Press(*focus);
                 return true;
             }
@@ -196,15 +202,15 @@ bool HandleNavigationKey(SHostWnd& host, std::uint32_t message, std::uint32_t vi
         case msg::kVkLeft:
         case msg::kVkRight: {
             const int step = virtualKey == msg::kVkUp || virtualKey == msg::kVkLeft ? -1 : 1;
-            if (usable && focus->IsClass("radio")) {
+            if (usable && focus->GetRadioGroup()) {
                 host.SetShowsFocusCues(true);
                 if (SWindow* next = RadioInGroup(*focus, step)) Press(*next);
                 return true;
             }
             if (combo != nullptr && (virtualKey == msg::kVkUp || virtualKey == msg::kVkDown)) {
                 host.SetShowsFocusCues(true);
-                const int next = combo->GetCurSel() + step;
-                if (next >= 0 && next < combo->GetCount()) combo->SetCurSel(next);
+                const int next = combo->GetAccessibleSelection() + step;
+                if (next >= 0 && next < combo->GetAccessibleItemCount()) combo->SelectAccessibleItem(next);
                 return true;
             }
             return false;

@@ -8,7 +8,7 @@
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/core/SWindow.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

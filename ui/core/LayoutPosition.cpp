@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

@@ -1,6 +1,6 @@
 #include "ui/core/ResourcePackage.h"
 
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

@@ -3,10 +3,9 @@
 #include <cassert>
 
 #include "ui/core/Backend.h"
-#include "ui/controls/BuiltinControls.h"
 #include "ui/core/Log.h"
 #include "ui/core/SWindow.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -17,7 +16,6 @@ SApplication* instance = nullptr;
 SApplication::SApplication(Backend& backend, std::u16string hostClassName)
     : backend_(backend), hostClassName_(std::move(hostClassName)) {
     instance = this;
-    RegisterBuiltinControls(*this);
 }
 
 SApplication::~SApplication() {

@@ -49,6 +49,9 @@ public:
     std::uintptr_t LoadIcon(std::string_view nameAndSize) const;
 
     // ---- Control classes and ids ----
+    // The core knows no control class: the toolkit's own come with
+    // RegisterBuiltinControls (ui/controls/BuiltinControls.h), the
+    // program's after them.
     void RegisterWindowClass(std::string tag, WindowFactory factory);
     template <class T>
     void RegisterWindowClass() {

@@ -8,7 +8,7 @@
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/render/Surface.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 
@@ -331,6 +331,12 @@ void SWindow::LayoutChildren() {
         child->UpdateLayout(area, previous);
         if (child->visible_) previous = child->rect_;
     }
+}
+
+std::optional<AccessibleRole> SWindow::GetAccessibleRole() const {
+    // A plain window with the hand cursor is a link the layout drew itself.
+    if (std::string_view(GetObjectClass()) == kClassName && GetCursor() == "hand") return AccessibleRole::Link;
+    return std::nullopt;
 }
 
 SWindow* SWindow::HitTest(platform::Point point) {

@@ -13,6 +13,7 @@
 
 
 #include "platform/Types.h"
+#include "ui/core/Accessible.h"
 #include "ui/core/ChildLookup.h"
 #include "ui/render/Color.h"
 #include "ui/core/Events.h"
@@ -136,6 +137,27 @@ public:
     void Paint(Surface& surface);
     // Paints the control although it is hidden: a tab page sliding out.
     void PaintHidden(Surface& surface);
+
+    // ---- What the keyboard and assistive technology ask (ui/core/Accessible.h,
+    // KeyboardNavigation.h); each control answers for its own kind ----
+    // The role a screen reader announces; none for containers and decoration,
+    // whose children take their place.
+    virtual std::optional<AccessibleRole> GetAccessibleRole() const;
+    // What a reader reads beside the name: a field's text, a bar's percentage.
+    virtual std::optional<std::u16string> GetAccessibleValue() const { return std::nullopt; }
+    // Entries a reader sees as children of the control (a list's items, a
+    // tab list's pages), the selected one (-1 for none), where one is (host
+    // client coordinates), and choosing one as the user would.
+    virtual int GetAccessibleItemCount() const { return 0; }
+    virtual std::u16string GetAccessibleItemName(int) const { return {}; }
+    virtual int GetAccessibleSelection() const { return -1; }
+    virtual platform::Rect GetAccessibleItemRect(int) const { return GetWindowRect(); }
+    virtual bool SelectAccessibleItem(int) { return false; }
+    // Opens the control's drop-down list; false when it has none.
+    virtual bool OpenDropDown() { return false; }
+    // The group of a radio button (arrows move within it, Tab stops once in
+    // it); none for other controls.
+    virtual std::optional<std::string> GetRadioGroup() const { return std::nullopt; }
 
     // ---- Animation (the host runs the steps, see SHostWnd::StartAnimation) ----
     // One step; returns false once the animation has ended.

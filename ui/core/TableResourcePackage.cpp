@@ -1,6 +1,6 @@
 #include "ui/core/TableResourcePackage.h"
 
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

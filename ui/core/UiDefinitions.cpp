@@ -5,7 +5,7 @@
 
 #include <pugixml.hpp>
 
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

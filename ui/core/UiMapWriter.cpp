@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "ui/core/SHostWnd.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

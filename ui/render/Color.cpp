@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

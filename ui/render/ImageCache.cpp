@@ -3,20 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "ui/core/Backend.h"
-#include "ui/core/SApplication.h"
-
 namespace zintra::ui {
-
-ImageCache::Loader ImageCache::ApplicationLoader() {
-    return [](std::string_view source) -> std::optional<Bitmap> {
-        SApplication* application = SApplication::Instance();
-        if (application == nullptr) return std::nullopt;
-        const auto bytes = application->LoadResource(source);
-        if (!bytes) return std::nullopt;
-        return application->GetBackend().DecodeImage(*bytes);
-    };
-}
 
 int ImageCache::NearestVariantPercent(double scale) {
     int best = 100;

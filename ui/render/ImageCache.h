@@ -19,9 +19,9 @@ public:
     // Returns the straight-alpha pixels of a resource such as "IMG:png_logo".
     using Loader = std::function<std::optional<Bitmap>(std::string_view source)>;
 
+    // ApplicationImageLoader (ui/core/ApplicationImages.h) reads through the
+    // running application's providers and backend.
     explicit ImageCache(Loader loader) : loader_(std::move(loader)) {}
-    // Loads through the application object's providers and its backend.
-    static Loader ApplicationLoader();
 
     // Null when the picture is missing or does not decode.
     const PixelBuffer* Find(std::string_view source);

@@ -1,6 +1,7 @@
 // On Windows the toolkit's messages go to the debugger output, as the only
-// diagnostic the program produces.
-#include "platform/win32/WindowsApi.h"
+// diagnostic the program produces. Part of the core library (its log sink of
+// last resort), which cannot see platform/win32: the system header directly.
+#include <windows.h>
 
 #include "ui/core/Log.h"
 

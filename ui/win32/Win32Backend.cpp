@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/core/ApplicationImages.h"
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostDialog.h"
 #include "ui/core/SHostWnd.h"
@@ -27,7 +28,7 @@ std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin()
 
 }  // namespace
 
-Win32Backend::Win32Backend() : images_(ImageCache::ApplicationLoader()) {
+Win32Backend::Win32Backend() : images_(ApplicationImageLoader()) {
     // Screen readers follow the controls through win events.
     win32_accessible::InstallEventObserver();
 }

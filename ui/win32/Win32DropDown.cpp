@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "ui/controls/SListBox.h"
 #include "ui/core/ScreenScale.h"
 #include "ui/render/SoftwareSurface.h"
 #include "ui/win32/Win32Backend.h"
@@ -37,14 +36,14 @@ platform::Rect Win32DropDown::Place(const platform::Rect& anchor, int height, co
 int Win32DropDown::ItemAtClient(POINT point) const {
     if (point.x < 0 || point.x >= width_ || point.y < 0 || point.y >= height_) return -1;
     const double scale = request_.scale;
-    return request_.list->ItemAt({UnitOfPixel(point.x, scale), UnitOfPixel(point.y, scale)});
+    return request_.list->EntryAt({UnitOfPixel(point.x, scale), UnitOfPixel(point.y, scale)});
 }
 
 void Win32DropDown::Highlight(int index) {
     if (index == hover_) return;
     hover_ = index;
-    request_.list->SetCurSel(index);
-    request_.list->EnsureVisible(index);
+    request_.list->HighlightEntry(index);
+    request_.list->ShowEntry(index);
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -56,8 +55,8 @@ void Win32DropDown::Paint(HDC dc) {
     const int width = UnitOfPixel(width_, request_.scale);
     const int height = UnitOfPixel(height_, request_.scale);
     surface.FillRect({0, 0, width, height}, Color{255, 255, 255, 255});
-    request_.list->UpdateLayout({kBorder, kBorder, width - kBorder, height - kBorder}, std::nullopt);
-    request_.list->Paint(surface);
+    request_.list->PlaceEntries({kBorder, kBorder, width - kBorder, height - kBorder});
+    request_.list->PaintEntries(surface);
     surface.FrameRect({0, 0, width, height}, kBorderColor, kBorder);
     if (!canvas_.Ensure(width_, height_)) return;
     canvas_.CopyFrom(picture_);
@@ -79,12 +78,13 @@ LRESULT CALLBACK Win32DropDown::WindowProc(HWND hwnd, UINT message, WPARAM wPara
 }
 
 int Win32DropDown::Run(const platform::Rect& workArea) {
-    SListBox* list = request_.list;
-    if (list == nullptr || list->GetCount() == 0) return -1;
+    DropDownList* list = request_.list;
+    const int count = static_cast<int>(request_.entries.size());
+    if (list == nullptr || count == 0) return -1;
     if (!RegisterWindowClassOnce({kDropDownClass, WindowProc, CS_DROPSHADOW, true})) return -1;
-    // A list taller than the drop height scrolls (SListBox).
-    const int content = list->GetCount() * list->GetItemHeight();
-    height_ = PixelOfUnit(std::min(std::max(request_.dropHeight, list->GetItemHeight()), content) + 2 * kBorder,
+    // A list taller than the drop height scrolls (DropDownList).
+    const int content = count * request_.itemHeight;
+    height_ = PixelOfUnit(std::min(std::max(request_.dropHeight, request_.itemHeight), content) + 2 * kBorder,
                           request_.scale);
     width_ = std::max(request_.anchor.Width(), PixelOfUnit(20, request_.scale));
     const platform::Rect rect = Place(request_.anchor, height_, workArea);
@@ -93,14 +93,13 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
                             GetModuleHandleW(nullptr), nullptr);
     if (hwnd_ == nullptr) return -1;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    const int original = list->GetCurSel();
+    const int original = request_.selected;
     hover_ = original;
     // Laid out now, so the first rows shown include the selected one.
-    list->UpdateLayout({kBorder, kBorder, UnitOfPixel(width_, request_.scale) - kBorder,
-                        UnitOfPixel(height_, request_.scale) - kBorder},
-                       std::nullopt);
-    list->SetTopIndex(0);
-    list->EnsureVisible(original);
+    list->PlaceEntries({kBorder, kBorder, UnitOfPixel(width_, request_.scale) - kBorder,
+                        UnitOfPixel(height_, request_.scale) - kBorder});
+    list->ScrollToTop();
+    list->ShowEntry(original);
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     UpdateWindow(hwnd_);
     SetCapture(hwnd_);
@@ -153,7 +152,7 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
         }
         if (message.message == WM_MOUSEWHEEL) {
             // The wheel goes to the focused window; while the list is open it scrolls the list.
-            list->OnMouseWheel(static_cast<short>(HIWORD(message.wParam)));
+            list->ScrollByWheel(static_cast<short>(HIWORD(message.wParam)));
             InvalidateRect(hwnd_, nullptr, FALSE);
             return true;
         }
@@ -172,7 +171,7 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
                     Highlight(std::max(0, hover_ - 1));
                     break;
                 case VK_DOWN:
-                    Highlight(std::min(list->GetCount() - 1, hover_ + 1));
+                    Highlight(std::min(count - 1, hover_ + 1));
                     break;
                 default:
                     break;
@@ -187,7 +186,7 @@ int Win32DropDown::Run(const platform::Rect& workArea) {
     }
     if (GetCapture() == hwnd_) ReleaseCapture();
     // The caller applies the choice as a change of its own.
-    list->SetCurSel(original);
+    list->HighlightEntry(original);
     DestroyWindow(hwnd_);
     hwnd_ = nullptr;
     return chosen;

@@ -1,6 +1,6 @@
 // The open list of a combo box: a top-most pop-up below the box (above it when
-// the screen ends first) that never takes activation, painted from the box's
-// list control, with its own short loop: the item under the mouse is
+// the screen ends first) that never takes activation, painted by the box's
+// list (DropDownList), with its own short loop: the item under the mouse is
 // highlighted, a release on an item picks it, a press elsewhere or Escape
 // cancels, Up, Down and Enter work from the keyboard.
 #pragma once

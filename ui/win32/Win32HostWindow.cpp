@@ -5,7 +5,7 @@
 #include <cmath>
 #include <set>
 
-#include "ui/render/HostRenderer.h"
+#include "ui/core/HostRenderer.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/core/ScreenScale.h"
 #include "ui/render/SoftwareSurface.h"

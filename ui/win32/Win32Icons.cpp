@@ -4,7 +4,7 @@
 
 #include "ui/render/IconDirectory.h"
 #include "ui/core/ResourcePackage.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 #include "ui/win32/Win32ResourcePackage.h"
 
 namespace zintra::ui {

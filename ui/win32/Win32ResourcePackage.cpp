@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui {
 

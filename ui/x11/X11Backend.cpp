@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "platform/Messages.h"
+#include "ui/core/ApplicationImages.h"
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/x11/X11BackendParts.h"
@@ -67,7 +68,7 @@ X11Backend::X11Backend(platform::x11::X11DesktopHooks& x11, platform::linux_x11:
       display_(x11.GetDisplay()),
       screen_(DefaultScreen(x11.GetDisplay())),
       root_(DefaultRootWindow(x11.GetDisplay())),
-      images_(ImageCache::ApplicationLoader()) {
+      images_(ApplicationImageLoader()) {
     XSetErrorHandler(IgnoreErrors);
     scale_ = ScaleFromResources(display_);
     if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;

@@ -7,7 +7,7 @@
 
 #include "ui/core/SHostWnd.h"
 #include "ui/core/UiMapWriter.h"
-#include "ui/render/HostRenderer.h"
+#include "ui/core/HostRenderer.h"
 #include "ui/render/SoftwareSurface.h"
 #include "ui/x11/X11Backend.h"
 #include "ui/x11/X11BackendParts.h"

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <functional>
 
-#include "ui/controls/SListBox.h"
 #include "ui/core/SApplication.h"
 #include "ui/core/ScreenScale.h"
 #include "ui/render/SoftwareSurface.h"
@@ -236,43 +235,44 @@ platform::Rect X11Backend::DropDownRect(const DropDownRequest& request, int widt
 }
 
 int X11Backend::RunDropDown(const DropDownRequest& request) {
-    SListBox* list = request.list;
-    if (list == nullptr || list->GetCount() == 0) return -1;
+    DropDownList* list = request.list;
+    const int count = static_cast<int>(request.entries.size());
+    if (list == nullptr || count == 0) return -1;
     constexpr int kBorder = 1;
     constexpr Color kBorderColor{0x01, 0x5C, 0x5D, 255};
     // FIXME: lists taller than the drop height are cut, not scrolled; the program's lists fit.
-    const int content = list->GetCount() * list->GetItemHeight();
-    const int height = std::min(std::max(request.dropHeight, list->GetItemHeight()), content) + 2 * kBorder;
+    const int content = count * request.itemHeight;
+    const int height = std::min(std::max(request.dropHeight, request.itemHeight), content) + 2 * kBorder;
     const int width = std::max(static_cast<int>(std::lround(request.anchor.Width() / scale_)), 20);
     const platform::Rect device = DropDownRect(request, width, height);
     Popup popup;
     popup.Create(display_, screen_, false, device, kPopupEvents);
-    const int original = list->GetCurSel();
+    const int original = request.selected;
     DropDownState state{original};
     const auto paint = [&] {
         popup.picture.Resize(device.Width(), device.Height());
         SoftwareSurface surface(popup.picture, images_, text_, scale_);
         surface.FillRect({0, 0, width, height}, Color{255, 255, 255, 255});
-        list->UpdateLayout({kBorder, kBorder, width - kBorder, height - kBorder}, std::nullopt);
-        list->Paint(surface);
+        list->PlaceEntries({kBorder, kBorder, width - kBorder, height - kBorder});
+        list->PaintEntries(surface);
         surface.FrameRect({0, 0, width, height}, kBorderColor, kBorder);
         PutPicture(popup.xid, popup.gc, popup.picture, false, popup.visual, popup.depth);
     };
     const auto itemAt = [&](int x, int y) {
         const int lx = static_cast<int>(x / scale_), ly = static_cast<int>(y / scale_);
         if (lx < 0 || lx >= width || ly < 0 || ly >= height) return -1;
-        return list->ItemAt({lx, ly});
+        return list->EntryAt({lx, ly});
     };
     const auto highlight = [&](int index) {
         if (index == state.hover) return;
         state.hover = index;
-        list->SetCurSel(index);
+        list->HighlightEntry(index);
         paint();
     };
-    const auto handle = [&](XEvent& event) { HandleDropDownEvent(event, state, list->GetCount(), paint, itemAt, highlight); };
+    const auto handle = [&](XEvent& event) { HandleDropDownEvent(event, state, count, paint, itemAt, highlight); };
     const bool running = RunPopup(popup.xid, paint, handle, state.open);
     // The caller applies the choice as a change of its own.
-    list->SetCurSel(original);
+    list->HighlightEntry(original);
     if (!running) return -1;
     return state.chosen;
 }

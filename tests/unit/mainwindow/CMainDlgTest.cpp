@@ -5,7 +5,7 @@
 
 #include "tests/unit/mainwindow/MainWindowFixture.h"
 #include "ui/controls/SRadioBox.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::test {
 namespace {
@@ -18,7 +18,7 @@ public:
     explicit MemoryPackage(std::map<std::string, std::string> entries) : entries_(std::move(entries)) {}
     using ui::ResourcePackage::Load;
     std::optional<std::string> Load(std::string_view type, std::string_view name) const override {
-        auto it = entries_.find(ui::AsciiUpper(std::string(type) + ":" + std::string(name)));
+        auto it = entries_.find(AsciiUpper(std::string(type) + ":" + std::string(name)));
         if (it == entries_.end()) return std::nullopt;
         return it->second;
     }

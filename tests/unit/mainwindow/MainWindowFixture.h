@@ -15,6 +15,7 @@
 #include "res/ControlIds.h"
 #include "res/ProgramResources.h"
 #include "tray/SShellNotifyIcon.h"
+#include "ui/controls/BuiltinControls.h"
 #include "ui/core/Log.h"
 #include "ui/core/SApplication.h"
 #include "ui/controls/SComboBox.h"
@@ -34,6 +35,7 @@ protected:
         platform::SetCurrent(&desktop);
         ui::SetLogSink([this](const std::string& message) { log.push_back(message); });
         application = std::make_unique<ui::SApplication>(backend);
+        ui::RegisterBuiltinControls(*application);
         application->AddResProvider(CreateProgramResources());
         application->SetNamedIds(ControlIdTable());
         application->LoadUiDefinitions("uidef:xml_init");

@@ -205,7 +205,7 @@ TEST_F(Controls, ListSelectionRaisesSelChangeOnlyWhenItChanges) {
     EXPECT_EQ(time->GetWindowText(), u"0.6");
     ASSERT_EQ(ui.backend.DropDowns().size(), 1u);
     EXPECT_EQ(ui.backend.DropDowns()[0].dropHeight, 300);
-    EXPECT_EQ(ui.backend.DropDowns()[0].list->GetCount(), 10);
+    EXPECT_EQ(ui.backend.DropDowns()[0].entries.size(), 10u);
     ASSERT_TRUE(driver->SelectListEntry("cbx_Time", 5));  // the same entry again
     ASSERT_TRUE(driver->Click("cbx_Time"));              // opened and dismissed
     time->SetCurSel(12);  // out of range selects nothing

@@ -14,8 +14,8 @@
 #include "ui/render/RecordingSurface.h"
 #include "ui/controls/SEdit.h"
 #include "ui/controls/SMenu.h"
-#include "ui/render/SkinBitmap.h"
-#include "ui/core/TextUtil.h"
+#include "ui/core/ApplicationImages.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui::test {
 namespace {

@@ -13,7 +13,8 @@
 #include "ui/controls/STabCtrl.h"
 #include "ui/core/KeyboardNavigation.h"
 #include "sim/headless/BlockTextRasterizer.h"
-#include "ui/render/HostRenderer.h"
+#include "ui/core/ApplicationImages.h"
+#include "ui/core/HostRenderer.h"
 #include "ui/render/RecordingSurface.h"
 
 namespace zintra::ui::test {
@@ -203,7 +204,7 @@ TEST_F(Keyboard, FocusIndicatorShowsOnlyAfterTheKeyboardIsUsed) {
 
 TEST_F(Keyboard, FocusRingIsWholePixelsOfTwoColoursAtEveryScale) {
     Open("LAYOUT:XML_MAINWND");
-    ImageCache images{ImageCache::ApplicationLoader()};
+    ImageCache images{ApplicationImageLoader()};
     BlockTextRasterizer text;
     auto* combo = host->FindChildByName("cbx_Time");
     combo->SetFocus();

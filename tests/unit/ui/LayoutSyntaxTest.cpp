@@ -1,11 +1,10 @@
-// The layouts' small languages: positions, colours, fonts and UTF-8 text.
+// The layouts' small languages: positions, colours, fonts and named ids.
 #include <gtest/gtest.h>
 
 #include "ui/render/Color.h"
 #include "ui/render/Font.h"
 #include "ui/core/LayoutPosition.h"
 #include "ui/core/NamedIds.h"
-#include "ui/core/TextUtil.h"
 
 namespace zintra::ui {
 namespace {
@@ -93,28 +92,6 @@ TEST(Font, AddingAndStylesOnTheDefault) {
     EXPECT_TRUE(spec.Resolve(base).underline);
     EXPECT_EQ(FontSpec::Parse("adding:-100").Resolve(base).size, 1);
     EXPECT_EQ(FontSpec::Parse("face:Arial,size:9").Resolve(base), (Font{u"Arial", 9, false, false, false}));
-}
-
-TEST(TextUtil, Utf8RoundTripsAndBrokenBytesBecomeReplacements) {
-    EXPECT_EQ(Utf8ToUtf16("点击设置"), u"点击设置");
-    EXPECT_EQ(Utf16ToUtf8(u"鼠标连点器"), "鼠标连点器");
-    EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), u"\U0001F600");
-    EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
-    EXPECT_EQ(Utf8ToUtf16("a\xC0\x80z"), u"a\uFFFD\uFFFDz");  // overlong
-    EXPECT_EQ(Utf8ToUtf16("\xE4\xB8"), u"\uFFFD\uFFFD");      // cut short
-    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // a surrogate
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
-}
-
-TEST(TextUtil, IntegersAreWholeDecimalOrHex) {
-    EXPECT_EQ(ParseInteger("0x25"), 0x25);
-    EXPECT_EQ(ParseInteger("0XfF"), 0xFF);
-    EXPECT_EQ(ParseInteger("-0x10"), -16);
-    EXPECT_EQ(ParseInteger(" -12 "), -12);
-    EXPECT_FALSE(ParseInteger("12b").has_value());
-    EXPECT_FALSE(ParseInteger("").has_value());
-    EXPECT_FALSE(ParseInteger("99999999999999999999").has_value());
-    EXPECT_EQ(ParseIntOr("99999999999", 0), 2147483647);
 }
 
 TEST(NamedIds, LookUpInAnyOrderKeepsTheFirstOfDuplicates) {

@@ -9,7 +9,7 @@
 #include "ui/controls/SProgress.h"
 #include "ui/controls/STabCtrl.h"
 #include "ui/controls/STabPage.h"
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace zintra::ui::test {
 namespace {

@@ -9,7 +9,8 @@
 #include "sim/headless/BlockTextRasterizer.h"
 #include "tests/unit/ui/UiFixture.h"
 #include "ui/core/ScreenScale.h"
-#include "ui/render/HostRenderer.h"
+#include "ui/core/ApplicationImages.h"
+#include "ui/core/HostRenderer.h"
 #include "ui/render/Skin.h"
 #include "ui/render/SoftwareSurface.h"
 
@@ -223,7 +224,7 @@ protected:
     std::set<std::string> asked;
     ImageCache images{[this](std::string_view source) {
         asked.emplace(source);
-        return ImageCache::ApplicationLoader()(source);
+        return ApplicationImageLoader()(source);
     }};
     BlockTextRasterizer text;
 };
@@ -260,7 +261,7 @@ TEST_P(ProgramPictures, AWindowDrawnAtAScaleUsesThatScalesPictures) {
 
 TEST(ProgramPictureVariants, EachVariantIsItsScaleTimesThePictureItReplaces) {
     UiFixture ui;
-    ImageCache images{ImageCache::ApplicationLoader()};
+    ImageCache images{ApplicationImageLoader()};
     for (const double scale : {1.5, 2.0}) {
         const int percent = ImageCache::NearestVariantPercent(scale);
         for (const char* skinName : {"skin_btnClose", "skin_tab_main", "skin_traymenu_icons", "skin_btn_sure", "skin_about",

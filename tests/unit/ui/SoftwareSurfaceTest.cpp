@@ -8,7 +8,8 @@
 #include <iterator>
 
 #include "tests/unit/ui/UiFixture.h"
-#include "ui/render/HostRenderer.h"
+#include "ui/core/ApplicationImages.h"
+#include "ui/core/HostRenderer.h"
 #include "ui/render/Skin.h"
 #include "ui/render/SoftwareSurface.h"
 #include "sim/headless/BlockTextRasterizer.h"
@@ -220,7 +221,7 @@ TEST(PixelBuffers, AbsurdSizesGiveAnEmptyPicture) {
 class RenderedWindows : public ::testing::Test {
 protected:
     UiFixture ui;
-    ImageCache images{ImageCache::ApplicationLoader()};
+    ImageCache images{ApplicationImageLoader()};
     BlockTextRasterizer text;
 
     PixelBuffer Render(const std::string& layout) {

@@ -11,6 +11,7 @@
 #include "sim/SimDesktop.h"
 #include "res/ControlIds.h"
 #include "res/ProgramResources.h"
+#include "ui/controls/BuiltinControls.h"
 #include "ui/core/Log.h"
 #include "ui/core/SApplication.h"
 #include "ui/controls/SComboBoxEx.h"
@@ -57,6 +58,7 @@ struct UiFixture {
         platform::SetCurrent(&desktop);
         SetLogSink([this](const std::string& message) { log.push_back(message); });
         application = std::make_unique<SApplication>(backend);
+        RegisterBuiltinControls(*application);
         application->AddResProvider(CreateProgramResources());
         application->SetNamedIds(ControlIdTable());
         application->LoadUiDefinitions("uidef:xml_init");

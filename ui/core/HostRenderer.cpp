@@ -1,4 +1,4 @@
-#include "ui/render/HostRenderer.h"
+#include "ui/core/HostRenderer.h"
 
 #include <cmath>
 

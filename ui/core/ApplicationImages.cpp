@@ -1,4 +1,4 @@
-#include "ui/render/SkinBitmap.h"
+#include "ui/core/ApplicationImages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,6 +7,16 @@
 #include "ui/core/SApplication.h"
 
 namespace zintra::ui {
+
+ImageCache::Loader ApplicationImageLoader() {
+    return [](std::string_view source) -> std::optional<Bitmap> {
+        SApplication* application = SApplication::Instance();
+        if (application == nullptr) return std::nullopt;
+        const auto bytes = application->LoadResource(source);
+        if (!bytes) return std::nullopt;
+        return application->GetBackend().DecodeImage(*bytes);
+    };
+}
 
 std::optional<Bitmap> RenderSkinToBitmap(std::string_view skinName, int state) {
     SApplication* application = SApplication::Instance();

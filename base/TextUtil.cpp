@@ -1,64 +1,90 @@
-#include "ui/core/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 #include <climits>
 #include <limits>
 
-namespace zintra::ui {
+namespace zintra {
 
-std::u16string Utf8ToUtf16(std::string_view text) {
+namespace {
+
+constexpr char32_t kMalformed = 0xFFFFFFFF;
+
+// Decodes the character at `i` and moves past it; kMalformed (moving one
+// byte) for a sequence that is not UTF-8.
+char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::uint32_t code = 0;
+    std::size_t length = 1;
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    } else if ((lead >> 5) == 0x6) {
+        length = 2;
+        code = lead & 0x1F;
+    } else if ((lead >> 4) == 0xE) {
+        length = 3;
+        code = lead & 0x0F;
+    } else if ((lead >> 3) == 0x1E) {
+        length = 4;
+        code = lead & 0x07;
+    } else {
+        ++i;
+        return kMalformed;
+    }
+    bool valid = i + length <= text.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if ((next >> 6) != 0x2) {
+            valid = false;
+        } else {
+            code = (code << 6) | (next & 0x3F);
+        }
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not text.
+    static constexpr std::uint32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (!valid || code < kMinimum[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        ++i;
+        return kMalformed;
+    }
+    i += length;
+    return code;
+}
+
+void AppendUtf16(std::u16string& out, char32_t code) {
+    if (code >= 0x10000) {
+        code -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+        out.push_back(static_cast<char16_t>(code));
+    }
+}
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view text, char16_t replacement) {
     std::u16string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::uint32_t code = 0xFFFD;
-        std::size_t length = 1;
-        if (lead < 0x80) {
-            code = lead;
-        } else if ((lead >> 5) == 0x6) {
-            length = 2;
-            code = lead & 0x1F;
-        } else if ((lead >> 4) == 0xE) {
-            length = 3;
-            code = lead & 0x0F;
-        } else if ((lead >> 3) == 0x1E) {
-            length = 4;
-            code = lead & 0x07;
-        } else {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        bool valid = i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next >> 6) != 0x2) {
-                valid = false;
-            } else {
-                code = (code << 6) | (next & 0x3F);
-            }
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not text.
-        static constexpr std::uint32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (!valid || code < kMinimum[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
-        i += length;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t code = DecodeUtf8(text, i);
+        AppendUtf16(out, code == kMalformed ? replacement : code);
     }
     return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
+std::optional<std::u16string> StrictUtf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t code = DecodeUtf8(text, i);
+        if (code == kMalformed) return std::nullopt;
+        AppendUtf16(out, code);
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text, char32_t replacement) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -67,7 +93,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
             code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
+            code = replacement;
         }
         if (code < 0x80) {
             out.push_back(static_cast<char>(code));
@@ -148,4 +174,4 @@ bool ParseBoolOr(std::string_view text, bool fallback) {
     return fallback;
 }
 
-}  // namespace zintra::ui
+}  // namespace zintra
