@@ -28,6 +28,7 @@
 
 #include "platform/Messages.h"
 #include "platform/linux/Adapters.h"
+#include "platform/linux/DownloadFolder.h"
 #include "platform/linux/KeyMapping.h"
 #include "platform/linux/LinuxTray.h"
 #include "platform/linux/TextConversion.h"
@@ -259,12 +260,8 @@ bool LinuxPlatform::SetCurrentDirectory(const std::u16string& path) { return ::c
 
 // ---- System ----
 
-std::string LinuxPlatform::TemporaryDirectory() {
-    const char* temporary = std::getenv("TMPDIR");
-    std::string folder = temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp";
-    if (folder.back() != '/') folder += '/';
-    return folder;
-}
+// Downloads never go to the shared /tmp, where other users can plant files.
+std::string LinuxPlatform::TemporaryDirectory() { return PrivateDownloadFolder(); }
 
 std::u16string LinuxPlatform::ExecutablePath() {
     std::vector<char> buffer(4096);
