@@ -163,7 +163,9 @@ class NativeDownloadSafety(NativeTestCase):
         self.serve()
         for cache in (foreign, link):
             with self.subTest(cache=cache.name):
-                self.env.update(XDG_CACHE_HOME=str(cache), XDG_RUNTIME_DIR=str(foreign))
+                # No runtime folder to fall back on either.
+                self.env.update(XDG_CACHE_HOME=str(cache))
+                self.env.pop("XDG_RUNTIME_DIR", None)
                 program = self.offer("refused-" + cache.name, self.server.base + "/dl/" + PACKAGE)
                 program.click(WINDOW, "btnUpdate")
                 self.assert_retry_offered(program, 30)

@@ -111,6 +111,11 @@ TEST_F(DownloadFileTest, OnlyAnOwnPlainFileWithOneNameIsOpened) {
     }
     fs::remove(Path("second-name"));
     EXPECT_TRUE(DownloadFile::OpenOwn(Path("victim"), false));
+    // Root may hand a file to another user; everyone else cannot, and has nothing to test here.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(Path("victim").c_str(), 4242, 4242), 0);
+        EXPECT_FALSE(DownloadFile::OpenOwn(Path("victim"), false)) << "a file of another user";
+    }
 }
 
 TEST_F(DownloadFileTest, RemovingAndMovingTouchNamesNeverWhatLinksPointTo) {
