@@ -53,8 +53,8 @@ CurlEasy::CurlEasy() {
         SetOption(handle_, CURLOPT_CAINFO, authorities);
     }
     // Never a local file, a mail server or anything else an address might name.
+    // (This holds for redirects too; SetUrl narrows them further for HTTPS.)
     SetOption(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
-    SetOption(handle_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     SetOption(handle_, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
     const long stall = testStallSeconds.load();
     SetOption(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);

@@ -188,7 +188,7 @@ Transferred Transfer(const std::string& url, DownloadFile& file, std::uint64_t o
     DownloadProgressRecord progress{&report};
     easy.SetUrl(url);
     easy.SetRange(range);
-    easy.SetFollowLocation(true);
+    easy.SetFollowLocation(true);  // every kind of redirect, by libcurl's rules
     easy.SetFailOnError(true);
     easy.SetHeaderFunction(&CollectHeader);
     easy.SetHeaderData(&writer.headers);
