@@ -56,11 +56,18 @@ protected:
     }
     void TearDown() override { fs::remove_all(root_); }
 
-    void Serve(const std::string& path, std::size_t size, const char* lastModified = kDate) {
+    // A served file with the usual date, for a test to add to.
+    static Json::Value Settings(const std::string& path, std::size_t size) {
         Json::Value file;
         file["path"] = path;
         file["size"] = static_cast<Json::UInt64>(size);
+        file["last_modified"] = kDate;
+        return file;
+    }
+    void Serve(const std::string& path, std::size_t size, const char* lastModified = kDate) {
+        Json::Value file = Settings(path, size);
         if (lastModified != nullptr) file["last_modified"] = lastModified;
+        if (lastModified == nullptr) file.removeMember("last_modified");
         server_.ServeFile(file);
     }
     void Write(const std::string& name, const std::string& bytes) {
@@ -147,10 +154,7 @@ TEST_F(HttpDownloadTest, SidecarDateDecidesWhetherThePartialFileIsKept) {
 }
 
 TEST_F(HttpDownloadTest, ProbeReadsTheValidatorsOfWhereTheRedirectsLead) {
-    Json::Value file;
-    file["path"] = "/dl/setup_3.exe";
-    file["size"] = 10;
-    file["last_modified"] = kDate;
+    Json::Value file = Settings("/dl/setup_3.exe", 10);
     file["etag"] = "\"v3\"";
     server_.ServeFile(file);
     Json::Value redirect;
@@ -290,10 +294,7 @@ TEST_F(HttpDownloadTest, RedirectLoopFailsInsteadOfRunningForever) {
 }
 
 TEST_F(HttpDownloadTest, TruncatedInstallerFailsAndTheNextRunCompletesIt) {
-    Json::Value file;
-    file["path"] = "/dl/setup.exe";
-    file["size"] = 50000;
-    file["last_modified"] = kDate;
+    Json::Value file = Settings("/dl/setup.exe", 50000);
     file["truncate_at"] = 20000;
     server_.ServeFile(file);
     std::string path;
@@ -436,10 +437,7 @@ TEST_F(HttpDownloadTest, AnEarlierCompleteDownloadIsWholeWhenTheServerHasNothing
 
     // A 416 that does not fit the record says the file is not what was recorded: start afresh next time.
     Write("setup.exe", test::ServedContent(4000));
-    Json::Value refusing;
-    refusing["path"] = "/dl/setup.exe";
-    refusing["size"] = 5000;
-    refusing["last_modified"] = kDate;
+    Json::Value refusing = Settings("/dl/setup.exe", 5000);
     refusing["status"] = 416;
     server_.ServeFile(refusing);
     path.clear();
@@ -467,10 +465,7 @@ TEST_F(HttpDownloadTest, RedirectsOfEveryKindGiveTheFileAndNeverTheirOwnBody) {
 }
 
 TEST_F(HttpDownloadTest, ErrorAnswersAndRedirectsThatLeadNowhereAreNeverSaved) {
-    Json::Value failing;
-    failing["path"] = "/dl/setup.exe";
-    failing["size"] = 3000;
-    failing["last_modified"] = kDate;
+    Json::Value failing = Settings("/dl/setup.exe", 3000);
     Json::Value nowhere;
     nowhere["path"] = "/dl/moved.exe";
     nowhere["redirect"] = "/dl/missing.exe";
@@ -489,10 +484,7 @@ TEST_F(HttpDownloadTest, ErrorAnswersAndRedirectsThatLeadNowhereAreNeverSaved) {
 }
 
 TEST_F(HttpDownloadTest, AServerThatIgnoresTheRangeReplacesThePartialFile) {
-    Json::Value file;
-    file["path"] = "/dl/setup.exe";
-    file["size"] = 5000;
-    file["last_modified"] = kDate;
+    Json::Value file = Settings("/dl/setup.exe", 5000);
     file["ignore_range"] = true;
     server_.ServeFile(file);
     Write("setup.exe", test::ServedContent(1000));
@@ -544,10 +536,7 @@ TEST_F(HttpDownloadTest, OnlyHttpAndHttpsAreSpoken) {
 
 TEST_F(HttpDownloadTest, ASilentServerEndsTheDownloadInsteadOfHoldingIt) {
     CurlEasy::SetStallSecondsForTesting(2);
-    Json::Value stalling;
-    stalling["path"] = "/dl/setup.exe";
-    stalling["size"] = 3000;
-    stalling["last_modified"] = kDate;
+    Json::Value stalling = Settings("/dl/setup.exe", 3000);
     stalling["stall_get"] = true;
     server_.ServeFile(stalling);
     const auto start = std::chrono::steady_clock::now();
