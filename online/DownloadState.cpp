@@ -80,8 +80,8 @@ std::optional<ResumeRecord> ParseSidecar(std::string_view text) {
         if (!inSection || equals == std::string_view::npos) return;
         const std::string_view key = Trim(line.substr(0, equals));
         const std::string_view value = Trim(line.substr(equals + 1));
-        if (EqualIgnoringCase(key, "Modified")) record.modified = value;
-        if (EqualIgnoringCase(key, "ETag")) record.etag = value;
+        if (EqualIgnoringCase(key, "Modified")) record.modified = OneLine(value);
+        if (EqualIgnoringCase(key, "ETag")) record.etag = OneLine(value);
         if (EqualIgnoringCase(key, "Length")) {
             const auto length = ParseNumber(value);
             lengthValid = length.has_value();

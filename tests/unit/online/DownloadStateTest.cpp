@@ -24,6 +24,10 @@ TEST(Sidecar, RecordsSurviveTheirTextAndForeignTextRecordsNothing) {
     const ResumeRecord injected{"x\r\nLength=1", "", 7};
     EXPECT_EQ(ParseSidecar(FormatSidecar(injected))->length, 7u);
     EXPECT_EQ(ParseSidecar("[list]\nmodified = " + std::string(kDate) + "\n")->modified, kDate);
+    // A stray carriage return is read as the record would be written.
+    const auto stray = ParseSidecar("[list]\nModified=a\rb\nLength=1\n");
+    EXPECT_EQ(stray->modified, "ab");
+    EXPECT_EQ(ParseSidecar(FormatSidecar(*stray)), stray);
     for (const char* foreign : {"", "[list]\r\nLength=5\r\n", "[other]\r\nModified=x\r\n",
                                 "[list]\r\nModified=x\r\nLength=-1\r\n", "[list]\r\nETag=x\r\nLength=99999999999999999999\r\n"}) {
         EXPECT_EQ(ParseSidecar(foreign), std::nullopt) << foreign;
