@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
 
 namespace zintra::platform::linux_x11 {
@@ -58,10 +57,10 @@ std::string Prepared(std::string folder) {
 }  // namespace
 
 bool IsPrivateFolder(const std::string& folder) {
-    char resolved[PATH_MAX];
-    // A link anywhere on the way could be turned to another folder later.
-    if (::realpath(folder.c_str(), resolved) == nullptr || folder != resolved) return false;
-    if (!AncestorsAreSafe(folder)) return false;
+    // A link anywhere on the way could be turned to another folder later: an
+    // ancestor must be a real folder (lstat), the folder itself is opened
+    // without following one.
+    if (folder.empty() || folder[0] != '/' || !AncestorsAreSafe(folder)) return false;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat info {};

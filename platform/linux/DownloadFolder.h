@@ -14,7 +14,7 @@ namespace zintra::platform::linux_x11 {
 // anywhere on the way, or a parent that others may rename things in.
 std::string PrivateDownloadFolder();
 
-// Whether `folder` (an absolute path without links) is safe for this user's
+// Whether `folder` (an absolute path) is safe for this user's
 // downloads, as above; a folder of the user's with wider permissions is
 // narrowed to 0700.
 bool IsPrivateFolder(const std::string& folder);

@@ -23,6 +23,7 @@ TEST(Sidecar, RecordsSurviveTheirTextAndForeignTextRecordsNothing) {
     // A value cannot end its line and start another key.
     const ResumeRecord injected{"x\r\nLength=1", "", 7};
     EXPECT_EQ(ParseSidecar(FormatSidecar(injected))->length, 7u);
+    EXPECT_EQ(ParseSidecar(FormatSidecar({"x\n[other]", "", 7}))->length, 7u) << "nor start another section";
     EXPECT_EQ(ParseSidecar("[list]\nmodified = " + std::string(kDate) + "\n")->modified, kDate);
     // A stray carriage return is read as the record would be written.
     const auto stray = ParseSidecar("[list]\nModified=a\rb\nLength=1\n");

@@ -60,6 +60,11 @@ TEST_F(DownloadFolderTest, TheCacheFolderIsMadePrivateAndTheRuntimeFolderIsTheFa
     ::setenv("XDG_RUNTIME_DIR", (root_ / "runtime").c_str(), 1);
     EXPECT_EQ(PrivateDownloadFolder(), (root_ / "runtime/zintra-downloads").string() + "/");
     EXPECT_TRUE(fs::is_empty(root_ / "elsewhere")) << "nothing made behind the link";
+    fs::create_directories(root_ / "elsewhere/zintra/downloads");
+    fs::permissions(root_ / "elsewhere/zintra/downloads", fs::perms::owner_all);
+    EXPECT_FALSE(IsPrivateFolder((root_ / "linked/zintra/downloads").string())) << "a link on the way";
+    fs::create_directory_symlink(root_ / "elsewhere/zintra/downloads", root_ / "runtime/last");
+    EXPECT_FALSE(IsPrivateFolder((root_ / "runtime/last").string())) << "the folder itself a link";
 }
 
 TEST_F(DownloadFolderTest, FoldersOthersControlAreRefused) {
