@@ -27,9 +27,13 @@ std::string Sha256HexOfFile(const std::string& path) {
     std::fclose(file);
     const auto digest = hash.Final();
     if (readError || !digest) return {};
+    return Sha256Hex(*digest);
+}
+
+std::string Sha256Hex(const Sha256Digest& digest) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
-    for (const std::uint8_t byte : *digest) {
+    for (const std::uint8_t byte : digest) {
         hex += kDigits[byte >> 4];
         hex += kDigits[byte & 0x0F];
     }

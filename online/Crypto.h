@@ -41,6 +41,9 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// 64 lower-case hexadecimal digits.
+std::string Sha256Hex(const Sha256Digest& digest);
+
 // 64 lower-case hexadecimal digits of the file's SHA-256 digest; empty when
 // the file cannot be read or the digest cannot be computed, so it never
 // matches a published digest.

@@ -5,6 +5,8 @@
 #define CURL_DISABLE_DEPRECATION
 #include <curl/curl.h>
 
+#include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <mutex>
 
@@ -24,7 +26,20 @@ void SetOption(void* handle, CURLoption option, Value value) {
     if (handle != nullptr) curl_easy_setopt(static_cast<CURL*>(handle), option, value);
 }
 
+std::atomic<long> testStallSeconds{0};
+
+bool IsHttps(const std::string& url) {
+    constexpr char kScheme[] = "https://";
+    if (url.size() < sizeof(kScheme) - 1) return false;
+    for (std::size_t i = 0; i + 1 < sizeof(kScheme); ++i) {
+        if (std::tolower(static_cast<unsigned char>(url[i])) != kScheme[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+void CurlEasy::SetStallSecondsForTesting(long seconds) { testStallSeconds.store(seconds); }
 
 CurlEasy::CurlEasy() {
     InitialiseLibcurlOnce();
@@ -37,9 +52,20 @@ CurlEasy::CurlEasy() {
     if (const char* authorities = std::getenv("ZINTRA_CA_BUNDLE"); authorities != nullptr && *authorities != '\0') {
         SetOption(handle_, CURLOPT_CAINFO, authorities);
     }
+    // Never a local file, a mail server or anything else an address might name.
+    // (This holds for redirects too; SetUrl narrows them further for HTTPS.)
+    SetOption(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
+    SetOption(handle_, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
+    const long stall = testStallSeconds.load();
+    SetOption(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    SetOption(handle_, CURLOPT_LOW_SPEED_TIME, stall > 0 ? stall : kStallSeconds);
 }
 
-void CurlEasy::SetUrl(const std::string& url) { SetOption(handle_, CURLOPT_URL, url.c_str()); }
+void CurlEasy::SetUrl(const std::string& url) {
+    SetOption(handle_, CURLOPT_URL, url.c_str());
+    // What came over HTTPS must not be handed over in the clear by a redirect.
+    SetOption(handle_, CURLOPT_REDIR_PROTOCOLS_STR, IsHttps(url) ? "https" : "http,https");
+}
 void CurlEasy::SetWriteFunction(WriteFunction function) { SetOption(handle_, CURLOPT_WRITEFUNCTION, function); }
 void CurlEasy::SetWriteData(void* userData) { SetOption(handle_, CURLOPT_WRITEDATA, userData); }
 void CurlEasy::SetNoProgress(bool noProgress) { SetOption(handle_, CURLOPT_NOPROGRESS, noProgress ? 1L : 0L); }
@@ -60,6 +86,9 @@ void CurlEasy::SetHeader(bool includeHeaders) { SetOption(handle_, CURLOPT_HEADE
 void CurlEasy::SetNoBody(bool noBody) { SetOption(handle_, CURLOPT_NOBODY, noBody ? 1L : 0L); }
 void CurlEasy::SetRange(const char* range) { SetOption(handle_, CURLOPT_RANGE, range); }
 void CurlEasy::SetBufferSize(long bytes) { SetOption(handle_, CURLOPT_BUFFERSIZE, bytes); }
+void CurlEasy::SetHeaderFunction(WriteFunction function) { SetOption(handle_, CURLOPT_HEADERFUNCTION, function); }
+void CurlEasy::SetHeaderData(void* userData) { SetOption(handle_, CURLOPT_HEADERDATA, userData); }
+void CurlEasy::SetFailOnError(bool fail) { SetOption(handle_, CURLOPT_FAILONERROR, fail ? 1L : 0L); }
 
 void CurlEasy::SetMaxFileSize(std::uint64_t bytes) {
     SetOption(handle_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(bytes));
@@ -69,6 +98,7 @@ bool CurlEasy::Perform() {
     if (handle_ == nullptr) return false;
     const CURLcode result = curl_easy_perform(static_cast<CURL*>(handle_));
     exceededMaxFileSize_ = result == CURLE_FILESIZE_EXCEEDED;
+    failedOnHttpError_ = result == CURLE_HTTP_RETURNED_ERROR;
     return result == CURLE_OK;
 }
 

@@ -6,6 +6,9 @@
 // environment variable ZINTRA_CA_BUNDLE may name a PEM file of certificate
 // authorities to check them against instead of the system's (tests trust
 // their own authority that way); no setting turns checking off.
+// Every transfer speaks only HTTP and HTTPS, redirects from HTTPS stay on
+// HTTPS, and no transfer waits forever: connecting gives up after
+// kConnectSeconds, and kStallSeconds without a byte ends the transfer.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +25,12 @@ public:
 
     // Redirects followed before a transfer fails.
     static constexpr long kMaxRedirects = 30;
+    static constexpr long kConnectSeconds = 20;
+    // Less than one byte a second for this long ends a transfer (a server that
+    // accepts and never answers, or stops sending).
+    static constexpr long kStallSeconds = 30;
+    // Tests shorten the stall limit; zero restores it.
+    static void SetStallSecondsForTesting(long seconds);
 
     CurlEasy();
     ~CurlEasy() { Release(); }
@@ -33,6 +42,7 @@ public:
 
     // Each sets the libcurl option of the same name. Strings are copied by
     // libcurl except the post fields, which must outlive Perform.
+    // An https address allows redirects to https only.
     void SetUrl(const std::string& url);
     void SetWriteFunction(WriteFunction function);
     void SetWriteData(void* userData);
@@ -46,6 +56,11 @@ public:
     void SetHeader(bool includeHeaders);
     void SetNoBody(bool noBody);
     void SetRange(const char* range);
+    // Receives each header line of every answer, the status line included.
+    void SetHeaderFunction(WriteFunction function);
+    void SetHeaderData(void* userData);
+    // An answer of 400 or above fails the transfer before its body.
+    void SetFailOnError(bool fail);
     // A reply that announces more bytes than this fails before its body.
     void SetMaxFileSize(std::uint64_t bytes);
     // The receive buffer: larger reads mean fewer socket calls per megabyte.
@@ -56,6 +71,8 @@ public:
     // Whether the last Perform failed because the reply announced more than
     // SetMaxFileSize allows.
     bool ExceededMaxFileSize() const { return exceededMaxFileSize_; }
+    // Whether the last Perform failed on an answer of 400 or above (SetFailOnError).
+    bool FailedOnHttpError() const { return failedOnHttpError_; }
     void Release();
 
     long ResponseCode() const;
@@ -69,6 +86,7 @@ public:
 private:
     void* handle_ = nullptr;
     bool exceededMaxFileSize_ = false;
+    bool failedOnHttpError_ = false;
 };
 
 }  // namespace zintra

@@ -4,49 +4,62 @@
 #include <cstdio>
 
 #include "online/CurlEasy.h"
+#include "online/DownloadFile.h"
 #include "online/DownloadLimit.h"
 #include "online/TransferSink.h"
-#include "platform/Messages.h"
 
 namespace zintra {
 
 namespace {
 
-constexpr char kSidecarSection[] = "list";
-constexpr char kSidecarKey[] = "Modified";
-constexpr char kLastModified[] = "Last-Modified: ";
-constexpr long kStatusFound = 302;
+// More header text than any real answer has is not kept.
+constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
+// A sidecar is a few short lines; more is not one of ours.
+constexpr std::size_t kMaxSidecarBytes = 4096;
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
+// The header lines of the latest answer: each status line starts a new block,
+// so after redirects only the final answer's headers remain.
+std::size_t CollectHeader(char* data, std::size_t itemSize, std::size_t itemCount, void* target) {
+    auto& headers = *static_cast<std::string*>(target);
+    const std::string_view line(data, itemSize * itemCount);
+    if (line.substr(0, 5) == "HTTP/") headers.clear();
+    if (headers.size() + line.size() <= kMaxHeaderBytes) headers.append(line);
+    return itemSize * itemCount;
 }
-
-// The value of the Last-Modified header in a block of response headers.
-std::optional<std::string> LastModifiedValue(std::string_view headers) {
-    const auto start = headers.find(kLastModified);
-    if (start == std::string_view::npos) return std::nullopt;
-    std::string_view line = headers.substr(start);
-    if (const auto end = line.find("\r\n"); end != std::string_view::npos) line = line.substr(0, end);
-    const auto blank = line.find(' ');
-    return std::string(line.substr(blank + 1));
-}
-
-// A redirect's announced length is that of its own (often empty) body, not the file's.
-bool IsRedirect(long status) { return status >= 300 && status < 400; }
 
 // libcurl's largest receive buffer (512 KiB): on a fast link each read takes
 // what the socket holds, so a megabyte costs a few calls instead of sixty-four.
 constexpr long kDownloadBufferBytes = 512 * 1024;
 
-void SetDownloadWriting(CurlEasy& easy, TransferSink& sink) {
-    easy.SetWriteFunction(&AppendToSink);
-    easy.SetWriteData(&sink);
-    easy.SetBufferSize(kDownloadBufferBytes);
+// The file a transfer writes to, and what the answer's first bytes decided.
+struct DownloadWriter {
+    DownloadFile& file;
+    TransferSink sink;
+    std::string headers;
+    std::uint64_t offset = 0;  // bytes on disk when the request went out
+    std::optional<BodyPlan> plan;
+
+    DownloadWriter(DownloadFile& target, std::uint64_t onDisk)
+        : file(target), sink(target.Stream()), offset(onDisk) {}
+
+    // Decides once, before the first byte of the final answer is kept.
+    bool Decide() {
+        if (plan) return *plan != BodyPlan::Refuse;
+        plan = PlanBody(StatusOfHeaders(headers), headers, offset);
+        if (*plan == BodyPlan::Restart && offset > 0) {
+            // The server sent the whole file: it replaces what was there.
+            if (!file.Truncate(0)) plan = BodyPlan::Refuse;
+            offset = 0;
+            sink.fileRoom = kMaxDownloadBytes;
+        }
+        return *plan != BodyPlan::Refuse;
+    }
+};
+
+std::size_t WriteDownload(char* data, std::size_t itemSize, std::size_t itemCount, void* target) {
+    auto& writer = *static_cast<DownloadWriter*>(target);
+    if (!writer.Decide()) return 0;
+    return AppendToSink(data, itemSize, itemCount, &writer.sink);
 }
 
 void SetDownloadProgress(CurlEasy& easy, DownloadProgressRecord& progress) {
@@ -55,6 +68,43 @@ void SetDownloadProgress(CurlEasy& easy, DownloadProgressRecord& progress) {
     easy.SetProgressData(&progress);
 }
 
+std::optional<ResumeRecord> ReadSidecar(const std::string& path) {
+    DownloadFile file = DownloadFile::OpenOwn(path, false);
+    if (!file) return std::nullopt;
+    char text[kMaxSidecarBytes];
+    const std::size_t length = std::fread(text, 1, sizeof(text), file.Stream());
+    if (length == sizeof(text)) return std::nullopt;
+    return ParseSidecar(std::string_view(text, length));
+}
+
+// Replaces whatever has the sidecar's name (a planted link included) with a
+// new file of this run.
+bool WriteSidecar(const std::string& path, const ResumeRecord& record) {
+    if (!RemoveDownloadEntry(path)) return false;
+    DownloadFile file = DownloadFile::CreateNew(path);
+    if (!file) return false;
+    const std::string text = FormatSidecar(record);
+    const bool written = std::fwrite(text.data(), 1, text.size(), file.Stream()) == text.size();
+    return file.Close() && written;
+}
+
+// The partial file of an earlier run when its sidecar says it may be
+// continued (`offset` its size), else a new empty file of this run.
+DownloadFile OpenForDownload(const std::string& target, const ResumeRecord& server, std::uint64_t& offset) {
+    offset = 0;
+    if (const auto stored = ReadSidecar(SidecarPath(target))) {
+        DownloadFile partial = DownloadFile::OpenOwn(target, true);
+        const std::int64_t size = partial ? partial.Size() : -1;
+        if (size >= 0 && MayResume(*stored, server, static_cast<std::uint64_t>(size)) &&
+            std::fseek(partial.Stream(), 0, SEEK_END) == 0) {
+            offset = static_cast<std::uint64_t>(size);
+            return partial;
+        }
+    }
+    // Whatever has the name is not a download of ours to continue.
+    if (!RemoveDownloadEntry(target)) return DownloadFile();
+    return DownloadFile::CreateNew(target);
+}
 }  // namespace
 
 std::string SidecarPath(const std::string& path) { return path + ".cfg"; }
@@ -107,107 +157,102 @@ bool DownloadProgressRecord::ShouldPost(int percent, std::chrono::steady_clock::
     return true;
 }
 
-bool ProbeRemoteFile(platform::Platform& platform, const std::string& filePath, const std::string& url) {
-    platform::System& system = platform.GetSystem();
-    const std::string sidecar = SidecarPath(filePath);
-    const std::string stored = system.ReadProfileValue(kSidecarSection, kSidecarKey, "", sidecar);
-
-    std::optional<std::string> current;
-    {
-        TransferSink headers;
-        CurlEasy easy;
-        easy.SetUrl(url);
-        easy.SetHeader(true);
-        easy.SetNoBody(true);
-        easy.SetWriteFunction(&AppendToSink);
-        easy.SetWriteData(&headers);
-        if (easy.Perform()) {
-            if (easy.ContentLengthDownload() == 0 && !IsRedirect(easy.ResponseCode())) return false;
-            current = LastModifiedValue(headers.Text());
-            if (current) system.WriteProfileValue(kSidecarSection, kSidecarKey, *current, sidecar);
-        }
-    }
-
-    if (system.FileExists(filePath)) {
-        // Without a stored date the file is an earlier, ended transfer: continue it.
-        if (!current || (!stored.empty() && !EqualIgnoringCase(*current, stored))) system.RemoveFile(filePath);
-    }
-    return true;
+std::optional<RemoteFile> ProbeRemoteFile(const std::string& url) {
+    std::string headers;
+    CurlEasy easy;
+    easy.SetUrl(url);
+    easy.SetNoBody(true);
+    easy.SetFollowLocation(true);
+    easy.SetHeaderFunction(&CollectHeader);
+    easy.SetHeaderData(&headers);
+    if (!easy.Perform()) return std::nullopt;
+    // An announced empty file is no installer; an unknown length (-1) goes on.
+    if (easy.ContentLengthDownload() == 0) return std::nullopt;
+    return RemoteFile{ServerRecord(headers), easy.EffectiveUrl()};
 }
+
+namespace {
+
+enum class Transferred { Whole, Partial, Worthless };
+
+// One ranged GET into `file`, redirects followed by libcurl's rules: only the
+// body of the final, successful answer reaches the file.
+Transferred Transfer(const std::string& url, DownloadFile& file, std::uint64_t offset, const ResumeRecord& record,
+                     const DownloadProgress& report, std::string& finalUrl) {
+    CurlEasy easy;
+    if (!easy) return Transferred::Partial;
+    std::setvbuf(file.Stream(), nullptr, _IONBF, 0);  // libcurl's blocks go straight to the file
+    char range[32];
+    std::snprintf(range, sizeof(range), "%llu-", static_cast<unsigned long long>(offset));
+    DownloadWriter writer(file, offset);
+    DownloadProgressRecord progress{&report};
+    easy.SetUrl(url);
+    easy.SetRange(range);
+    easy.SetFollowLocation(true);  // every kind of redirect, by libcurl's rules
+    easy.SetFailOnError(true);
+    easy.SetHeaderFunction(&CollectHeader);
+    easy.SetHeaderData(&writer.headers);
+    easy.SetWriteFunction(&WriteDownload);
+    easy.SetWriteData(&writer);
+    easy.SetBufferSize(kDownloadBufferBytes);
+    SetDownloadProgress(easy, progress);
+    LimitDownload(easy, writer.sink, static_cast<long>(offset));
+
+    const bool performed = easy.Perform();
+    finalUrl = easy.EffectiveUrl();
+    if (performed) return writer.Decide() ? Transferred::Whole : Transferred::Partial;
+    if (easy.FailedOnHttpError() && StatusOfHeaders(writer.headers) == 416) {
+        // Nothing left to send: whole when the file has the length the server gives it.
+        return RangeAnswerMeansComplete(writer.headers, record, offset) ? Transferred::Whole
+                                                                        : Transferred::Worthless;
+    }
+    return StoppedAtDownloadLimit(easy, writer.sink) ? Transferred::Worthless : Transferred::Partial;
+}
+
+// The file and its sidecar under the name the final address gives.
+bool MoveToFinalName(const std::string& target, const std::string& finalPath) {
+    if (finalPath == target) return true;
+    return MoveDownloadEntry(target, finalPath) && MoveDownloadEntry(SidecarPath(target), SidecarPath(finalPath));
+}
+
+}  // namespace
 
 bool HttpDownload(platform::Platform& platform, const std::string& url, std::string& path,
                   const DownloadProgress& report) {
     if (url.empty()) return false;
-    platform::System& system = platform.GetSystem();
-    const std::string directory = path.empty() ? system.TemporaryDirectory() : path;
+    const std::string directory = path.empty() ? platform.GetSystem().TemporaryDirectory() : path;
     const auto name = DownloadFileName(url);
-    if (!name) return false;
-    const std::string target = directory + *name;
+    if (directory.empty() || !name) return false;
+    path = directory + *name;
+
+    const auto remote = ProbeRemoteFile(url);
+    if (!remote) return false;
+    // Named after where the redirects lead, so a later run finds the same file.
+    const auto finalName = DownloadFileName(remote->finalUrl);
+    if (!finalName) return false;
+    const std::string target = directory + *finalName;
     path = target;
 
-    if (!ProbeRemoteFile(platform, target, url)) return false;
-
-    CurlEasy easy;
-    if (!easy) return false;
-    std::FILE* file = std::fopen(target.c_str(), "ab");
-    if (file == nullptr) return false;
-    std::setvbuf(file, nullptr, _IONBF, 0);  // libcurl's blocks go straight to the file
-    const long offset = FileSize(target);
-    char range[32];
-    std::snprintf(range, sizeof(range), "%ld-", offset);
-
-    TransferSink sink(file);
-    DownloadProgressRecord progress{&report};
-    SetDownloadWriting(easy, sink);
-    easy.SetUrl(url);
-    easy.SetRange(range);
-    SetDownloadProgress(easy, progress);
-    LimitDownload(easy, sink, offset);
-
-    if (!easy.Perform()) {
-        easy.Release();
-        std::fclose(file);
-        system.RemoveFile(SidecarPath(target));
-        if (StoppedAtDownloadLimit(easy, sink)) system.RemoveFile(target);
+    std::uint64_t offset = 0;
+    DownloadFile file = OpenForDownload(target, remote->record, offset);
+    if (!file || !WriteSidecar(SidecarPath(target), remote->record)) return false;
+    std::string finalUrl;
+    const Transferred result = Transfer(url, file, offset, remote->record, report, finalUrl);
+    const bool closed = file.Close();
+    if (result == Transferred::Worthless) {
+        // Neither continued nor kept: the next attempt starts afresh.
+        RemoveDownloadEntry(SidecarPath(target));
+        RemoveDownloadEntry(target);
         return false;
     }
-    if (easy.ResponseCode() != kStatusFound) {
-        easy.Release();
-        std::fclose(file);
-        system.RemoveFile(SidecarPath(target));
-        return true;
-    }
+    if (result != Transferred::Whole || !closed) return false;
 
-    // The redirect's own body is not part of the file: cut it off again.
-    std::fclose(file);
-    system.TruncateFile(target, offset);
-    file = std::fopen(target.c_str(), "ab");
-    if (file == nullptr) {
-        system.RemoveFile(SidecarPath(target));
-        return false;
-    }
-    sink.file = file;
-    easy.SetFollowLocation(true);
-    SetDownloadWriting(easy, sink);
-    SetDownloadProgress(easy, progress);
-    LimitDownload(easy, sink, offset);
-    const bool followed = easy.Perform();
-    const std::string effectiveUrl = easy.EffectiveUrl();
-    easy.Release();
-    std::fclose(file);
-    if (!followed) {
-        if (StoppedAtDownloadLimit(easy, sink)) system.RemoveFile(target);
-        return false;
-    }
-
-    system.RemoveFile(SidecarPath(target));
-    const auto finalName = DownloadFileName(effectiveUrl);
-    if (!finalName) return false;
-    const std::string finalPath = directory + *finalName;
-    if (system.FileExists(finalPath) && finalPath != target) system.RemoveFile(finalPath);
-    system.RenameFile(target, finalPath);
+    // The download's own redirects may lead elsewhere than the probe's did.
+    const auto transferredName = DownloadFileName(finalUrl);
+    if (!transferredName) return false;
+    const std::string finalPath = directory + *transferredName;
+    if (!MoveToFinalName(target, finalPath)) return false;
     path = finalPath;
-    system.RemoveFile(SidecarPath(finalPath));
     return true;
 }
 

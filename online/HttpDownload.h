@@ -1,8 +1,8 @@
-// The download of one file into a directory, resumable across runs: a sidecar
-// INI file beside a partial download remembers the server's Last-Modified
-// date, so a later run continues the file when the server still has the same
-// one. Progress goes to a callback (the update window posts it to itself as
-// UM_DOWNLOAD_PROGRESS).
+// The download of one file into the user's private download folder,
+// resumable across runs: a sidecar file beside the download records the
+// server's validators, so a later run continues only a file this program
+// wrote and the server still offers unchanged. Progress goes to a callback
+// (the update window posts it to itself as UM_DOWNLOAD_PROGRESS).
 #pragma once
 
 #include <chrono>
@@ -12,26 +12,31 @@
 #include <string>
 #include <string_view>
 
+#include "online/DownloadState.h"
 #include "platform/Platform.h"
 
 namespace zintra {
 
-// `path` in: the directory to download into, ending in a separator, or empty
-// for the temporary directory; out: the downloaded file's full path, set as
-// soon as the name is known. True when the transfer completed at the transport
-// level (an HTTP error page is saved like any other body). Blocking, with no
-// time limit; runs on a worker thread.
 // Receives the percentage (1..100) of the current request, on the downloading
 // thread.
 using DownloadProgress = std::function<void(std::int32_t percent)>;
 
+// `path` in: the directory to download into, ending in a separator, or empty
+// for the private download folder; out: the downloaded file's full path, set
+// as soon as the name is known. True when the whole file is on disk: a
+// complete transfer of a successful answer, or a file that an earlier run
+// completed (the server answers 416 to the rest). HTTP errors, redirects that
+// lead nowhere and transfers that stall fail. Blocking; runs on a worker thread.
 bool HttpDownload(platform::Platform& platform, const std::string& url, std::string& path,
                   const DownloadProgress& progress);
 
-// Decides whether a partial file may be continued: deletes it when the
-// server's date changed or is unknown, and records the server's date in the
-// sidecar. False only when the server announces an empty file.
-bool ProbeRemoteFile(platform::Platform& platform, const std::string& filePath, const std::string& url);
+// What a request for the headers alone (redirects followed) says of a file.
+struct RemoteFile {
+    ResumeRecord record;   // the validators and length of the final answer
+    std::string finalUrl;  // where the redirects led
+};
+// Nothing when the server cannot be reached or announces an empty file.
+std::optional<RemoteFile> ProbeRemoteFile(const std::string& url);
 
 // libcurl's progress function of a download: hands the percentage (1..100)
 // of the current request to the record's callback. Never aborts the transfer.

@@ -16,7 +16,9 @@ class System {
 public:
     virtual ~System() = default;
 
-    // The per-user temporary directory, ending in a path separator.
+    // The folder downloads go to, ending in a path separator: the user's own,
+    // which no other user can write or reach through a link. Empty when no
+    // such folder can be had (downloads then fail).
     virtual std::string TemporaryDirectory() = 0;
     // The full path of the running program.
     virtual std::u16string ExecutablePath() = 0;

@@ -3,9 +3,8 @@
 #include <string>
 #include <thread>
 
-#include "online/Crypto.h"
 #include "online/HttpDownload.h"
-#include "online/Md5.h"
+#include "online/VerifiedInstaller.h"
 #include "online/UpdateCheck.h"
 #include "platform/Messages.h"
 #include "ui/controls/SProgress.h"
@@ -121,15 +120,15 @@ void UpdateDlg::OnDownloadDone(bool ok) {
     if (auto* text = FindChildByName("UpdateText")) text->SetWindowText(u"正在校验安装包安整性....");
 
     auto& platform = platform::Current();
-    if (Md5OfFile(path) != description_.fileMd5 ||
-        (!description_.fileSha256.empty() && Sha256HexOfFile(path) != description_.fileSha256)) {
+    // Checked and started as a copy of this run's own, held open meanwhile.
+    const auto installer = VerifiedInstaller::Copy(path);
+    if (!installer || !installer->Matches(description_.fileMd5, description_.fileSha256)) {
         // A damaged installer would only be resumed again: remove it so a retry starts afresh.
-        platform.GetSystem().RemoveFile(path);
-        platform.GetSystem().RemoveFile(SidecarPath(path));
+        DiscardDownload(path);
         OfferRetry();
         return;
     }
-    if (platform.GetShell().StartInstaller(path) > 32) {
+    if (platform.GetShell().StartInstaller(installer->Path()) > 32) {
         RecordStartedUpdate(platform, description_);  // not offered again
         EndDialog(1);
         return;

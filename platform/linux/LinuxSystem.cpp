@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/linux/Adapters.h"
+#include "platform/linux/DownloadFolder.h"
 #include "platform/linux/TextConversion.h"
 
 namespace zintra::platform::linux_x11 {
@@ -28,12 +29,8 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
-std::string LinuxSystem::TemporaryDirectory() {
-    const char* temporary = std::getenv("TMPDIR");
-    std::string folder = temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp";
-    if (folder.back() != '/') folder += '/';
-    return folder;
-}
+// Downloads never go to the shared /tmp, where other users can plant files.
+std::string LinuxSystem::TemporaryDirectory() { return PrivateDownloadFolder(); }
 
 std::u16string LinuxSystem::ExecutablePath() {
     std::vector<char> buffer(4096);

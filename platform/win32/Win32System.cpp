@@ -79,6 +79,9 @@ public:
 
 }  // namespace
 
+// The user's own temporary folder (its access list admits only the user),
+// with a folder of the program's inside, which must be a real folder: a
+// junction or link there could send downloads anywhere.
 std::string Win32System::TemporaryDirectory() {
     char buffer[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathA(MAX_PATH, buffer);
@@ -86,7 +89,18 @@ std::string Win32System::TemporaryDirectory() {
         Trace("GetTempPathA", GetLastError());
         return {};
     }
-    return std::string(buffer, length);
+    const std::string folder = std::string(buffer, length) + "Zintra";
+    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        Trace("CreateDirectoryA", GetLastError());
+        return {};
+    }
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        Trace("download folder", attributes);
+        return {};
+    }
+    return folder + "\\";
 }
 
 std::u16string Win32System::ExecutablePath() {

@@ -9,7 +9,13 @@ made for the tests) offers only descriptions signed by that key, and none of
 its own build or an older one however genuine (a replay never downgrades it
 nor, forced, ends it); the SHA-256 digest a description publishes must match
 too; and no download grows past what its server announced, nor past the cap
-when it announces nothing."""
+when it announces nothing.
+
+Downloads go to the program's own folder inside the user's temporary folder;
+an earlier complete download answered with 416 starts again, redirects of
+every kind give the installer, a server that ignores Range replaces the
+partial file, a silent server ends in "重试", and only http and https are
+spoken."""
 
 import hashlib
 import json
@@ -75,8 +81,12 @@ class UpdateTestCase(ServerTestCase):
         # Wine 8 keeps %TEMP% in the profile's own Temp folder; newer ones under AppData.
         return [p for pattern in ("*/Temp", "*/AppData/Local/Temp") for p in users.glob(pattern) if p.is_dir()]
 
+    def download_dirs(self):
+        return [d / "Zintra" for d in self.temp_dirs() if (d / "Zintra").is_dir()]
+
     def temp_files(self):
-        return [f for d in self.temp_dirs() for f in d.iterdir() if f.name.startswith(INSTALLER)]
+        """The installer, its sidecar and its checked copy, wherever they are."""
+        return [f for d in self.temp_dirs() + self.download_dirs() for f in d.iterdir() if INSTALLER in f.name]
 
     def offer(self, name, exe=None, signing_key=None, **description):
         """Describes build 9 and starts the program, which must offer it."""
@@ -130,7 +140,8 @@ class UpdateGate(UpdateTestCase):
         self.assertEqual(program.exit_code(timeout=60), 0)
         wait_for(self.marker.exists, 20, what="the installer's marker")
         ran_from = self.marker.read_text(errors="replace").splitlines()[0]
-        self.assertTrue(ran_from.lower().endswith("\\temp\\" + INSTALLER), ran_from)
+        # The copy the program checked, in its own folder of the user's temporary folder.
+        self.assertTrue(ran_from.lower().endswith("\\temp\\zintra\\verified-" + INSTALLER), ran_from)
         self.assertEqual(len(self.server.requested("/update/update.json")), 1)
         self.assertTrue(self.server.requested("/dl/" + INSTALLER))
         self.assert_never_showed_the_main_window(program)
@@ -352,6 +363,58 @@ class TrustedUpdates(UpdateTestCase):
         # Only a file of exactly the announced bytes has these digests and starts.
         self.assertEqual(program.exit_code(timeout=120), 0)
         wait_for(self.marker.exists, 20, what="the installer's marker")
+
+
+class UpdateDownloads(UpdateTestCase):
+    """Statuses, stalls and protocols of the installer download."""
+
+    def install(self, name, url):
+        program = self.offer(name, url=url, fileMd5=self.digest)
+        program.click(WINDOW, "btnUpdate")
+        self.assertEqual(program.exit_code(timeout=90), 0, "the installer started")
+        wait_for(self.marker.exists, 20, what="the installer's marker")
+        self.marker.unlink()
+
+    def assert_retry(self, program, timeout):
+        program.control(WINDOW, "btnUpdate", timeout=timeout, where=lambda c: c.text == "重试")
+        self.assertFalse(program.control(WINDOW, "upProgressWindow").visible)
+        self.assertFalse(self.marker.exists(), "nothing started")
+
+    def test_earlier_download_redirects_and_ignored_ranges_all_give_the_installer(self):
+        # A file planted where downloads used to go stays as it was.
+        planted = self.temp_dirs()[0] / INSTALLER
+        planted.write_bytes(b"planted")
+        url = self.serve_installer(last_modified="Mon, 04 Mar 2019 08:00:00 GMT")
+        self.install("complete-first", url)
+        self.install("complete-again", url)
+        size = self.installer.stat().st_size
+        self.assertEqual(self.server.requested("/dl/" + INSTALLER)[-1]["range"], f"bytes={size}-",
+                         "the second run found the whole file and the server answered 416")
+        for status in (301, 307, 308):
+            self.server.register(path="/dl/moved.exe", redirect="/dl/" + INSTALLER, redirect_status=status,
+                                 redirect_body="<html>moved</html>")
+            self.install(f"redirect-{status}", self.server.base + "/dl/moved.exe")
+        self.serve_installer(last_modified="Mon, 04 Mar 2019 08:00:00 GMT", ignore_range=True)
+        self.install("ignores-range", url)
+        self.assertEqual(planted.read_bytes(), b"planted")
+        planted.unlink()
+
+    def test_silent_servers_and_other_protocols_end_in_retry(self):
+        cases = {
+            "silent probe": self.server.silent_base + "/dl/" + INSTALLER,
+            "silent transfer": self.serve_installer(stall_get=True),
+            "a local file": "file:///C:/windows/win.ini",
+        }
+        self.server.register(path="/dl/local.exe", redirect="file:///C:/windows/win.ini")
+        cases["a redirect to a local file"] = self.server.base + "/dl/local.exe"
+        for what, url in cases.items():
+            with self.subTest(what):
+                program = self.offer("refused", url=url, fileMd5=self.digest)
+                program.click(WINDOW, "btnUpdate")
+                # 30 s without a byte ends a transfer; room for a loaded machine.
+                self.assert_retry(program, 120)
+                self.assertEqual([f for f in self.temp_files() if f.name.endswith("win.ini")], [])
+                self.desktop.stop_wine()
 
 
 if __name__ == "__main__":

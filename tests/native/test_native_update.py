@@ -1,18 +1,20 @@
 """Updates and usage reports of the native zintra against the tests' loopback
 server: a newer Linux build is offered in the update window before any main
-window, downloaded into the temporary folder, checked against its digest and
-opened with xdg-open (a stand-in first on PATH records what it is asked to
-open), and its build is recorded so it is not offered again; a wrong digest
-deletes the download and offers "重试"; a build with no update address asks
-nothing and starts normally; the daily report carries the first non-loopback
-adapter's hardware address. A build configured with an update key
-(zintra_keyed, keyed with a pair made for the tests) offers no signed
-description of its own build or an older one: old descriptions replayed
-never downgrade it, nor end it when they were forced."""
+window, downloaded into the user's private cache folder (never the shared
+temporary folder), checked against its digest and opened with xdg-open (a
+stand-in first on PATH records what it is asked to open), and its build is
+recorded so it is not offered again; a wrong digest deletes the download and
+offers "重试"; a build with no update address asks nothing and starts
+normally; the daily report carries the first non-loopback adapter's hardware
+address. A build configured with an update key (zintra_keyed, keyed with a
+pair made for the tests) offers no signed description of its own build or an
+older one: old descriptions replayed never downgrade it, nor end it when they
+were forced."""
 
 import hashlib
 import json
 import os
+import shutil
 import sys
 import time
 import unittest
@@ -66,6 +68,7 @@ class NativeUpdate(NativeTestCase):
         opener.chmod(0o755)
         cls.temp = cls.desktop.home / "tmp"
         cls.temp.mkdir()
+        cls.downloads = cls.desktop.home / ".cache" / "zintra" / "downloads"
         cls.desktop.env.update({
             "PATH": f"{bin_dir}:{os.environ['PATH']}",
             "TMPDIR": str(cls.temp),
@@ -82,8 +85,7 @@ class NativeUpdate(NativeTestCase):
         self.server.reset()
         self.opened.unlink(missing_ok=True)
         self.desktop.store_path.unlink(missing_ok=True)
-        for leftover in self.temp.iterdir():
-            leftover.unlink()
+        shutil.rmtree(self.downloads, ignore_errors=True)
 
     def offer(self, name, **description):
         description.setdefault("version", 9)
@@ -109,9 +111,11 @@ class NativeUpdate(NativeTestCase):
         self.desktop.screenshot("update-downloading.png")
         self.assertEqual(program.exit_code(timeout=60), 0, "the program ends once the package is opened")
         wait_for(self.opened.exists, 20, what="the opener to be called")
-        downloaded = self.temp / PACKAGE
-        self.assertEqual(self.opened.read_text().splitlines(), [str(downloaded)])
-        self.assertEqual(downloaded.read_bytes(), self.package.read_bytes())
+        opened = self.downloads / ("verified-" + PACKAGE)
+        self.assertEqual(self.opened.read_text().splitlines(), [str(opened)])
+        self.assertEqual(opened.read_bytes(), self.package.read_bytes())
+        self.assertEqual(os.stat(self.downloads).st_mode & 0o777, 0o700)
+        self.assertEqual(list(self.temp.iterdir()), [], "nothing in the shared temporary folder")
         self.assertEqual(len(self.server.requested("/update/update.json")), 1)
         self.assertFalse(program.window_visible("mainWindow"))
         self.assertEqual(read_store(self.desktop.store_path)["update"], (4, (9).to_bytes(4, "little")),
@@ -128,7 +132,7 @@ class NativeUpdate(NativeTestCase):
         program.control(WINDOW, "btnUpdate", timeout=60, where=lambda c: c.text == "重试")
         self.assertFalse(program.control(WINDOW, "upProgressWindow").visible)
         self.assertTrue(self.server.requested("/dl/" + PACKAGE), "the package was downloaded")
-        self.assertEqual(list(self.temp.iterdir()), [], "the damaged download is deleted")
+        self.assertEqual(list(self.downloads.iterdir()), [], "the damaged download is deleted")
         self.desktop.screenshot("update-retry.png")
         time.sleep(1)
         self.assertFalse(self.opened.exists(), "a damaged package is never opened")

@@ -17,7 +17,10 @@ certificate chain, and the control port serves the same over plain HTTP
   other than the bytes sent ("announce", with "excess" bytes sent beyond the
   file), or an endless stream without any length ("endless"); a file can be
   padded to a size ("pad_to"); their bytes are generated, the given "body" text, or
-  the bytes of the local "file" path, read when requested.
+  the bytes of the local "file" path, read when requested. Hostile answers:
+  "redirect_status" (301, 303, 307, 308 instead of 302), "ignore_range"
+  (always 200 with the whole file), "status" (that status with an error page
+  for every GET), "etag", and "stall_get" (HEAD is answered, a GET never is).
 - POST /data.html decrypts a usage report with the openssl command line,
   checks the document and keeps the verdict.
 - GET /_control/log returns every request, the report verdicts, how many
@@ -192,8 +195,13 @@ class Handler(BaseHTTPRequestHandler):
         return self.serve_file(settings, send_body)
 
     def serve_endless(self, send_body):
-        """No length, no end: bytes until the client hangs up (or 4 GiB)."""
-        self.send_response(200)
+        """No length, no end: bytes until the client hangs up (or 4 GiB); a
+        ranged request gets them as a 206 from where it asked."""
+        match = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
+        start = int(match.group(1)) if match else 0
+        self.send_response(206 if start else 200)
+        if start:
+            self.send_header("Content-Range", "bytes %d-%d/*" % (start, start + (4096 << 20) - 1))
         self.send_header("Last-Modified", "Mon, 04 Mar 2019 08:00:00 GMT")
         self.send_header("Connection", "close")
         self.end_headers()
@@ -235,11 +243,19 @@ class Handler(BaseHTTPRequestHandler):
         headers = []
         if settings.get("last_modified"):
             headers.append(("Last-Modified", settings["last_modified"]))
+        if settings.get("etag"):
+            headers.append(("ETag", settings["etag"]))
         if settings.get("redirect"):
             moved = settings.get("redirect_body", "").encode()
             headers.append(("Location", settings["redirect"]))
             announced = 0 if settings.get("redirect_length_zero") else None
-            return self.reply(302, b"" if announced == 0 else moved, headers, send_body, announced)
+            status = settings.get("redirect_status", 302)
+            return self.reply(status, b"" if announced == 0 else moved, headers, send_body, announced)
+        if send_body and settings.get("stall_get"):
+            time.sleep(3600)  # the connection stays open and silent
+            return
+        if send_body and settings.get("status"):
+            return self.reply(settings["status"], b"<html>an error page</html>", headers)
         data = content(settings.get("size", 0))
         if "body" in settings:
             data = settings["body"].encode("utf-8")
@@ -251,7 +267,7 @@ class Handler(BaseHTTPRequestHandler):
         if settings.get("announce") is not None:
             return self.serve_announced(settings, data, send_body)
         status = 200
-        match = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
+        match = None if settings.get("ignore_range") else re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
         if match and data:
             start = int(match.group(1))
             if start >= len(data):

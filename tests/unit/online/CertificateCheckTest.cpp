@@ -13,6 +13,7 @@
 #include "online/UsageReport.h"
 #include "sim/SimDesktop.h"
 #include "tests/unit/support/Command.h"
+#include "tests/unit/support/TestFiles.h"
 #include "tests/unit/support/TestHttpServer.h"
 
 namespace zintra {
@@ -171,6 +172,32 @@ TEST_F(CertificateCheckTest, WithoutTheTestAuthorityEvenTheGoodServerIsRefused) 
     EXPECT_FALSE(outcome.described);
     EXPECT_FALSE(outcome.reported);
     EXPECT_FALSE(outcome.downloaded);
+}
+
+TEST_F(CertificateCheckTest, RedirectsFromHttpsNeverLeadToPlainHttp) {
+    test::TestHttpServer& server = *servers.at("good");
+    server.Reset();
+    Json::Value file;
+    file["path"] = "/dl/setup_9.exe";
+    file["size"] = 2000;
+    file["last_modified"] = "Mon, 04 Mar 2019 08:00:00 GMT";
+    server.ServeFile(file);
+    for (const auto& [name, location] : {std::pair<std::string, std::string>{"down.exe", server.PlainUrl("/dl/setup_9.exe")},
+                                         {"same.exe", "/dl/setup_9.exe"}}) {
+        Json::Value redirect;
+        redirect["path"] = "/dl/" + name;
+        redirect["redirect"] = location;
+        server.ServeFile(redirect);
+    }
+    std::string path;
+    EXPECT_FALSE(HttpDownload(desktop, server.Url("/dl/down.exe"), path, 0));
+    EXPECT_FALSE(fs::exists(directory / "setup_9.exe"));
+    TransferSink reply;
+    EXPECT_FALSE(HttpFetch(server.Url("/dl/down.exe"), nullptr, reply));
+    // Staying on HTTPS is fine.
+    path.clear();
+    EXPECT_TRUE(HttpDownload(desktop, server.Url("/dl/same.exe"), path, 0));
+    EXPECT_EQ(test::ReadFile(directory / "setup_9.exe"), test::ServedContent(2000));
 }
 
 }  // namespace

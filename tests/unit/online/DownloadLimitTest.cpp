@@ -85,6 +85,7 @@ TEST_F(DownloadLimitTest, ResumedFileCountsTowardsTheCap) {
     // An earlier run left a file 1000 bytes short of the cap: there is room for 1000 more only.
     { std::ofstream create(directory / "setup_9.exe"); }
     fs::resize_file(directory / "setup_9.exe", kMaxDownloadBytes - 1000);
+    std::ofstream(directory / "setup_9.exe.cfg") << FormatSidecar({"Mon, 04 Mar 2019 08:00:00 GMT", "", 0});
     Json::Value file;
     file["path"] = "/dl/setup_9.exe";
     file["endless"] = true;

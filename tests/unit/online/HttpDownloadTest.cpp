@@ -56,11 +56,18 @@ protected:
     }
     void TearDown() override { fs::remove_all(root_); }
 
-    void Serve(const std::string& path, std::size_t size, const char* lastModified = kDate) {
+    // A served file with the usual date, for a test to add to.
+    static Json::Value Settings(const std::string& path, std::size_t size) {
         Json::Value file;
         file["path"] = path;
         file["size"] = static_cast<Json::UInt64>(size);
+        file["last_modified"] = kDate;
+        return file;
+    }
+    void Serve(const std::string& path, std::size_t size, const char* lastModified = kDate) {
+        Json::Value file = Settings(path, size);
         if (lastModified != nullptr) file["last_modified"] = lastModified;
+        if (lastModified == nullptr) file.removeMember("last_modified");
         server_.ServeFile(file);
     }
     void Write(const std::string& name, const std::string& bytes) {
@@ -103,16 +110,22 @@ TEST_F(HttpDownloadTest, EmptyPathSavesUnderTheUrlsNameWithoutQueryInTheTemporar
     EXPECT_EQ(path, directory_ + "setup_2.exe");
     EXPECT_EQ(Read("setup_2.exe"), test::ServedContent(5000));
     EXPECT_EQ(RangeOfLastGet(), "bytes=0-");
-    EXPECT_EQ(Listing(directory_), std::vector<std::string>{"setup_2.exe"}) << "the sidecar is gone";
+    EXPECT_EQ(Listing(directory_), (std::vector<std::string>{"setup_2.exe", "setup_2.exe.cfg"}));
+    EXPECT_EQ(Read("setup_2.exe.cfg"), FormatSidecar({kDate, "", 5000})) << "the record of the whole file stays";
 }
 
-TEST_F(HttpDownloadTest, PartialFileWithoutSidecarIsContinuedFromItsSize) {
+TEST_F(HttpDownloadTest, AFileWithoutTheProgramsRecordIsNeverContinued) {
     Serve("/dl/setup.exe", 5000, "Tue, 05 Mar 2019 09:00:00 GMT");
-    Write("setup.exe", test::ServedContent(5000).substr(0, 1000));
-    std::string path = directory_;
-    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
-    EXPECT_EQ(RangeOfLastGet(), "bytes=1000-");
-    EXPECT_EQ(Read("setup.exe"), test::ServedContent(5000));
+    // Bytes of unknown origin under the name, alone or with a sidecar that records nothing.
+    for (const char* sidecar : {static_cast<const char*>(nullptr), "[list]\r\nLength=5000\r\n", "garbage"}) {
+        Write("setup.exe", test::ServedContent(5000).substr(0, 1000) + "planted");
+        if (sidecar != nullptr) Write("setup.exe.cfg", sidecar);
+        std::string path = directory_;
+        ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
+        EXPECT_EQ(RangeOfLastGet(), "bytes=0-");
+        EXPECT_EQ(Read("setup.exe"), test::ServedContent(5000));
+        fs::remove(directory_ + "setup.exe.cfg");
+    }
 }
 
 TEST_F(HttpDownloadTest, SidecarDateDecidesWhetherThePartialFileIsKept) {
@@ -131,20 +144,28 @@ TEST_F(HttpDownloadTest, SidecarDateDecidesWhetherThePartialFileIsKept) {
                                         ? test::ServedContent(1000)
                                         : std::string(1000, 'J');  // bytes of some other build
         Write("setup.exe", partial);
-        Write("setup.exe.cfg", std::string("[list]\r\nModified=") + kDate + "\r\n");
+        Write("setup.exe.cfg", FormatSidecar({kDate, "", 5000}));
         std::string path = directory_;
         ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
         EXPECT_EQ(RangeOfLastGet(), c.expectedRange) << (c.serverDate ? c.serverDate : "no date");
         EXPECT_EQ(Read("setup.exe"), test::ServedContent(5000)) << (c.serverDate ? c.serverDate : "no date");
-        EXPECT_FALSE(Exists("setup.exe.cfg"));
         fs::remove(directory_ + "setup.exe");
     }
 }
 
-TEST_F(HttpDownloadTest, ProbeRecordsTheServersDateInTheSidecar) {
-    Serve("/dl/setup.exe", 10);
-    ASSERT_TRUE(ProbeRemoteFile(desktop_, directory_ + "setup.exe", server_.Url("/dl/setup.exe")));
-    EXPECT_EQ(desktop_.System().ReadProfileValue("list", "Modified", "", directory_ + "setup.exe.cfg"), kDate);
+TEST_F(HttpDownloadTest, ProbeReadsTheValidatorsOfWhereTheRedirectsLead) {
+    Json::Value file = Settings("/dl/setup_3.exe", 10);
+    file["etag"] = "\"v3\"";
+    server_.ServeFile(file);
+    Json::Value redirect;
+    redirect["path"] = "/dl/setup.exe";
+    redirect["redirect"] = "/dl/setup_3.exe";
+    redirect["last_modified"] = "Sun, 03 Mar 2019 08:00:00 GMT";
+    server_.ServeFile(redirect);
+    const auto remote = ProbeRemoteFile(server_.Url("/dl/setup.exe"));
+    ASSERT_TRUE(remote);
+    EXPECT_EQ(remote->record, (ResumeRecord{kDate, "\"v3\"", 10}));
+    EXPECT_EQ(remote->finalUrl, server_.Url("/dl/setup_3.exe"));
 }
 
 TEST_F(HttpDownloadTest, ZeroAnnouncedLengthFailsAndCreatesNothing) {
@@ -176,12 +197,13 @@ TEST_F(HttpDownloadTest, RedirectMovesTheFileToTheFinalNameAndReplacesAnOlderOne
         ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_)) << emptyRedirect;
         EXPECT_EQ(path, directory_ + "setup_3.exe");
         EXPECT_EQ(Read("setup_3.exe"), test::ServedContent(3000)) << "the redirect's own body is not kept";
-        EXPECT_EQ(Listing(directory_), std::vector<std::string>{"setup_3.exe"}) << "no first name, no sidecars";
+        EXPECT_EQ(Listing(directory_), (std::vector<std::string>{"setup_3.exe", "setup_3.exe.cfg"})) << "no first name";
         fs::remove(directory_ + "setup_3.exe");
+        fs::remove(directory_ + "setup_3.exe.cfg");
     }
 }
 
-TEST_F(HttpDownloadTest, RedirectRemovesAnEarlierSidecarOfTheFinalName) {
+TEST_F(HttpDownloadTest, RedirectReplacesAnEarlierSidecarOfTheFinalName) {
     Serve("/dl/setup_3.exe", 3000);
     Json::Value redirect;
     redirect["path"] = "/dl/setup.exe";
@@ -194,7 +216,7 @@ TEST_F(HttpDownloadTest, RedirectRemovesAnEarlierSidecarOfTheFinalName) {
     std::string path;
     ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
     EXPECT_EQ(Read("setup_3.exe"), test::ServedContent(3000));
-    EXPECT_EQ(Listing(directory_), std::vector<std::string>{"setup_3.exe"});
+    EXPECT_EQ(Read("setup_3.exe.cfg"), FormatSidecar({kDate, "", 3000}));
 }
 
 TEST_F(HttpDownloadTest, UrlWithoutAFileNameFails) {
@@ -272,10 +294,7 @@ TEST_F(HttpDownloadTest, RedirectLoopFailsInsteadOfRunningForever) {
 }
 
 TEST_F(HttpDownloadTest, TruncatedInstallerFailsAndTheNextRunCompletesIt) {
-    Json::Value file;
-    file["path"] = "/dl/setup.exe";
-    file["size"] = 50000;
-    file["last_modified"] = kDate;
+    Json::Value file = Settings("/dl/setup.exe", 50000);
     file["truncate_at"] = 20000;
     server_.ServeFile(file);
     std::string path;
@@ -404,6 +423,131 @@ TEST_F(HttpDownloadTest, NothingListeningFailsAndLeavesNoSidecar) {
     ::close(refusing);
     EXPECT_EQ(path, directory_ + "setup.exe");
     EXPECT_FALSE(Exists("setup.exe.cfg"));
+}
+
+TEST_F(HttpDownloadTest, AnEarlierCompleteDownloadIsWholeWhenTheServerHasNothingMore) {
+    Serve("/dl/setup.exe", 5000);
+    std::string path;
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
+    // The next run asks for the rest, gets 416 and keeps the file as it is.
+    path.clear();
+    EXPECT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
+    EXPECT_EQ(RangeOfLastGet(), "bytes=5000-");
+    EXPECT_EQ(Read("setup.exe"), test::ServedContent(5000)) << "no error page appended";
+
+    // A 416 that does not fit the record says the file is not what was recorded: start afresh next time.
+    Write("setup.exe", test::ServedContent(4000));
+    Json::Value refusing = Settings("/dl/setup.exe", 5000);
+    refusing["status"] = 416;
+    server_.ServeFile(refusing);
+    path.clear();
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
+    EXPECT_TRUE(Listing(directory_).empty());
+}
+
+TEST_F(HttpDownloadTest, RedirectsOfEveryKindGiveTheFileAndNeverTheirOwnBody) {
+    for (int status : {301, 302, 303, 307, 308}) {
+        server_.Reset();
+        Serve("/dl/setup_3.exe", 3000);
+        Json::Value redirect;
+        redirect["path"] = "/dl/setup.exe";
+        redirect["redirect"] = "/dl/setup_3.exe";
+        redirect["redirect_status"] = status;
+        redirect["redirect_body"] = "<html>moved</html>";
+        server_.ServeFile(redirect);
+        std::string path;
+        ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_)) << status;
+        EXPECT_EQ(path, directory_ + "setup_3.exe") << status;
+        EXPECT_EQ(Read("setup_3.exe"), test::ServedContent(3000)) << status;
+        fs::remove_all(directory_);
+        fs::create_directories(directory_);
+    }
+}
+
+TEST_F(HttpDownloadTest, ErrorAnswersAndRedirectsThatLeadNowhereAreNeverSaved) {
+    Json::Value failing = Settings("/dl/setup.exe", 3000);
+    Json::Value nowhere;
+    nowhere["path"] = "/dl/moved.exe";
+    nowhere["redirect"] = "/dl/missing.exe";
+    nowhere["redirect_body"] = "<html>moved</html>";
+    server_.ServeFile(nowhere);
+    for (int status : {404, 500, 503}) {
+        failing["status"] = status;
+        server_.ServeFile(failing);
+        std::string path;
+        EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_)) << status;
+        EXPECT_EQ(Read("setup.exe"), "") << status;
+    }
+    std::string path;
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/moved.exe"), path, report_));
+    EXPECT_EQ(Read("missing.exe"), "");
+}
+
+TEST_F(HttpDownloadTest, AServerThatIgnoresTheRangeReplacesThePartialFile) {
+    Json::Value file = Settings("/dl/setup.exe", 5000);
+    file["ignore_range"] = true;
+    server_.ServeFile(file);
+    Write("setup.exe", test::ServedContent(1000));
+    Write("setup.exe.cfg", FormatSidecar({kDate, "", 5000}));
+    std::string path;
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
+    EXPECT_EQ(RangeOfLastGet(), "bytes=1000-");
+    EXPECT_EQ(Read("setup.exe"), test::ServedContent(5000)) << "the whole file once, nothing appended";
+}
+
+TEST_F(HttpDownloadTest, PlantedLinksAndFilesAreNeverWrittenThrough) {
+    Serve("/dl/setup.exe", 3000);
+    const std::string outside = (root_ / "victim").string();
+    std::ofstream(outside) << "precious";
+    for (const char* name : {"setup.exe", "setup.exe.cfg"}) {
+        fs::create_symlink(outside, directory_ + name);
+        std::string path;
+        ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_)) << name;
+        EXPECT_EQ(test::ReadFile(outside), "precious") << name;
+        EXPECT_FALSE(fs::is_symlink(directory_ + name)) << name;
+        EXPECT_EQ(Read("setup.exe"), test::ServedContent(3000)) << name;
+        fs::remove(directory_ + "setup.exe");
+        fs::remove(directory_ + "setup.exe.cfg");
+    }
+    // A second name of another file, with a sidecar that would allow resuming it.
+    fs::create_hard_link(outside, directory_ + "setup.exe");
+    Write("setup.exe.cfg", FormatSidecar({kDate, "", 3000}));
+    std::string path;
+    ASSERT_TRUE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_));
+    EXPECT_EQ(RangeOfLastGet(), "bytes=0-");
+    EXPECT_EQ(test::ReadFile(outside), "precious");
+    EXPECT_EQ(Read("setup.exe"), test::ServedContent(3000));
+}
+
+TEST_F(HttpDownloadTest, OnlyHttpAndHttpsAreSpoken) {
+    const std::string local = (root_ / "local.exe").string();
+    std::ofstream(local) << "a local file";
+    std::string path;
+    EXPECT_FALSE(ProbeRemoteFile("file://" + local));
+    EXPECT_FALSE(HttpDownload(desktop_, "file://" + local, path, report_));
+    Json::Value redirect;
+    redirect["path"] = "/dl/local.exe";
+    redirect["redirect"] = "file://" + local;
+    server_.ServeFile(redirect);
+    path.clear();
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/local.exe"), path, report_));
+    EXPECT_EQ(Read("local.exe"), "");
+}
+
+TEST_F(HttpDownloadTest, ASilentServerEndsTheDownloadInsteadOfHoldingIt) {
+    CurlEasy::SetStallSecondsForTesting(2);
+    Json::Value stalling = Settings("/dl/setup.exe", 3000);
+    stalling["stall_get"] = true;
+    server_.ServeFile(stalling);
+    const auto start = std::chrono::steady_clock::now();
+    std::string path;
+    EXPECT_FALSE(HttpDownload(desktop_, server_.SilentUrl("/dl/setup.exe"), path, report_)) << "silent probe";
+    path.clear();
+    EXPECT_FALSE(HttpDownload(desktop_, server_.Url("/dl/setup.exe"), path, report_)) << "silent transfer";
+    CurlEasy::SetStallSecondsForTesting(0);
+    // Generous: a download that never ends would hold the test until ctest's limit.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    EXPECT_TRUE(Exists("setup.exe.cfg")) << "the record stays for a later run";
 }
 
 }  // namespace

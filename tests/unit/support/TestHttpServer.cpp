@@ -85,6 +85,10 @@ std::string TestHttpServer::Url(const std::string& host, const std::string& path
     return (tls_ ? "https://" : "http://") + host + ":" + std::to_string(httpPort_) + path;
 }
 
+std::string TestHttpServer::PlainUrl(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(controlPort_) + path;
+}
+
 std::string TestHttpServer::SilentUrl(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(silentPort_) + path;
 }

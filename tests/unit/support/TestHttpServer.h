@@ -26,6 +26,8 @@ public:
     std::string Url(const std::string& path) const;
     // The same with another host name for the loopback address.
     std::string Url(const std::string& host, const std::string& path) const;
+    // The same files over plain HTTP (the control port), also for a TLS server.
+    std::string PlainUrl(const std::string& path) const;
     // A port that accepts connections and never answers.
     std::string SilentUrl(const std::string& path = "/") const;
 

@@ -9,6 +9,7 @@
 #include "online/HttpFetch.h"
 #include "online/Md5.h"
 #include "online/UpdateCheck.h"
+#include "tests/unit/support/TestFiles.h"
 #include "update/UpdateDlg.h"
 #include "tests/unit/mainwindow/MainWindowFixture.h"
 #include "tests/unit/support/Command.h"
@@ -98,7 +99,12 @@ TEST_F(UpdateDlgTest, UpdateDownloadsVerifiesAndStartsTheInstaller) {
     });
     EXPECT_EQ(result, 1);
     ASSERT_EQ(desktop.ShellState().StartedInstallers().size(), 1u);
-    EXPECT_EQ(desktop.ShellState().StartedInstallers()[0], (directory / "setup_9.exe").string());
+    // What starts is the copy the window made and checked, read-only, beside the download.
+    const auto started = directory / "verified-setup_9.exe";
+    EXPECT_EQ(desktop.ShellState().StartedInstallers()[0], started.string());
+    EXPECT_EQ(ReadFile(started.string()), ServedContent(200000));
+    EXPECT_EQ(std::filesystem::status(started).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read);
     EXPECT_FALSE(progress.empty());
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
 }
@@ -142,7 +148,7 @@ TEST_F(UpdateDlgTest, WrongDigestDeletesTheFileAndOffersRetry) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(button, u"重试");
     EXPECT_EQ(status, u"正在校验安装包安整性....");
-    EXPECT_FALSE(std::filesystem::exists(directory / "setup_9.exe")) << "a retry must not resume a bad file";
+    EXPECT_TRUE(std::filesystem::is_empty(directory)) << "a retry must not resume a bad file; no copy or sidecar stays";
     EXPECT_TRUE(desktop.ShellState().StartedInstallers().empty());
 }
 
