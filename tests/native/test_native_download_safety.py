@@ -116,7 +116,10 @@ class NativeDownloadSafety(NativeTestCase):
                       for p in self.shared.rglob("*"))
 
     def offer(self, name, url):
-        self.server.describe(version=9, updateInfo="notes", url=url, fileMd5=self.digest)
+        # A started update is recorded as installed and never offered again:
+        # each offer is of a newer build, downloaded under the same name.
+        self.build = getattr(self, "build", 8) + 1
+        self.server.describe(version=self.build, updateInfo="notes", url=url, fileMd5=self.digest)
         return UserProgram(self, name)
 
     def serve(self, path="/dl/" + PACKAGE, **settings):
