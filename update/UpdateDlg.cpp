@@ -121,9 +121,11 @@ void UpdateDlg::OnDownloadDone(bool ok) {
 
     auto& platform = platform::Current();
     // Checked and started as a copy of this run's own, held open meanwhile.
-    const auto installer = VerifiedInstaller::Copy(path);
+    auto installer = VerifiedInstaller::Copy(path);
     if (!installer || !installer->Matches(description_.fileMd5, description_.fileSha256)) {
-        // A damaged installer would only be resumed again: remove it so a retry starts afresh.
+        // A damaged installer would only be resumed again: remove it so a retry
+        // starts afresh. The copy is closed first; Windows removes no open file.
+        installer.reset();
         DiscardDownload(path);
         OfferRetry();
         return;
