@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/TextUtil.h"
 #include "platform/Messages.h"
-#include "platform/linux/TextConversion.h"
 #include "platform/x11/KeyMapping.h"
 #include "ui/core/UiMapWriter.h"
 #include "ui/x11/X11Backend.h"
@@ -178,7 +178,7 @@ void X11Backend::TypeText(Host& host, XKeyEvent& key) {
         const int length = XLookupString(&key, buffer, sizeof(buffer) - 1, &symbol, nullptr);
         if (length > 0) typed.assign(buffer, static_cast<std::size_t>(length));
     }
-    for (char16_t c : platform::linux_x11::FromUtf8(typed)) {
+    for (char16_t c : Utf8ToUtf16(typed)) {
         if (c == 0x7F) continue;  // Delete types nothing
         if (FindHost(window) == nullptr) break;
         Deliver(window, msg::kChar, c, 1);

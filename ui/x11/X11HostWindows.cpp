@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/TextUtil.h"
 #include "platform/Messages.h"
-#include "platform/linux/TextConversion.h"
 #include "ui/core/SHostDialog.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/core/UiMapWriter.h"
@@ -89,7 +89,7 @@ bool X11Backend::CreateHostXWindow(Host& host, const HostWindowSpec& spec, int w
 
 void X11Backend::SetHostProperties(Window xid, const HostWindowSpec& spec, int width, int height) {
     // Title, class, close request, no system frame, fixed size, position as given.
-    const std::string title = platform::linux_x11::ToUtf8(spec.title);
+    const std::string title = Utf16ToUtf8(spec.title);
     XChangeProperty(display_, xid, Intern("_NET_WM_NAME"), Intern("UTF8_STRING"), 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(title.c_str()), static_cast<int>(title.size()));
     XStoreName(display_, xid, title.c_str());
