@@ -143,16 +143,9 @@ void SWindow::ApplyClass(const std::string& className, bool loading) {
     }
 }
 
-bool SWindow::ApplyAttribute(std::string_view name, std::string_view value, bool loading) {
-    const auto color = [&](std::optional<Color>& target) {
-        target = Color::Parse(value);
-        return true;
-    };
-    if (name == "name") {
-        name_ = std::string(value);
-    } else if (name == "id") {
-        id_ = ParseIntOr(value, 0);
-    } else if (name == "pos") {
+// Where the control sits and how big it is.
+bool SWindow::ApplyLayoutAttribute(std::string_view name, std::string_view value) {
+    if (name == "pos") {
         position_ = LayoutPosition::Parse(value);
     } else if (name == "offset") {
         offset_ = LayoutOffset::Parse(value);
@@ -166,6 +159,49 @@ bool SWindow::ApplyAttribute(std::string_view name, std::string_view value, bool
         fixedWidth_ = std::clamp(ParseIntOr(value, 0), 0, 100000);
     } else if (name == "height") {
         fixedHeight_ = std::clamp(ParseIntOr(value, 0), 0, 100000);
+    } else if (name == "margin") {
+        if (auto margin = ParseMargin(value)) margin_ = *margin;
+    } else if (name == "marginX") {
+        margin_.left = margin_.right = std::clamp(ParseIntOr(value, 0), 0, 1000);
+    } else if (name == "marginY") {
+        margin_.top = margin_.bottom = std::clamp(ParseIntOr(value, 0), 0, 1000);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// How the control is drawn: colours, skin, font and text placement.
+bool SWindow::ApplyLookAttribute(std::string_view name, std::string_view value) {
+    const auto color = [&](std::optional<Color>& target) {
+        target = Color::Parse(value);
+        return true;
+    };
+    if (name == "colorText") return color(colorText_);
+    if (name == "colorTextDisable") return color(colorTextDisabled_);
+    if (name == "colorTextHover") return color(colorTextHover_);
+    if (name == "colorBkgnd") return color(colorBackground_);
+    if (name == "colorBorder") return color(colorBorder_);
+    if (name == "skin") {
+        skinName_ = std::string(value);
+    } else if (name == "font") {
+        font_.MergeFrom(FontSpec::Parse(value));
+    } else if (name == "textMode" || name == "align") {
+        if (auto mode = ParseInteger(value)) textMode_ = static_cast<std::uint32_t>(*mode);
+    } else if (name == "cursor") {
+        cursor_ = std::string(value);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool SWindow::ApplyAttribute(std::string_view name, std::string_view value, bool loading) {
+    if (ApplyLayoutAttribute(name, value) || ApplyLookAttribute(name, value)) return true;
+    if (name == "name") {
+        name_ = std::string(value);
+    } else if (name == "id") {
+        id_ = ParseIntOr(value, 0);
     } else if (name == "text") {
         SetWindowText(Utf8ToUtf16(value));
     } else if (name == "tip") {
@@ -176,30 +212,6 @@ bool SWindow::ApplyAttribute(std::string_view name, std::string_view value, bool
         EnableWindow(ParseBoolOr(value, enabled_));
     } else if (name == "class") {
         ApplyClass(std::string(value), loading);
-    } else if (name == "colorText") {
-        return color(colorText_);
-    } else if (name == "colorTextDisable") {
-        return color(colorTextDisabled_);
-    } else if (name == "colorTextHover") {
-        return color(colorTextHover_);
-    } else if (name == "colorBkgnd") {
-        return color(colorBackground_);
-    } else if (name == "colorBorder") {
-        return color(colorBorder_);
-    } else if (name == "margin") {
-        if (auto margin = ParseMargin(value)) margin_ = *margin;
-    } else if (name == "marginX") {
-        margin_.left = margin_.right = std::clamp(ParseIntOr(value, 0), 0, 1000);
-    } else if (name == "marginY") {
-        margin_.top = margin_.bottom = std::clamp(ParseIntOr(value, 0), 0, 1000);
-    } else if (name == "skin") {
-        skinName_ = std::string(value);
-    } else if (name == "font") {
-        font_.MergeFrom(FontSpec::Parse(value));
-    } else if (name == "textMode" || name == "align") {
-        if (auto mode = ParseInteger(value)) textMode_ = static_cast<std::uint32_t>(*mode);
-    } else if (name == "cursor") {
-        cursor_ = std::string(value);
     } else if (name == "focusable") {
         focusable_ = ParseBoolOr(value, focusable_);
     } else if (name == "msgTransparent") {

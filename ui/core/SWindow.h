@@ -198,6 +198,8 @@ protected:
     std::u16string text_;
 
 private:
+    bool ApplyLayoutAttribute(std::string_view name, std::string_view value);
+    bool ApplyLookAttribute(std::string_view name, std::string_view value);
     void ApplyClass(const std::string& className, bool loading);
     const SWindow* Root() const;
 
