@@ -369,7 +369,10 @@ class UpdateDownloads(UpdateTestCase):
     """Statuses, stalls and protocols of the installer download."""
 
     def install(self, name, url):
-        program = self.offer(name, url=url, fileMd5=self.digest)
+        # A started update is recorded as installed and never offered again:
+        # each install is of a newer build, downloaded under the same name.
+        self.build = getattr(self, "build", 8) + 1
+        program = self.offer(name, url=url, fileMd5=self.digest, version=self.build)
         program.click(WINDOW, "btnUpdate")
         self.assertEqual(program.exit_code(timeout=90), 0, "the installer started")
         wait_for(self.marker.exists, 20, what="the installer's marker")
