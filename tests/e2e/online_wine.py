@@ -74,6 +74,8 @@ def main():
         os.makedirs(os.path.dirname(partial), exist_ok=True)
         with open(partial, "wb") as f:
             f.write(content(size)[:1000])
+        if os.path.exists(partial + ".cfg"):  # a record left by an earlier run in the same prefix
+            os.remove(partial + ".cfg")
         download = fields(wine(probe, environment, "download", base + "/dl/setup_wine.exe?x=1"))
         check(download.get("RESULT") == "1", "download completes")
         check(download.get("PATH") == temporary + "setup_wine.exe", "download path " + repr(download.get("PATH")))
