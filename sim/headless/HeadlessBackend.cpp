@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "platform/Messages.h"
-#include "ui/render/IconDirectory.h"
 #include "ui/render/PngDecoder.h"
 #include "ui/core/ResourcePackage.h"
 #include "ui/core/ScreenScale.h"
@@ -174,18 +173,11 @@ std::optional<Bitmap> HeadlessBackend::DecodeImage(std::string_view bytes) {
 }
 
 std::uintptr_t HeadlessBackend::LoadIcon(const ResourcePackage& package, std::string_view name, int size) {
-    const auto bytes = package.Load("ICON", name);
-    if (!bytes) return 0;
-    const auto images = ReadIconDirectory(*bytes);
-    if (!images) return 0;
-    for (const auto& image : *images) {
-        if (size == 0 || image.width == size) {
-            const std::uintptr_t handle = nextIcon_++;
-            icons_[handle] = image.width;
-            return handle;
-        }
-    }
-    return 0;
+    const auto icon = LoadPackagedIcon(package, name, size);
+    if (!icon) return 0;
+    const std::uintptr_t handle = nextIcon_++;
+    icons_[handle] = icon->image.width;
+    return handle;
 }
 
 std::optional<platform::Rect> HeadlessBackend::Caret(platform::NativeWindow window) const {

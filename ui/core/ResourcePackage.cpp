@@ -18,4 +18,15 @@ std::optional<std::string> ResourcePackage::Load(std::string_view typeAndName) c
     return Load(parsed->type, parsed->name);
 }
 
+std::optional<PackagedIcon> LoadPackagedIcon(const ResourcePackage& package, std::string_view name, int size) {
+    auto bytes = package.Load("ICON", name);
+    if (!bytes) return std::nullopt;
+    const auto images = ReadIconDirectory(*bytes);
+    if (!images) return std::nullopt;
+    for (const auto& image : *images) {
+        if (size == 0 || image.width == size) return PackagedIcon{std::move(*bytes), image};
+    }
+    return std::nullopt;
+}
+
 }  // namespace zintra::ui

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/render/IconDirectory.h"
+
 namespace zintra::ui {
 
 struct ResourceName {
@@ -25,5 +27,15 @@ public:
 
     std::optional<std::string> Load(std::string_view typeAndName) const;
 };
+
+// An icon resource's whole file and the image of it a backend asked for.
+struct PackagedIcon {
+    std::string file;
+    IconImage image;
+};
+
+// The image `size` pixels wide (the first one for 0) of the icon resource
+// `name`; nothing when the resource, its directory or that size is missing.
+std::optional<PackagedIcon> LoadPackagedIcon(const ResourcePackage& package, std::string_view name, int size);
 
 }  // namespace zintra::ui

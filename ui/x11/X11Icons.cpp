@@ -59,20 +59,13 @@ std::optional<Bitmap> X11Backend::DecodeImage(std::string_view bytes) {
 }
 
 std::uintptr_t X11Backend::LoadIcon(const ResourcePackage& package, std::string_view name, int size) {
-    const auto bytes = package.Load("ICON", name);
-    if (!bytes) return 0;
-    const auto images = ReadIconDirectory(*bytes);
-    if (!images) return 0;
-    for (const auto& image : *images) {
-        if (size == 0 || image.width == size) {
-            const std::uintptr_t handle = nextIcon_++;
-            const auto picture = DecodeIconEntry(*this, std::string_view(*bytes).substr(image.offset, image.size));
-            icons_[handle] = picture.value_or(Bitmap{});
-            iconFiles_[handle] = std::make_shared<const std::string>(std::move(*bytes));
-            return handle;
-        }
-    }
-    return 0;
+    auto icon = LoadPackagedIcon(package, name, size);
+    if (!icon) return 0;
+    const std::uintptr_t handle = nextIcon_++;
+    const auto picture = DecodeIconEntry(*this, std::string_view(icon->file).substr(icon->image.offset, icon->image.size));
+    icons_[handle] = picture.value_or(Bitmap{});
+    iconFiles_[handle] = std::make_shared<const std::string>(std::move(icon->file));
+    return handle;
 }
 
 std::vector<platform::linux_x11::IconPicture> X11Backend::IconPictures(std::uintptr_t icon) {
