@@ -16,6 +16,7 @@
 #include "ui/core/DropDownList.h"
 #include "ui/core/Hotkeys.h"
 #include "ui/core/MenuData.h"
+#include "ui/core/Popups.h"
 #include "ui/core/Timers.h"
 #include "ui/core/WindowSystem.h"
 
@@ -95,6 +96,20 @@ public:
     // EndModalLoop); the dialog's window exists throughout.
     virtual void RunModalLoop(SHostDialog& dialog) = 0;
     virtual void EndModalLoop(SHostDialog& dialog) = 0;
+
+    // The toolkit's pop-up windows (Popups.h): shown at once, top-most, never
+    // activated; 0 when it could not be made.
+    // TODO: pure once every backend opens the toolkit's pop-ups.
+    virtual platform::NativeWindow OpenPopup(PopupContent&, const PopupSpec&) { return 0; }
+    virtual void ClosePopup(platform::NativeWindow) {}
+    // Paints the whole pop-up again from its content.
+    virtual void RefreshPopup(platform::NativeWindow) {}
+    // Holds the mouse and the keyboard and hands their input to `input` until
+    // `open` turns false; other events run as usual. False when the program
+    // is quitting (the quit is passed on to the main loop).
+    virtual bool RunPopupLoop(PopupInput&, const bool&) { return false; }
+    // The work area of the monitor that holds a screen point (the nearest one).
+    virtual platform::Rect WorkAreaAt(platform::Point) { return WorkArea(0); }
 
     // Shows a menu at a screen point and returns the chosen item id, 0 for none.
     virtual int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) = 0;
