@@ -71,6 +71,7 @@ X11Backend::X11Backend(platform::x11::X11DesktopHooks& x11, platform::linux_x11:
       images_(ApplicationImageLoader()) {
     XSetErrorHandler(IgnoreErrors);
     scale_ = ScaleFromResources(display_);
+    TakeStartupId();
     if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
     XSetLocaleModifiers("");
     inputMethod_ = XOpenIM(display_, nullptr, nullptr, nullptr);

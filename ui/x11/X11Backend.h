@@ -5,7 +5,8 @@
 // variant; override-redirect windows for drop-down lists, menus and the drag
 // image. X events reach the hosts as the Win32 messages they stand for.
 // One class, its files split by concern: X11HostWindows, X11Painting,
-// X11EventLoop, X11Events, X11Hotkeys, X11Popups, X11DragImage, X11Icons.
+// X11EventLoop, X11Events, X11Hotkeys, X11Popups, X11DragImage, X11Icons,
+// X11WindowIdentity.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -145,6 +146,12 @@ private:
     void ForgetTimersAndHotkeys(platform::NativeWindow window);
     bool CreateHostXWindow(Host& host, const HostWindowSpec& spec, int width, int height);
     void SetHostProperties(Window xid, const HostWindowSpec& spec, int width, int height);
+    // Reads the launcher's startup id and keeps it from the programs we start.
+    void TakeStartupId();
+    // Class, process, machine, startup id and, for a modal dialog, its type.
+    void SetIdentity(Window xid, SHostWnd& hostWindow, const HostWindowSpec& spec);
+    // Tells the launcher the start is done (once; `xid` sends the message).
+    void CompleteStartup(Window xid);
     platform::Point PointerPosition();
     // A point in window pixels as a message's layout coordinates.
     std::intptr_t LayoutPoint(int x, int y) const;
@@ -173,6 +180,7 @@ private:
     Window root_;
     double scale_ = 1.0;
     XIM inputMethod_ = nullptr;
+    std::string startupId_;  // until the start is complete
     X11TextRasterizer text_;
     ImageCache images_;
     std::map<platform::NativeWindow, std::unique_ptr<Host>> hosts_;

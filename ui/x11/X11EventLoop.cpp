@@ -16,6 +16,12 @@ namespace zintra::ui {
 using platform::NativeWindow;
 
 int X11Backend::RunMessageLoop() {
+    // Started hidden: no window will map, and the program is up now.
+    if (!startupId_.empty() && std::none_of(hosts_.begin(), hosts_.end(), [](const auto& entry) {
+            return entry.second->visible;
+        })) {
+        if (!hosts_.empty()) CompleteStartup(hosts_.begin()->second->xid);
+    }
     Pump([] { return true; });
     return quitCode_;
 }

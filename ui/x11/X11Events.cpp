@@ -60,6 +60,7 @@ void X11Backend::HandleHostEvent(Host& host, XEvent& event) {
             }
             break;
         case MapNotify:
+            CompleteStartup(host.xid);
             if (host.focusOnMap) {
                 host.focusOnMap = false;
                 XSetInputFocus(display_, host.xid, RevertToParent, CurrentTime);

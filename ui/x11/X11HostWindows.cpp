@@ -44,6 +44,7 @@ NativeWindow X11Backend::CreateHostWindow(SHostWnd& hostWindow, const HostWindow
     const Window xid = host->xid;
     host->gc = XCreateGC(display_, xid, 0, nullptr);
     SetHostProperties(xid, spec, width, height);
+    SetIdentity(xid, hostWindow, spec);
     if (inputMethod_ != nullptr) {
         host->inputContext = XCreateIC(inputMethod_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
                                        XNClientWindow, xid, XNFocusWindow, xid, nullptr);
@@ -88,13 +89,11 @@ bool X11Backend::CreateHostXWindow(Host& host, const HostWindowSpec& spec, int w
 }
 
 void X11Backend::SetHostProperties(Window xid, const HostWindowSpec& spec, int width, int height) {
-    // Title, class, close request, no system frame, fixed size, position as given.
+    // Title, close request, no system frame, fixed size, position as given.
     const std::string title = Utf16ToUtf8(spec.title);
     XChangeProperty(display_, xid, Intern("_NET_WM_NAME"), Intern("UTF8_STRING"), 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(title.c_str()), static_cast<int>(title.size()));
     XStoreName(display_, xid, title.c_str());
-    XClassHint classHint{const_cast<char*>("zintra"), const_cast<char*>("Zintra")};
-    XSetClassHint(display_, xid, &classHint);
     Atom protocols[] = {Intern("WM_DELETE_WINDOW")};
     XSetWMProtocols(display_, xid, protocols, 1);
     const long motif[5] = {2, 0, 0, 0, 0};  // decorations: none
