@@ -1,11 +1,13 @@
 #include "online/UsageReport.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/ProgramKey.h"
 #include "online/HttpFetch.h"
 #include "online/JsonText.h"
 #include "online/ReportCipher.h"
+#include "online/ReportSwitch.h"
 #include "online/ServerAddress.h"
 
 namespace zintra {
@@ -59,6 +61,8 @@ std::string UsageReportText(const UsageReportFields& fields) {
 }
 
 bool SendUsageReport(platform::Platform& platform, UsageEvent event) {
+    // Switched off: nothing is read or sent.
+    if (ReportsSwitchedOff(platform.GetRegistry(), std::getenv("DO_NOT_TRACK"))) return false;
     UsageReportFields fields;
     fields.event = event;
     fields.channelCode = ReadChannelCode(platform);

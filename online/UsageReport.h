@@ -26,7 +26,8 @@ struct UsageReportFields {
 };
 
 // Blocks for the whole exchange: up to three fetches of three attempts each.
-// True when one transfer completed; the reply is not looked at.
+// True when one transfer completed; the reply is not looked at. False at once
+// when reports are switched off (online/ReportSwitch.h).
 bool SendUsageReport(platform::Platform& platform, UsageEvent event);
 
 // The report text exactly as it is encrypted (compact JSON and a line feed).

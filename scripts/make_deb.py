@@ -36,7 +36,12 @@ mouse auto-clicker for X11 desktops
  the pointer or at a fixed point, and press it again to stop.
  .
  It can start hidden at log-in, stop after a number of clicks and vary the
- interval at random."""
+ interval at random.
+ .
+ On the first start of each day it sends one usage report (channel code,
+ version, the network adapter's MAC address and the time, encrypted with a
+ key built into the program) over HTTP to stat.zintra.example; "zintra
+ --no-reports" or DO_NOT_TRACK=1 switches reports off (see zintra(1))."""
 
 
 def source_date():

@@ -4,9 +4,13 @@
 // program. Another display path adds its own services and backend here.
 #include <clocale>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "app/CommandLine.h"
 #include "app/Program.h"
+#include "platform/linux/FileStore.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/TextConversion.h"
 #include "platform/x11/X11Desktop.h"
@@ -14,6 +18,18 @@
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    // --help, --version and the report switch need no display, and only the
+    // switch opens the store.
+    std::unique_ptr<zintra::platform::linux_x11::FileStore> store;
+    zintra::LongOptionContext options;
+    options.store = [&store]() -> zintra::platform::Registry& {
+        store = std::make_unique<zintra::platform::linux_x11::FileStore>(
+            zintra::platform::linux_x11::FileStore::DefaultPath());
+        return *store;
+    };
+    if (auto exitCode = zintra::RunLongOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
+        return *exitCode;
+    }
     // Never destroyed: the daily-run thread may still use them while the process ends.
     auto* x11 = new zintra::platform::x11::X11Desktop;
     if (!x11->Connected()) {

@@ -6,6 +6,7 @@
 #include "online/HttpFetch.h"
 #include "online/JsonText.h"
 #include "tests/unit/support/JsonValue.h"
+#include "online/ReportSwitch.h"
 #include "online/ServerAddress.h"
 #include "online/UsageReport.h"
 #include "sim/SimDesktop.h"
@@ -149,6 +150,41 @@ TEST_F(UsageReportSendTest, UnreachableEndpointGivesUpAfterNineAttempts) {
     ::setenv("ZINTRA_REPORT_URL", server_.SilentUrl("/data.html").c_str(), 1);
     EXPECT_FALSE(SendUsageReport(desktop_, UsageEvent::Setup));
     EXPECT_EQ(server_.Log()["silent_accepts"].asInt(), 9);
+}
+
+TEST_F(UsageReportSendTest, SwitchedOffReportsAreNeitherBuiltNorSent) {
+    ::setenv("ZINTRA_REPORT_URL", server_.Url("/data.html").c_str(), 1);
+    auto& registry = desktop_.GetRegistry();
+    ASSERT_TRUE(StoreReportsSwitch(registry, false));
+    EXPECT_FALSE(SendUsageReport(desktop_, UsageEvent::DailyRun));
+    EXPECT_EQ(server_.Log()["reports"].size(), 0u);
+
+    ASSERT_TRUE(StoreReportsSwitch(registry, true));
+    EXPECT_TRUE(SendUsageReport(desktop_, UsageEvent::DailyRun));
+    EXPECT_EQ(server_.Log()["reports"].size(), 1u);
+}
+
+TEST(ReportSwitch, OnlyAStoredZeroOrASetDoNotTrackSwitchesReportsOff) {
+    sim::SimDesktop desktop;
+    auto& registry = desktop.GetRegistry();
+    EXPECT_FALSE(ReportsSwitchedOff(registry, nullptr)) << "on without a store";
+    EXPECT_FALSE(ReportsSwitchedOff(registry, "")) << "an empty DO_NOT_TRACK counts as unset";
+    EXPECT_FALSE(ReportsSwitchedOff(registry, "0"));
+    EXPECT_TRUE(ReportsSwitchedOff(registry, "1"));
+    EXPECT_TRUE(ReportsSwitchedOff(registry, "yes"));
+
+    platform::RegistryKey key = 0;
+    ASSERT_EQ(registry.CreateKey(platform::RegistryRoot::CurrentUser, kKey, &key), platform::reg::kSuccess);
+    const char16_t text[] = u"0";
+    registry.SetValue(key, kUsageReportsValue, platform::reg::kSz, text, sizeof(text));
+    EXPECT_FALSE(ReportsSwitchedOff(registry, nullptr)) << "only a number switches";
+    const std::uint32_t two = 2;
+    registry.SetValue(key, kUsageReportsValue, platform::reg::kDword, &two, sizeof(two));
+    EXPECT_FALSE(ReportsSwitchedOff(registry, nullptr));
+    const std::uint32_t zero = 0;
+    registry.SetValue(key, kUsageReportsValue, platform::reg::kDword, &zero, sizeof(zero));
+    EXPECT_TRUE(ReportsSwitchedOff(registry, nullptr));
+    registry.CloseKey(key);
 }
 
 TEST(ServerAddress, EnvironmentReplacesTheBuiltInAddresses) {
