@@ -23,6 +23,7 @@ packages=(
   libsystemd-dev dbus-daemon python3-dbus python3-gi
   passwd util-linux
   lintian desktop-file-utils appstream
+  uim-xim locales zenity
 )
 
 missing=()

@@ -74,7 +74,7 @@ X11Backend::X11Backend(platform::x11::X11DesktopHooks& x11, platform::linux_x11:
     TakeStartupId();
     if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
     XSetLocaleModifiers("");
-    inputMethod_ = XOpenIM(display_, nullptr, nullptr, nullptr);
+    OpenInputMethod();
     // Hotkeys arrive as key presses on the root window.
     XSelectInput(display_, root_, KeyPressMask);
     desktop_.AttachLoop(this);
@@ -92,7 +92,7 @@ X11Backend::~X11Backend() {
     drag_.reset();
     toolTip_.reset();
     for (auto& [shape, cursor] : cursors_) XFreeCursor(display_, cursor);
-    if (inputMethod_ != nullptr) XCloseIM(inputMethod_);
+    CloseInputMethod();
     while (preciseTiming_ > 0) EndPreciseTiming();
     if (wake_[0] >= 0) ::close(wake_[0]);
     if (wake_[1] >= 0) ::close(wake_[1]);

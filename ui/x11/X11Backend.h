@@ -6,7 +6,7 @@
 // image. X events reach the hosts as the Win32 messages they stand for.
 // One class, its files split by concern: X11HostWindows, X11Painting,
 // X11EventLoop, X11Events, X11Hotkeys, X11Popups, X11DragImage, X11Icons,
-// X11WindowIdentity.
+// X11WindowIdentity, X11InputMethod.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -91,6 +91,10 @@ public:
                         std::uint32_t virtualKey) override;
     bool UnregisterHotKey(platform::NativeWindow window, int id) override;
 
+    // The input method's server started, or went away (X11InputMethod.cpp).
+    void OnInputMethodStarted();
+    void OnInputMethodGone();
+
     // The screen scale from Xft.dpi (1 at 96 DPI).
     double Scale() const { return scale_; }
     // The screen's work area (the desktop's _NET_WORKAREA, else the screen).
@@ -146,6 +150,9 @@ private:
     void ForgetTimersAndHotkeys(platform::NativeWindow window);
     bool CreateHostXWindow(Host& host, const HostWindowSpec& spec, int width, int height);
     void SetHostProperties(Window xid, const HostWindowSpec& spec, int width, int height);
+    void OpenInputMethod();
+    void CloseInputMethod();
+    void CreateInputContext(Host& host);
     // Reads the launcher's startup id and keeps it from the programs we start.
     void TakeStartupId();
     // Class, process, machine, startup id and, for a modal dialog, its type.
@@ -180,6 +187,7 @@ private:
     Window root_;
     double scale_ = 1.0;
     XIM inputMethod_ = nullptr;
+    bool waitingForInputMethod_ = false;
     std::string startupId_;  // until the start is complete
     X11TextRasterizer text_;
     ImageCache images_;

@@ -45,10 +45,7 @@ NativeWindow X11Backend::CreateHostWindow(SHostWnd& hostWindow, const HostWindow
     host->gc = XCreateGC(display_, xid, 0, nullptr);
     SetHostProperties(xid, spec, width, height);
     SetIdentity(xid, hostWindow, spec);
-    if (inputMethod_ != nullptr) {
-        host->inputContext = XCreateIC(inputMethod_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
-                                       XNClientWindow, xid, XNFocusWindow, xid, nullptr);
-    }
+    CreateInputContext(*host);
     SetWindowIcons(xid, hostWindow.GetHostAttributes());
 
     const NativeWindow handle = xid;
