@@ -7,6 +7,7 @@
 #             fails unless -DZINTRA_UPDATE_KEYS=... names the update signing key(s)
 #   deb       the native build, then the Debian package build/native/deb/zintra_<version>_amd64.deb
 # Run scripts/setup-deps.sh once first (scripts/test.sh and scripts/run.sh do).
+# ZINTRA_BUILD_TARGETS (blank-separated) builds only those targets.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 target="${1:?usage: build.sh native|sanitize|windows|release|deb}"
@@ -31,4 +32,6 @@ case "$target" in
       -DZINTRA_RELEASE="$release" "$@" >/dev/null ;;
   *) echo "build.sh: unknown target $target" >&2; exit 2 ;;
 esac
-cmake --build "$here/build/$target" -j "$jobs"
+targets=()
+for name in ${ZINTRA_BUILD_TARGETS:-}; do targets+=(--target "$name"); done
+cmake --build "$here/build/$target" -j "$jobs" "${targets[@]}"

@@ -5,6 +5,8 @@
 # clicking a plain X11 window, saves a screenshot and says where.
 #   scripts/run.sh [--windows] [program arguments]
 # --windows builds zintra.exe instead and runs it under Wine the same way.
+# The native run installs and builds only what the program and its show need;
+# --windows installs the rest (Wine, MinGW, NSIS, the cross-built libraries).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$here"
@@ -13,11 +15,12 @@ if [ "${1:-}" = --windows ]; then
   platform=windows
   shift
 fi
-bash scripts/setup-deps.sh >/dev/null
 has_display() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
 
 if [ "$platform" = native ]; then
-  scripts/build.sh native
+  bash scripts/setup-deps.sh --native
+  # The program and the two helper windows of its show, not the tests.
+  ZINTRA_BUILD_TARGETS="zintra x11_click_target x11_close_window" scripts/build.sh native
   program="$here/build/native/app/zintra"
   if has_display; then
     exec "$program" "$@"
@@ -28,6 +31,7 @@ if [ "$platform" = native ]; then
   exit
 fi
 
+bash scripts/setup-deps.sh >/dev/null
 scripts/build.sh windows
 exe="$here/build/windows/app/zintra.exe"
 if has_display; then

@@ -2,6 +2,7 @@
 # Installs everything a fresh Debian 12 machine needs to build and test Zintra:
 # the Debian packages, and the Windows builds of libcurl, jsoncpp, pugixml and
 # libpng cross-built from Debian's own source packages into a cache outside the clone.
+# With --native only what building and showing the native program needs.
 # Safe to run again: each step is skipped when its result is already there.
 set -euo pipefail
 # Progress goes to stderr; the one line on stdout is the Windows library prefix.
@@ -13,18 +14,29 @@ mkdir -p "$cache_root"
 exec 9>"$cache_root/.lock"
 flock 9
 
+# What building and showing the native program needs (scripts/run.sh alone):
+# the compiler, its libraries, a virtual display, keys and a screenshot.
+native_packages=(
+  cmake ninja-build ccache pkg-config g++ python3
+  libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev libssl-dev
+  libx11-dev libxtst-dev libxext-dev libfreetype-dev libfontconfig-dev libsystemd-dev fonts-wqy-microhei
+  xvfb xdotool x11-utils imagemagick openssl
+)
+# Everything else the tests and the Windows build need.
 packages=(
-  cmake ninja-build ccache pkg-config g++ clang python3
-  libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev
+  "${native_packages[@]}" clang
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine64 xvfb xdotool x11-utils x11-apps imagemagick fonts-wqy-microhei
-  dpkg-dev openssl nsis osslsigncode libssl-dev
-  libx11-dev libxtst-dev libxext-dev libfreetype-dev libfontconfig-dev openbox xcompmgr
-  libsystemd-dev dbus-daemon python3-dbus python3-gi
+  wine wine64 x11-apps
+  dpkg-dev nsis osslsigncode
+  openbox xcompmgr
+  dbus-daemon python3-dbus python3-gi
   passwd util-linux
   lintian desktop-file-utils appstream
   uim-xim locales zenity
 )
+if [ "${1:-}" = --native ]; then
+  packages=("${native_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -35,6 +47,10 @@ if [ "${#missing[@]}" -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# The native program needs nothing cross-built.
+if [ "${1:-}" = --native ]; then
+  exit 0
 fi
 
 # Windows libraries, keyed by the Debian package versions so a new release rebuilds.
