@@ -175,9 +175,9 @@ TEST(ReportSwitch, OnlyAStoredZeroOrASetDoNotTrackSwitchesReportsOff) {
 
     platform::RegistryKey key = 0;
     ASSERT_EQ(registry.CreateKey(platform::RegistryRoot::CurrentUser, kKey, &key), platform::reg::kSuccess);
-    const char16_t text[] = u"0";
-    registry.SetValue(key, kUsageReportsValue, platform::reg::kSz, text, sizeof(text));
-    EXPECT_FALSE(ReportsSwitchedOff(registry, nullptr)) << "only a number switches";
+    const std::uint32_t zeroBytes = 0;
+    registry.SetValue(key, kUsageReportsValue, platform::reg::kBinary, &zeroBytes, sizeof(zeroBytes));
+    EXPECT_FALSE(ReportsSwitchedOff(registry, nullptr)) << "only a REG_DWORD switches";
     const std::uint32_t two = 2;
     registry.SetValue(key, kUsageReportsValue, platform::reg::kDword, &two, sizeof(two));
     EXPECT_FALSE(ReportsSwitchedOff(registry, nullptr));
