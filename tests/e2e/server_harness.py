@@ -77,14 +77,19 @@ class TransferServer:
         self.process.wait(10)
 
 
-class ServerTestCase(WineTestCase):
-    """A desktop and a loopback server per class; the server forgets every file
-    and request before each test."""
+class LoopbackServer:
+    """Mixed into a test case with a desktop per class: a loopback server per
+    class, which forgets every file and request before each test, and with
+    `receives_reports` the program's usage reports."""
+
+    receives_reports = False
 
     @classmethod
     def setUpClass(cls):
         cls.server = TransferServer()
         super().setUpClass()
+        if cls.receives_reports:
+            cls.desktop.env["ZINTRA_REPORT_URL"] = cls.server.base + "/data.html"
 
     @classmethod
     def tearDownClass(cls):
@@ -92,4 +97,9 @@ class ServerTestCase(WineTestCase):
         cls.server.close()
 
     def setUp(self):
+        super().setUp()
         self.server.reset()
+
+
+class ServerTestCase(LoopbackServer, WineTestCase):
+    """A Wine desktop and a loopback server per class."""

@@ -15,10 +15,7 @@ from wine_harness import PROGRAM_KEY, wait_for  # noqa: E402
 
 
 class StartupRecords(ServerTestCase):
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.desktop.env["ZINTRA_REPORT_URL"] = cls.server.base + "/data.html"
+    receives_reports = True
 
     def setUp(self):
         super().setUp()

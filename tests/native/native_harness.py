@@ -19,6 +19,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
 from gallery_harness import CONVERT, MappedScreen, pixels  # noqa: E402,F401
+from server_harness import LoopbackServer  # noqa: E402
 from wine_harness import VirtualDisplay, summary, wait_for  # noqa: E402,F401
 
 PROGRAM_KEY = "SOFTWARE\\ZintraMouse"
@@ -265,3 +266,15 @@ class NativeTestCase(unittest.TestCase):
 
     def tearDown(self):
         self.desktop.stop_all()
+
+
+class NativeServerTestCase(LoopbackServer, NativeTestCase):
+    """A display and the tests' loopback server per class, which the program
+    sends its usage reports to; before each test the server forgets every file
+    and request, and the store is gone."""
+
+    receives_reports = True
+
+    def setUp(self):
+        super().setUp()
+        self.desktop.store_path.unlink(missing_ok=True)

@@ -18,8 +18,7 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "e2e"))
-from native_harness import NativeProgram, NativeTestCase, read_store, wait_for  # noqa: E402
-from server_harness import TransferServer  # noqa: E402
+from native_harness import NativeProgram, NativeServerTestCase, NativeTestCase, read_store, wait_for  # noqa: E402
 
 
 def built_version():
@@ -77,22 +76,11 @@ class NativeCommandLine(NativeTestCase):
         self.assertIn("--bogus", program.log_path.read_text(encoding="utf-8"))
 
 
-class NativeReportSwitch(NativeTestCase):
+class NativeReportSwitch(NativeServerTestCase):
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        cls.server = TransferServer()
-        cls.desktop.env["ZINTRA_REPORT_URL"] = cls.server.base + "/data.html"
         cls.desktop.env.pop("DO_NOT_TRACK", None)
-
-    @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        cls.server.close()
-
-    def setUp(self):
-        self.server.reset()
-        self.desktop.store_path.unlink(missing_ok=True)
 
     def switch(self, option):
         result = self.desktop.run(os.environ["ZINTRA_NATIVE"], option)

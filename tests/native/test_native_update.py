@@ -23,7 +23,7 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "e2e"))
-from native_harness import NativeProgram, NativeTestCase, read_store, wait_for  # noqa: E402
+from native_harness import NativeProgram, NativeServerTestCase, NativeTestCase, read_store, wait_for  # noqa: E402
 from server_harness import TransferServer, running_build  # noqa: E402
 
 WINDOW = "UpdateWindow"
@@ -50,11 +50,10 @@ def first_adapter_address():
     return min(candidates)[2] if candidates else ""
 
 
-class NativeUpdate(NativeTestCase):
+class NativeUpdate(NativeServerTestCase):
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        cls.server = TransferServer()
         cls.package = cls.desktop.dir / "package" / PACKAGE
         cls.package.parent.mkdir(parents=True, exist_ok=True)
         cls.package.write_bytes(b"!<arch>\n" + os.urandom(300000))
@@ -73,18 +72,11 @@ class NativeUpdate(NativeTestCase):
             "PATH": f"{bin_dir}:{os.environ['PATH']}",
             "TMPDIR": str(cls.temp),
             "ZINTRA_UPDATE_URL": cls.server.base + "/update/update.json",
-            "ZINTRA_REPORT_URL": cls.server.base + "/data.html",
         })
 
-    @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        cls.server.close()
-
     def setUp(self):
-        self.server.reset()
+        super().setUp()
         self.opened.unlink(missing_ok=True)
-        self.desktop.store_path.unlink(missing_ok=True)
         shutil.rmtree(self.downloads, ignore_errors=True)
 
     def offer(self, name, **description):
