@@ -76,6 +76,7 @@ X11Backend::X11Backend(platform::x11::X11DesktopHooks& x11, platform::linux_x11:
     inputMethod_ = XOpenIM(display_, nullptr, nullptr, nullptr);
     // Hotkeys arrive as key presses on the root window.
     XSelectInput(display_, root_, KeyPressMask);
+    WatchMonitors();
     desktop_.AttachLoop(this);
 }
 

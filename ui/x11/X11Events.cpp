@@ -29,6 +29,7 @@ void X11Backend::HandleEvent(XEvent& event) {
     // The platform's own tray window and the tray manager's announcements.
     if (x11_.HandleDesktopEvent(event)) return;
     if (filter_ && filter_(event)) return;
+    if (HandleMonitorEvent(event)) return;
     if (event.type == MappingNotify) {
         XRefreshKeyboardMapping(&event.xmapping);
         return;
