@@ -19,7 +19,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb xdotool x11-utils x11-apps imagemagick fonts-wqy-microhei
   dpkg-dev openssl nsis osslsigncode libssl-dev
-  libx11-dev libxtst-dev libxext-dev libxrandr-dev x11-xserver-utils x11-xkb-utils xkb-data libfreetype-dev libfontconfig-dev openbox xcompmgr
+  libx11-dev libxtst-dev libxext-dev libxrandr-dev libxkbcommon-dev x11-xserver-utils x11-xkb-utils xkb-data libfreetype-dev libfontconfig-dev openbox xcompmgr
   libsystemd-dev dbus-daemon python3-dbus python3-gi
   passwd util-linux
   lintian desktop-file-utils appstream

@@ -148,6 +148,7 @@ private:
     void RenderDirty();
     void UpdateCursor(Host& host, int x, int y);
     bool GrabHotkey(Hotkey& hotkey, bool grab);
+    void RegrabHotkeys();
     // A key press on the root window: a hotkey of ours goes to its window. False for other windows.
     bool DeliverHotkey(const XKeyEvent& key);
     void ForgetTimersAndHotkeys(platform::NativeWindow window);
@@ -230,6 +231,7 @@ private:
     std::uintptr_t nextIcon_ = 1;
     std::map<int, Cursor> cursors_;
     int randrEvent_ = 0;
+    int xkbEvent_ = -1;  // XKB's event code (layout changes), -1 without XKB
     bool monitorsKnown_ = false;  // RandR 1.5 or later
 };
 
