@@ -19,7 +19,7 @@ flock 9
 native_packages=(
   cmake ninja-build ccache pkg-config g++ python3
   libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev libssl-dev
-  libx11-dev libxtst-dev libxext-dev libfreetype-dev libfontconfig-dev libsystemd-dev fonts-wqy-microhei
+  libx11-dev libxtst-dev libxext-dev libxrandr-dev libxkbcommon-dev libfreetype-dev libfontconfig-dev libsystemd-dev fonts-wqy-microhei
   xvfb xdotool x11-utils imagemagick openssl
 )
 # Everything else the tests and the Windows build need.
@@ -30,6 +30,7 @@ packages=(
   dpkg-dev nsis osslsigncode
   openbox xcompmgr
   dbus-daemon python3-dbus python3-gi
+  x11-xserver-utils x11-xkb-utils xkb-data
   passwd util-linux
   lintian desktop-file-utils appstream
   uim-xim locales zenity

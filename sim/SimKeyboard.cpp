@@ -3,6 +3,7 @@
 namespace zintra::sim {
 
 std::uint32_t SimKeyboard::VirtualKeyToChar(std::uint32_t virtualKey) {
+    if (const auto own = characters_.find(virtualKey); own != characters_.end()) return own->second;
     if (virtualKey >= '0' && virtualKey <= '9') return virtualKey;
     if (virtualKey >= 'A' && virtualKey <= 'Z') return virtualKey;
     switch (virtualKey) {

@@ -1,6 +1,8 @@
-// The simulated keyboard: a US layout and key states the test sets.
+// The simulated keyboard: a US layout, characters of other layouts and key
+// states the test sets.
 #pragma once
 
+#include <map>
 #include <set>
 
 #include "platform/Keyboard.h"
@@ -20,8 +22,12 @@ public:
         }
     }
 
+    // The character a key types from now on, as another layout gives it.
+    void SetCharacter(std::uint32_t virtualKey, std::uint32_t character) { characters_[virtualKey] = character; }
+
 private:
     std::set<std::uint32_t> down_;
+    std::map<std::uint32_t, std::uint32_t> characters_;
 };
 
 }  // namespace zintra::sim

@@ -43,12 +43,14 @@ def wait_for(predicate, timeout, interval=0.05, what="condition"):
 
 
 class VirtualDisplay:
-    """An Xvfb server on a display number it picks itself."""
+    """An Xvfb server on a display number it picks itself. With `keep` it
+    keeps its state (monitors set with xrandr) when its last client leaves."""
 
-    def __init__(self, width=1280, height=1024):
+    def __init__(self, width=1280, height=1024, keep=False):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
+             *(["-noreset"] if keep else [])],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:

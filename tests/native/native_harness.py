@@ -73,11 +73,11 @@ def read_store(path):
 class NativeDesktop:
     """A virtual display and the folders of one test user."""
 
-    def __init__(self, name, width=1280, height=1024):
+    def __init__(self, name, width=1280, height=1024, keep=False):
         self.dir = output_dir() / name
         shutil.rmtree(self.dir, ignore_errors=True)
         self.dir.mkdir(parents=True)
-        self.display = VirtualDisplay(width, height)
+        self.display = VirtualDisplay(width, height, keep)
         self.home = Path(tempfile.mkdtemp(prefix="zintra-native-home-"))
         (self.home / "runtime").mkdir(mode=0o700)
         self.env = dict(os.environ)

@@ -94,14 +94,14 @@ std::u16string HotKeyCapture::KeyName(std::uint32_t vk, platform::Keyboard& keyb
     if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return std::u16string(1, static_cast<char16_t>(vk));
     if (vk >= 96 && vk <= 105) return Ascii("Num " + std::to_string(vk - 96));
     if (vk >= 112 && vk <= 123) return Ascii("F" + std::to_string(vk - 111));
+    // Whatever the layout types with the key: ß, ö or + as well as the US
+    // punctuation, so a key of any layout can be captured. Controls and the
+    // space (named above) are no names.
     const std::uint32_t character = keyboard.VirtualKeyToChar(vk);
-    switch (character) {
-        case '\'': case ',': case '-': case '.': case '/': case ';': case '=': case '[': case '\\': case ']':
-        case '`':
-            return std::u16string(1, static_cast<char16_t>(character));
-        default:
-            return {};
-    }
+    const bool control = character <= 0x20 || (character >= 0x7F && character < 0xA0);
+    const bool surrogate = character >= 0xD800 && character < 0xE000;
+    if (control || surrogate || character > 0xFFFF) return {};
+    return std::u16string(1, static_cast<char16_t>(character));
 }
 
 std::u16string HotKeyCapture::Label(std::uint16_t key, std::uint16_t modifiers, platform::Keyboard& keyboard) {

@@ -1,5 +1,6 @@
 #include "ui/x11/X11Backend.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xresource.h>
 #include <fcntl.h>
@@ -77,6 +78,9 @@ X11Backend::X11Backend(platform::x11::X11DesktopHooks& x11, platform::linux_x11:
     OpenInputMethod();
     // Hotkeys arrive as key presses on the root window.
     XSelectInput(display_, root_, KeyPressMask);
+    WatchMonitors();
+    int opcode = 0, xkbError = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
+    if (!XkbQueryExtension(display_, &opcode, &xkbEvent_, &xkbError, &major, &minor)) xkbEvent_ = -1;
     desktop_.AttachLoop(this);
 }
 

@@ -30,6 +30,9 @@
 
 namespace zintra::ui {
 
+class MonitorLayout;
+struct Monitor;
+
 // Also the platform's DesktopLoop: its session bus is polled here, its tray
 // clicks posted here, and it reads the tray icon's pictures from here.
 class X11Backend final : public Backend, public platform::linux_x11::DesktopLoop {
@@ -47,7 +50,10 @@ public:
     void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) override;
     platform::Rect HostWindowRect(platform::NativeWindow window) override;
     double WindowScale(platform::NativeWindow window) override;
+    // The work area of the window's monitor: where it is on screen, else
+    // its owner's monitor, else the pointer's (the primary one for 0).
     platform::Rect WorkArea(platform::NativeWindow window) override;
+    platform::Rect WorkAreaAt(platform::Point point) override;
     // An override-redirect window the window manager never sees or
     // focuses, which lets the mouse through, drawn at the owner's scale.
     void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
@@ -99,6 +105,8 @@ public:
     double Scale() const { return scale_; }
     // The screen's work area (the desktop's _NET_WORKAREA, else the screen).
     platform::Rect ScreenWorkArea();
+    // The monitors as RandR 1.5 tells them (the whole screen without it).
+    MonitorLayout Monitors();
 
 private:
     struct Host;
@@ -145,6 +153,7 @@ private:
     void RenderDirty();
     void UpdateCursor(Host& host, int x, int y);
     bool GrabHotkey(Hotkey& hotkey, bool grab);
+    void RegrabHotkeys();
     // A key press on the root window: a hotkey of ours goes to its window. False for other windows.
     bool DeliverHotkey(const XKeyEvent& key);
     void ForgetTimersAndHotkeys(platform::NativeWindow window);
@@ -172,6 +181,14 @@ private:
     // Where a menu of a size opens at a point: moved in from the work area's edges.
     platform::Rect MenuRect(platform::Point at, int width, int height, double scale);
     unsigned int LockMasks() const;
+    // Monitors (X11Monitors.cpp): change notices asked for, the desktop's
+    // work area (_NET_WORKAREA of the current desktop), a window's monitor.
+    void WatchMonitors();
+    std::optional<platform::Rect> DesktopWorkArea();
+    const Monitor& MonitorOfWindow(const MonitorLayout& layout, platform::NativeWindow window);
+    // A change of the monitors: windows left on none are brought back.
+    bool HandleMonitorEvent(XEvent& event);
+    void KeepWindowsOnMonitors();
     bool WindowManagerSupports(const char* atom);
     bool Translucent(bool wanted);
     Atom Intern(const char* name);
@@ -229,6 +246,9 @@ private:
     std::map<std::uintptr_t, std::shared_ptr<const std::string>> iconFiles_;  // the .ico each handle came from
     std::uintptr_t nextIcon_ = 1;
     std::map<int, Cursor> cursors_;
+    int randrEvent_ = 0;
+    int xkbEvent_ = -1;  // XKB's event code (layout changes), -1 without XKB
+    bool monitorsKnown_ = false;  // RandR 1.5 or later
 };
 
 }  // namespace zintra::ui

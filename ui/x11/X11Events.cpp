@@ -29,10 +29,10 @@ void X11Backend::HandleEvent(XEvent& event) {
     // The platform's own tray window and the tray manager's announcements.
     if (x11_.HandleDesktopEvent(event)) return;
     if (filter_ && filter_(event)) return;
-    if (event.type == MappingNotify) {
-        XRefreshKeyboardMapping(&event.xmapping);
-        return;
-    }
+    if (HandleMonitorEvent(event)) return;
+    if (event.type == MappingNotify) XRefreshKeyboardMapping(&event.xmapping);
+    if (x11_.FollowKeyboardLayout(event)) RegrabHotkeys();
+    if (event.type == MappingNotify || event.type == xkbEvent_) return;
     if (event.type == KeyPress && DeliverHotkey(event.xkey)) return;
     if (toolTip_ && event.xany.window == toolTip_->xid) {
         if (event.type == Expose && event.xexpose.count == 0) {
@@ -151,8 +151,8 @@ void X11Backend::OnKey(Host& host, XKeyEvent& key) {
     if (disabled_.count(window)) return;
     x11_.SetEventState(key.state);
     const bool press = key.type == KeyPress;
-    const unsigned long keysym = XLookupKeysym(&key, 0);
-    const std::uint32_t vk = platform::x11::KeysymToVirtualKey(keysym);
+    // By place for typing keys, so '1' is the same key on every layout.
+    const std::uint32_t vk = x11_.VirtualKeyOf(key.keycode);
     const bool alt = (key.state & Mod1Mask) != 0 || vk == msg::kVkMenu;
     if (vk != 0) {
         const std::uint32_t message = press ? (alt ? msg::kSysKeyDown : msg::kKeyDown)

@@ -185,26 +185,6 @@ platform::Rect X11Backend::HostWindowRect(NativeWindow window) {
 
 double X11Backend::WindowScale(NativeWindow) { return scale_; }
 
-platform::Rect X11Backend::WorkArea(NativeWindow) { return ScreenWorkArea(); }
-
-platform::Rect X11Backend::ScreenWorkArea() {
-    platform::Rect area{0, 0, DisplayWidth(display_, screen_), DisplayHeight(display_, screen_)};
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display_, root_, Intern("_NET_WORKAREA"), 0, 4, False, XA_CARDINAL, &type, &format, &count,
-                           &after, &data) == Success && data != nullptr) {
-        if (count >= 4 && format == 32) {
-            const auto* values = reinterpret_cast<const long*>(data);
-            area = {static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[0] + values[2]),
-                    static_cast<int>(values[1] + values[3])};
-        }
-        XFree(data);
-    }
-    return area;
-}
-
 void X11Backend::Invalidate(NativeWindow window, const platform::Rect&) {
     if (Host* host = FindHost(window)) host->dirty = true;
 }

@@ -1,5 +1,6 @@
 // Hotkeys: each combination grabbed on the root window with every variant of
-// the lock keys, and its key presses posted as WM_HOTKEY to its window.
+// the lock keys, and its key presses posted as WM_HOTKEY to its window. The
+// grabs move with the key when the keyboard layout changes.
 #include <X11/keysym.h>
 
 #include <vector>
@@ -70,9 +71,7 @@ bool X11Backend::RegisterHotKey(NativeWindow window, int id, std::uint32_t modif
     for (const Hotkey& h : hotkeys_) {
         if (h.window == window && h.id == id) return false;  // as RegisterHotKey: the id is taken
     }
-    const unsigned long keysym = platform::x11::VirtualKeyToKeysym(virtualKey);
-    Hotkey hotkey{window, id, modifiers, virtualKey,
-                  keysym != 0 ? XKeysymToKeycode(display_, keysym) : 0u,
+    Hotkey hotkey{window, id, modifiers, virtualKey, x11_.KeycodeOf(virtualKey),
                   platform::x11::ModifiersToMask(modifiers)};
     for (const Hotkey& h : hotkeys_) {
         if (h.keycode == hotkey.keycode && h.mask == hotkey.mask) return false;  // already ours
@@ -80,6 +79,15 @@ bool X11Backend::RegisterHotKey(NativeWindow window, int id, std::uint32_t modif
     if (!GrabHotkey(hotkey, true)) return false;
     hotkeys_.push_back(hotkey);
     return true;
+}
+
+void X11Backend::RegrabHotkeys() {
+    // The same keys sit on other codes after a layout change.
+    for (Hotkey& hotkey : hotkeys_) {
+        GrabHotkey(hotkey, false);
+        hotkey.keycode = x11_.KeycodeOf(hotkey.virtualKey);
+        GrabHotkey(hotkey, true);
+    }
 }
 
 bool X11Backend::UnregisterHotKey(NativeWindow window, int id) {

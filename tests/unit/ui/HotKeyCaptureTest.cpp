@@ -118,6 +118,33 @@ TEST_F(HotKeyCaptureTest, MoreKeyNames) {
     }
 }
 
+TEST_F(HotKeyCaptureTest, KeysOfOtherLayoutsAreNamedByWhatTheyType) {
+    // A German layout: ß, ö and + where the US one has -, ; and ].
+    desktop.KeyboardState().SetCharacter(0xBD, 0xDF);
+    desktop.KeyboardState().SetCharacter(0xBA, 0xF6);
+    desktop.KeyboardState().SetCharacter(0xDD, '+');
+    desktop.KeyboardState().SetCharacter(0xC0, '^');
+    const std::pair<std::uint32_t, const char16_t*> names[] = {
+        {0xBD, u"ß"}, {0xBA, u"ö"}, {0xDD, u"+"}, {0xC0, u"^"}};
+    for (const auto& [vk, name] : names) {
+        capture.Reset();
+        Down(kCtrl);
+        Down(vk);
+        Up(vk);
+        Up(kCtrl);
+        EXPECT_EQ(capture.Key(), vk);
+        EXPECT_EQ(capture.Label(), std::u16string(u"Ctrl+") + name) << vk;
+    }
+    // What a key types may be a control or nothing printable: no name then.
+    for (std::uint32_t character : {0x7Fu, 0x85u, 0xD800u, 0x1F600u}) {
+        desktop.KeyboardState().SetCharacter(0xBD, character);
+        capture.Reset();
+        Down(0xBD);
+        Up(0xBD);
+        EXPECT_EQ(capture.Key(), 0) << character;
+    }
+}
+
 TEST_F(HotKeyCaptureTest, ANewEntryStartingWithAnUnnamedKeyClearsTheOldKey) {
     Down(kCtrl);
     Down('A');
