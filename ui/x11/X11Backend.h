@@ -5,7 +5,8 @@
 // variant; override-redirect windows for drop-down lists, menus and the drag
 // image. X events reach the hosts as the Win32 messages they stand for.
 // One class, its files split by concern: X11HostWindows, X11Painting,
-// X11EventLoop, X11Events, X11Hotkeys, X11Popups, X11DragImage, X11Icons.
+// X11EventLoop, X11Events, X11Hotkeys, X11Popups, X11PopupWindows,
+// X11DragImage, X11Icons.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -60,6 +61,13 @@ public:
     void HideCaret(platform::NativeWindow window) override;
     void RunModalLoop(SHostDialog& dialog) override;
     void EndModalLoop(SHostDialog& dialog) override;
+    // The toolkit's pop-ups: override-redirect windows the window manager
+    // never sees; their loop grabs the pointer and the keyboard.
+    platform::NativeWindow OpenPopup(PopupContent& content, const PopupSpec& spec) override;
+    void ClosePopup(platform::NativeWindow popup) override;
+    void RefreshPopup(platform::NativeWindow popup) override;
+    bool RunPopupLoop(PopupInput& input, const bool& open) override;
+    platform::Rect WorkAreaAt(platform::Point screenPoint) override;
     int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) override;
     int RunDropDown(const DropDownRequest& request) override;
     bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
@@ -98,6 +106,8 @@ public:
 private:
     struct Host;
     struct Popup;
+    struct PopupWindow;
+    struct PopupLoop;
     struct Posted {
         platform::NativeWindow window;
         std::uint32_t message;
@@ -126,6 +136,14 @@ private:
     // holds. False when the program is quitting.
     bool RunPopup(Window popup, const std::function<void()>& paint, const std::function<void(XEvent&)>& handle,
                   const bool& open);
+    // The pop-up loop's first grab of the pointer and the keyboard on `window`.
+    bool GrabForPopups(Window window);
+    // An event of the running pop-up loop: true when it was the loop's.
+    bool FilterPopupEvent(PopupLoop& loop, XEvent& event);
+    void DeliverPopupInput(PopupLoop& loop, XEvent& event);
+    // Expose of a toolkit pop-up puts its picture again; its other events are dropped.
+    bool HandlePopupWindowEvent(XEvent& event);
+    PopupWindow* FindPopup(Window xid) const;
     bool PumpLoop(const std::function<bool()>& running);
     bool DispatchPosted();
     bool DispatchTimer();
@@ -208,6 +226,9 @@ private:
     EventFilter filter_;  // a pop-up's loop sees events first
     std::unique_ptr<Popup> drag_;
     std::unique_ptr<Popup> toolTip_;
+    // The toolkit's open pop-ups, in the order they opened.
+    std::vector<std::unique_ptr<PopupWindow>> popups_;
+    PopupLoop* popupLoop_ = nullptr;  // the innermost running pop-up loop
     platform::NativeWindow toolTipOwner_ = 0;
     std::map<std::uintptr_t, Bitmap> icons_;
     std::map<std::uintptr_t, std::shared_ptr<const std::string>> iconFiles_;  // the .ico each handle came from
