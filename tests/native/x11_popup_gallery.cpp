@@ -22,6 +22,7 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "res/ControlIds.h"
 #include "res/ProgramResources.h"
+#include "tests/e2e/ResultLines.h"
 #include "ui/controls/BuiltinControls.h"
 #include "ui/controls/SComboBoxEx.h"
 #include "ui/controls/SListBoxEx.h"
@@ -48,15 +49,7 @@ constexpr const char* kMenuWithSubMenu =
 
 std::string resultPath;
 
-void Report(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-    if (resultPath.empty()) return;
-    if (FILE* file = std::fopen(resultPath.c_str(), "ab")) {
-        std::fprintf(file, "%s\n", line.c_str());
-        std::fclose(file);
-    }
-}
+void Report(const std::string& line) { ReportLine(resultPath, line); }
 
 std::string MessageName(std::uint32_t message) {
     switch (message) {

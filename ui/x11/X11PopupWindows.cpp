@@ -56,6 +56,7 @@ NativeWindow X11Backend::OpenPopup(PopupContent& content, const PopupSpec& spec)
     // A tooltip only paints: the mouse goes to what lies below it.
     popup->window.Create(display_, screen_, false, spec.rect, spec.passive ? ExposureMask : kActiveEvents);
     const Window xid = popup->window.xid;
+    if (xid == 0) return 0;
     XWMHints hints{};
     hints.flags = InputHint;
     hints.input = False;  // never takes the focus
@@ -68,7 +69,7 @@ NativeWindow X11Backend::OpenPopup(PopupContent& content, const PopupSpec& spec)
     if (spec.passive) XShapeCombineRectangles(display_, xid, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
     XMapRaised(display_, xid);
     XSync(display_, False);
-    if (xid == 0 || LastXError() != 0) {
+    if (LastXError() != 0) {
         LastXError() = 0;
         return 0;
     }
