@@ -173,5 +173,72 @@ class NativePopupWindows(NativeTestCase):
         self.assertEqual(self.desktop.xdotool("getwindowfocus"), focused, "never focused")
 
 
+class NativeToolkitPopups(NativeTestCase):
+    """The toolkit's menus and lists on the X11 pop-up windows."""
+
+    def open_menu(self, name, at):
+        gallery = Gallery(self.desktop, name, "--menu")
+        self.desktop.move_pointer(*at)
+        wait_for(lambda: len(mapped_popups(self.desktop)) == 1, 10, what="the menu")
+        time.sleep(0.3)
+        return gallery, next(iter(mapped_popups(self.desktop).values()))
+
+    def row_centre(self, level, row):
+        """The screen point in the middle of a row of a menu level (2-unit edge, 26-unit rows, scale 1)."""
+        left, top, width, _ = level
+        return left + width // 2, top + 2 + row * 26 + 13
+
+    def test_a_sub_menu_opens_on_hover_beside_its_item_and_its_item_is_chosen(self):
+        gallery, root = self.open_menu("sub-menu-hover", (300, 300))
+        self.assertEqual(root[:2], (300, 300), "the menu opens at the pointer")
+        self.desktop.move_pointer(*self.row_centre(root, 1))  # "更多"
+        wait_for(lambda: len(mapped_popups(self.desktop)) == 2, 10, what="the sub-menu on hover")
+        sub = next(box for box in mapped_popups(self.desktop).values() if box != root)
+        self.assertEqual(sub[0], root[0] + root[2], "to the right of the menu")
+        self.assertEqual(sub[1], root[1] + 26, "its first item level with its parent item")
+        time.sleep(0.3)
+        crop(self.desktop, self.desktop.screenshot("menu-screen.png"), (root[0], root[1], sub[0] + sub[2] - root[0],
+                                                                       max(root[3], sub[1] + sub[3] - root[1])),
+             "native-sub-menu.png")
+        # Across the root's next row and back does not lose it; a click on "子项一" chooses it.
+        gallery.click_at(*self.row_centre(sub, 0))
+        gallery.wait_line("menu 21")
+        wait_for(lambda: not mapped_popups(self.desktop), 10, what="the menu to close")
+
+    def test_the_right_key_opens_a_sub_menu_left_closes_it_and_enter_chooses_past_a_disabled_item(self):
+        gallery, root = self.open_menu("sub-menu-keys", (300, 300))
+        self.desktop.move_pointer(100, 900)  # off the menu: the keys alone drive it
+        for key in ("Down", "Down", "Right"):
+            self.desktop.xdotool("key", key)
+        wait_for(lambda: len(mapped_popups(self.desktop)) == 2, 10, what="the sub-menu on Right")
+        self.desktop.xdotool("key", "Left")
+        wait_for(lambda: len(mapped_popups(self.desktop)) == 1, 10, what="Left to close the sub-menu")
+        for key in ("Right", "Down", "Return"):  # "子项二" is disabled: Down goes on to "子项三"
+            self.desktop.xdotool("key", key)
+        gallery.wait_line("menu 23")
+
+    def test_a_sub_menu_without_room_on_the_right_opens_to_the_left(self):
+        gallery, root = self.open_menu("sub-menu-left", (1230, 300))
+        self.assertEqual(root[0] + root[2], 1230, "moved in from the screen's right edge")
+        self.desktop.move_pointer(*self.row_centre(root, 1))
+        wait_for(lambda: len(mapped_popups(self.desktop)) == 2, 10, what="the sub-menu")
+        sub = next(box for box in mapped_popups(self.desktop).values() if box != root)
+        self.assertEqual(sub[0] + sub[2], root[0], "to the left of the menu")
+        self.desktop.xdotool("key", "Escape")
+        wait_for(lambda: len(mapped_popups(self.desktop)) == 1, 10, what="Escape to close one level")
+        self.desktop.xdotool("key", "Escape")
+        gallery.wait_line("menu 0")
+
+    def test_a_press_outside_closes_the_whole_menu_and_reaches_no_window(self):
+        gallery, root = self.open_menu("menu-outside", (300, 300))
+        self.desktop.move_pointer(*self.row_centre(root, 1))
+        wait_for(lambda: len(mapped_popups(self.desktop)) == 2, 10, what="the sub-menu")
+        radio = gallery.control("mainWindow", "type_right")
+        gallery.click_at(*radio.centre)
+        gallery.wait_line("menu 0")
+        wait_for(lambda: not mapped_popups(self.desktop), 10, what="every level to close")
+        self.assertFalse(gallery.control("mainWindow", "type_right").checked)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -26,8 +26,8 @@
 #include "ui/controls/BuiltinControls.h"
 #include "ui/controls/SComboBoxEx.h"
 #include "ui/controls/SListBoxEx.h"
-#include "ui/controls/SMenu.h"
 #include "ui/controls/SMenuEx.h"
+#include "ui/core/PopupMenu.h"
 #include "ui/core/SApplication.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/render/Surface.h"
@@ -210,7 +210,8 @@ private:
         ui::SMenuEx menu;
         if (!menu.LoadMenuXml(kMenuWithSubMenu)) return;
         const platform::Point at = platform::Current().GetMouseInput().CursorPosition();
-        Report("menu " + std::to_string(menu.TrackPopupMenu(ui::SMenu::kReturnCommand, at.x, at.y, GetHwnd())));
+        ui::PopupMenu popup(backend_, menu.Data(), at, GetHwnd());
+        Report("menu " + std::to_string(popup.Track()));
     }
 
     void ShowTip() {

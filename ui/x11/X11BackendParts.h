@@ -38,8 +38,8 @@ struct InputMessage {
 // A key press or release as the hosts get it (kKeyDown, or kSysKeyDown with
 // Alt, and the virtual-key code); nothing for keys without one.
 std::optional<InputMessage> KeyMessage(XKeyEvent& key);
-// The left and right buttons and the wheel (a press of button 4 or 5);
-// nothing for other buttons and for the wheel's releases.
+// The left and right buttons, the middle one's press and the wheel (a press
+// of button 4 or 5); nothing for other buttons and other releases.
 std::optional<InputMessage> ButtonMessage(const XButtonEvent& button);
 // What a key press types, through the input context when there is one.
 std::u16string TypedCharacters(XIC inputContext, XKeyEvent& key);

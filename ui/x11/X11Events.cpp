@@ -182,6 +182,7 @@ std::optional<InputMessage> ButtonMessage(const XButtonEvent& button) {
     if (button.button == Button1) return InputMessage{press ? msg::kLButtonDown : msg::kLButtonUp,
                                                       press ? msg::kMkLButton : 0};
     if (button.button == Button3) return InputMessage{press ? msg::kRButtonDown : msg::kRButtonUp, 0};
+    if (button.button == Button2 && press) return InputMessage{msg::kMButtonDown, 0};
     if (press && (button.button == Button4 || button.button == Button5)) {
         const int delta = button.button == Button4 ? 120 : -120;
         return InputMessage{msg::kMouseWheel, static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16};
