@@ -239,6 +239,43 @@ class NativeToolkitPopups(NativeTestCase):
         wait_for(lambda: not mapped_popups(self.desktop), 10, what="every level to close")
         self.assertFalse(gallery.control("mainWindow", "type_right").checked)
 
+    def open_list(self, name):
+        gallery = Gallery(self.desktop, name, "--drop-height", "110")
+        box = gallery.control("mainWindow", "cbx_hotkey", where=lambda c: c.visible)
+        gallery.click_at(*box.centre)
+        popup = wait_for(lambda: mapped_popups(self.desktop), 10, what="the list")
+        return gallery, box, next(iter(popup.values()))
+
+    def test_a_long_list_scrolls_with_the_wheel_and_a_scrolled_to_entry_is_chosen(self):
+        gallery, box, popup = self.open_list("long-list-wheel")
+        left, top, width, height = popup
+        self.assertEqual((left, top, height), (box.left, box.bottom, 112), "five rows and the border below the box")
+        last_row = (left + 20, top + height - 1 - 11)
+        self.desktop.move_pointer(*last_row)
+        for _ in range(10):
+            self.desktop.xdotool("click", "5")
+        time.sleep(0.3)
+        crop(self.desktop, self.desktop.screenshot("list-screen.png"), popup, "native-long-list-scrolled.png")
+        gallery.click_at(*last_row)
+        gallery.control("mainWindow", "cbx_hotkey", where=lambda c: c.text == "自定义")
+        wait_for(lambda: not mapped_popups(self.desktop), 10, what="the list to close")
+
+    def test_a_long_list_scrolls_with_the_keys_and_enter_chooses(self):
+        gallery, box, popup = self.open_list("long-list-keys")
+        for key in ("End", "Up", "Return"):
+            self.desktop.xdotool("key", key)
+        gallery.control("mainWindow", "cbx_hotkey", where=lambda c: c.text == "F12")
+        gallery.click_at(*box.centre)
+        wait_for(lambda: mapped_popups(self.desktop), 10, what="the list again")
+        for key in ("Home", "Next", "Return"):
+            self.desktop.xdotool("key", key)
+        gallery.control("mainWindow", "cbx_hotkey", where=lambda c: c.text == "F6")
+        gallery.click_at(*box.centre)
+        wait_for(lambda: mapped_popups(self.desktop), 10, what="the list once more")
+        self.desktop.xdotool("key", "Escape")
+        wait_for(lambda: not mapped_popups(self.desktop), 10, what="Escape to close the list")
+        self.assertEqual(gallery.control("mainWindow", "cbx_hotkey").text, "F6", "Escape chooses nothing")
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -89,6 +89,7 @@ void DropDownPopup::Highlight(int index) {
 }
 
 void DropDownPopup::PopupMessage(std::uint32_t message, std::uintptr_t wParam, platform::Point screen) {
+    if (!open_) return;  // closed: what was queued behind the choice is not one
     switch (message) {
         case msg::kMouseMove: OnMouseMove(screen); break;
         case msg::kLButtonDown:

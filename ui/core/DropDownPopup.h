@@ -40,6 +40,8 @@ public:
     void PaintPopup(Surface& surface) override;
     void PopupMessage(std::uint32_t message, std::uintptr_t wParam, platform::Point screen) override;
     void PopupCancelled() override { open_ = false; }
+    // Open and waiting for input (false once chosen or closed).
+    bool Running() const { return open_; }
 
 private:
     platform::Rect Place() const;

@@ -91,6 +91,7 @@ const MenuItem* PopupMenu::ItemAt(platform::Point screen) const {
 }
 
 void PopupMenu::PopupMessage(std::uint32_t message, std::uintptr_t wParam, platform::Point screen) {
+    if (!open_) return;  // closed: what was queued behind the choice is not one
     switch (message) {
         case msg::kMouseMove: OnMouseMove(screen); break;
         case msg::kLButtonDown:

@@ -35,6 +35,8 @@ public:
 
     void PopupMessage(std::uint32_t message, std::uintptr_t wParam, platform::Point screen) override;
     void PopupCancelled() override { open_ = false; }
+    // Open and waiting for input (false once chosen or closed).
+    bool Running() const { return open_; }
 
 private:
     bool OpenLevel(const std::vector<MenuItem>& items);

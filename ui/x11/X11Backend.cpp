@@ -89,7 +89,7 @@ X11Backend::~X11Backend() {
     graveyard_.clear();
     for (Hotkey& hotkey : hotkeys_) GrabHotkey(hotkey, false);
     drag_.reset();
-    toolTip_.reset();
+    popups_.clear();
     for (auto& [shape, cursor] : cursors_) XFreeCursor(display_, cursor);
     if (inputMethod_ != nullptr) XCloseIM(inputMethod_);
     while (preciseTiming_ > 0) EndPreciseTiming();

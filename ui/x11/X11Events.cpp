@@ -35,12 +35,6 @@ void X11Backend::HandleEvent(XEvent& event) {
         return;
     }
     if (event.type == KeyPress && DeliverHotkey(event.xkey)) return;
-    if (toolTip_ && event.xany.window == toolTip_->xid) {
-        if (event.type == Expose && event.xexpose.count == 0) {
-            PutPicture(toolTip_->xid, toolTip_->gc, toolTip_->picture, false, toolTip_->visual, toolTip_->depth);
-        }
-        return;
-    }
     if (HandlePopupWindowEvent(event)) return;
     Host* host = FindHost(event.xany.window);
     if (host != nullptr) HandleHostEvent(*host, event);
