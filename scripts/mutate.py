@@ -178,9 +178,10 @@ def configure(tree: Path, build: Path, env: dict[str, str]) -> None:
         check=True, env=env, stdout=subprocess.DEVNULL)
 
 
-def build_tests(build: Path, jobs: int, env: dict[str, str], log: Path) -> bool:
+def build_tests(build: Path, jobs: int, env: dict[str, str], log: Path, everything: bool = False) -> bool:
+    """Builds the unit tests, or every target (programs and helpers of CTest tests) when `everything`."""
     with log.open("w") as out:
-        result = subprocess.run(["ninja", "-C", str(build), "-j", str(jobs), TEST_TARGET],
+        result = subprocess.run(["ninja", "-C", str(build), "-j", str(jobs)] + ([] if everything else [TEST_TARGET]),
                                 env=env, stdout=out, stderr=subprocess.STDOUT)
     return result.returncode == 0
 
@@ -193,11 +194,20 @@ def test_binary(build: Path) -> Path:
 
 
 SCRIPT_TESTS = "script:"  # `tests: script:scripts/x.py` runs a Python test script of the copy instead
+# `tests: ctest:NAME` runs the CTest test of that name in the copy's build (an end-to-end test on Xvfb).
+CTEST_TESTS = "ctest:"
+
+
+def runs_alone(tests: str) -> bool:
+    """Script and CTest entries run one by one, not in one combined unit-test filter."""
+    return tests.startswith(SCRIPT_TESTS) or tests.startswith(CTEST_TESTS)
 
 
 def run_tests(build: Path, gtest_filter: str, timeout: float, env: dict[str, str], log: Path) -> str:
     """'pass', 'fail', 'timeout', or 'none' when the filter selects no test."""
-    if gtest_filter.startswith(SCRIPT_TESTS):
+    if gtest_filter.startswith(CTEST_TESTS):
+        command = ["ctest", "--test-dir", str(build), "-R", f"^{gtest_filter[len(CTEST_TESTS):]}$", "--output-on-failure"]
+    elif gtest_filter.startswith(SCRIPT_TESTS):
         # The copy's build directory sits two levels below its sources.
         command = [sys.executable, str(build.parent.parent / gtest_filter[len(SCRIPT_TESTS):])]
     else:
@@ -210,7 +220,7 @@ def run_tests(build: Path, gtest_filter: str, timeout: float, env: dict[str, str
     text = log.read_text(errors="replace")
     if result.returncode != 0:
         return "fail"
-    if "0 tests from 0 test suites ran" in text:
+    if "0 tests from 0 test suites ran" in text or "No tests were found" in text:
         return "none"
     return "pass"
 
@@ -264,15 +274,16 @@ def main() -> int:
     print(f"copying the sources to {tree}", flush=True)
     sync_tree(repo, tree, files)
     configure(tree, build, env)
+    runnable = [m for m in mutations if not m.stale and (not m.equivalent or args.check_equivalent)]
+    everything = any(m.tests.startswith(CTEST_TESTS) for m in runnable)
     print(f"building the unmutated tests in {build} (-j{args.jobs})", flush=True)
-    if not build_tests(build, args.jobs, env, logs / "baseline-build.log"):
+    if not build_tests(build, args.jobs, env, logs / "baseline-build.log", everything):
         print(f"the unmutated tree does not build: see {logs / 'baseline-build.log'}")
         return 2
-    runnable = [m for m in mutations if not m.stale and (not m.equivalent or args.check_equivalent)]
     if runnable:
-        filters = {part for m in runnable if not m.tests.startswith(SCRIPT_TESTS) for part in m.tests.split(":")}
+        filters = {part for m in runnable if not runs_alone(m.tests) for part in m.tests.split(":")}
         baselines = ([":".join(sorted(filters))] if filters else []) + sorted(
-            {m.tests for m in runnable if m.tests.startswith(SCRIPT_TESTS)})
+            {m.tests for m in runnable if runs_alone(m.tests)})
         for index, tests in enumerate(baselines):
             log = logs / f"baseline-tests-{index}.log"
             outcome = run_tests(build, tests, args.timeout, env, log)
@@ -299,7 +310,7 @@ def main() -> int:
         log_base = logs / m.name
         try:
             t0 = time.monotonic()
-            if not build_tests(build, args.jobs, env, log_base.with_suffix(".build.log")):
+            if not build_tests(build, args.jobs, env, log_base.with_suffix(".build.log"), everything):
                 verdict, how = "killed", "by the build"
             else:
                 outcome = run_tests(build, m.tests, args.timeout, env, log_base.with_suffix(".tests.log"))
@@ -319,7 +330,7 @@ def main() -> int:
         print(f"{prefix} {verdict.upper():11} {how} ({time.monotonic() - t0:.0f} s)".rstrip(), flush=True)
 
     # Leave the copy's build matching the unmutated sources for the next run.
-    build_tests(build, args.jobs, env, logs / "final-build.log")
+    build_tests(build, args.jobs, env, logs / "final-build.log", everything)
 
     killed, survived = len(results["killed"]), len(results["survived"])
     print()

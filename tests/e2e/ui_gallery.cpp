@@ -41,6 +41,7 @@
 #include "ui/controls/SMenuEx.h"
 #include "ui/controls/STabCtrl.h"
 #include "base/TextUtil.h"
+#include "tests/e2e/ResultLines.h"
 #include "ui/win32/Win32Backend.h"
 
 namespace zintra::gallery {
@@ -55,15 +56,7 @@ constexpr std::uintptr_t kAutoCloseTimer = 0x6002;
 
 std::string resultPath;
 
-void Report(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-    if (resultPath.empty()) return;
-    if (FILE* file = std::fopen(resultPath.c_str(), "ab")) {
-        std::fprintf(file, "%s\n", line.c_str());
-        std::fclose(file);
-    }
-}
+void Report(const std::string& line) { ReportLine(resultPath, line); }
 
 // Stands in for the application's tray icon control until it exists: takes
 // the layout's attributes and loads its icon, but shows nothing.

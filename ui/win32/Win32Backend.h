@@ -16,7 +16,6 @@
 #include "ui/win32/GdiplusDecoder.h"
 #include "ui/win32/Win32DragImage.h"
 #include "ui/win32/Win32Icons.h"
-#include "ui/win32/Win32ToolTip.h"
 
 namespace zintra::ui {
 
@@ -43,14 +42,10 @@ public:
     void HideCaret(platform::NativeWindow window) override;
     void RunModalLoop(SHostDialog& dialog) override;
     void EndModalLoop(SHostDialog& dialog) override;
-    int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) override;
-    int RunDropDown(const DropDownRequest& request) override;
     bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
     void EndDragImage() override;
-    void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
-    void HideToolTip(platform::NativeWindow owner) override;
     std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
     std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
 
@@ -95,7 +90,6 @@ private:
     ImageCache images_;
     Win32Icons icons_;
     Win32DragImage drag_;
-    Win32ToolTip toolTip_{*this};
     std::map<platform::NativeWindow, std::unique_ptr<Win32HostWindow>> windows_;
     int preciseTimingDepth_ = 0;
     int quitCode_ = 0;

@@ -94,7 +94,7 @@ X11Backend::~X11Backend() {
     graveyard_.clear();
     for (Hotkey& hotkey : hotkeys_) GrabHotkey(hotkey, false);
     drag_.reset();
-    toolTip_.reset();
+    popups_.clear();
     for (auto& [shape, cursor] : cursors_) XFreeCursor(display_, cursor);
     CloseInputMethod();
     while (preciseTiming_ > 0) EndPreciseTiming();

@@ -5,8 +5,8 @@
 // variant; override-redirect windows for drop-down lists, menus and the drag
 // image. X events reach the hosts as the Win32 messages they stand for.
 // One class, its files split by concern: X11HostWindows, X11Painting,
-// X11EventLoop, X11Events, X11Hotkeys, X11Popups, X11DragImage, X11Icons,
-// X11WindowIdentity, X11InputMethod.
+// X11EventLoop, X11Events, X11Hotkeys, X11Popups, X11PopupWindows,
+// X11DragImage, X11Icons, X11WindowIdentity, X11InputMethod, X11Monitors.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -54,10 +54,6 @@ public:
     // its owner's monitor, else the pointer's (the primary one for 0).
     platform::Rect WorkArea(platform::NativeWindow window) override;
     platform::Rect WorkAreaAt(platform::Point point) override;
-    // An override-redirect window the window manager never sees or
-    // focuses, which lets the mouse through, drawn at the owner's scale.
-    void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
-    void HideToolTip(platform::NativeWindow owner) override;
     void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
     void BeginWindowDrag(platform::NativeWindow window) override;
     platform::Size MeasureText(const Font& font, std::u16string_view text) override;
@@ -67,8 +63,13 @@ public:
     void HideCaret(platform::NativeWindow window) override;
     void RunModalLoop(SHostDialog& dialog) override;
     void EndModalLoop(SHostDialog& dialog) override;
-    int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) override;
-    int RunDropDown(const DropDownRequest& request) override;
+    // The toolkit's pop-ups: override-redirect windows the window manager
+    // never sees; their loop grabs the pointer and the keyboard.
+    platform::NativeWindow OpenPopup(PopupContent& content, const PopupSpec& spec) override;
+    void ClosePopup(platform::NativeWindow popup) override;
+    void RefreshPopup(platform::NativeWindow popup) override;
+    bool RunPopupLoop(PopupInput& input, const bool& open) override;
+    platform::Rect WorkAreaAt(platform::Point screenPoint) override;
     bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
@@ -111,6 +112,8 @@ public:
 private:
     struct Host;
     struct Popup;
+    struct PopupWindow;
+    struct PopupLoop;
     struct Posted {
         platform::NativeWindow window;
         std::uint32_t message;
@@ -134,11 +137,14 @@ private:
     // Runs events, posted messages and timers while `running` holds; false
     // when the program is quitting (the quit stays pending for outer loops).
     bool Pump(const std::function<bool()>& running);
-    // A drop-down's or menu's own loop: maps and paints the pop-up, gives it
-    // the mouse and the keys, hands its events to `handle` while `open`
-    // holds. False when the program is quitting.
-    bool RunPopup(Window popup, const std::function<void()>& paint, const std::function<void(XEvent&)>& handle,
-                  const bool& open);
+    // The pop-up loop's first grab of the pointer and the keyboard on `window`.
+    bool GrabForPopups(Window window);
+    // An event of the running pop-up loop: true when it was the loop's.
+    bool FilterPopupEvent(PopupLoop& loop, XEvent& event);
+    void DeliverPopupInput(PopupLoop& loop, XEvent& event);
+    // Expose of a toolkit pop-up puts its picture again; its other events are dropped.
+    bool HandlePopupWindowEvent(XEvent& event);
+    PopupWindow* FindPopup(Window xid) const;
     bool PumpLoop(const std::function<bool()>& running);
     bool DispatchPosted();
     bool DispatchTimer();
@@ -176,10 +182,6 @@ private:
     void OnMotion(Host& host, XEvent& event);
     void OnKey(Host& host, XKeyEvent& key);
     void TypeText(Host& host, XKeyEvent& key);
-    // Where a drop-down list of a size (layout units) opens: below its box, else above.
-    platform::Rect DropDownRect(const DropDownRequest& request, int width, int height);
-    // Where a menu of a size opens at a point: moved in from the work area's edges.
-    platform::Rect MenuRect(platform::Point at, int width, int height, double scale);
     unsigned int LockMasks() const;
     // Monitors (X11Monitors.cpp): change notices asked for, the desktop's
     // work area (_NET_WORKAREA of the current desktop), a window's monitor.
@@ -240,8 +242,9 @@ private:
     int lastPressY_ = 0;
     EventFilter filter_;  // a pop-up's loop sees events first
     std::unique_ptr<Popup> drag_;
-    std::unique_ptr<Popup> toolTip_;
-    platform::NativeWindow toolTipOwner_ = 0;
+    // The toolkit's open pop-ups, in the order they opened.
+    std::vector<std::unique_ptr<PopupWindow>> popups_;
+    PopupLoop* popupLoop_ = nullptr;  // the innermost running pop-up loop
     std::map<std::uintptr_t, Bitmap> icons_;
     std::map<std::uintptr_t, std::shared_ptr<const std::string>> iconFiles_;  // the .ico each handle came from
     std::uintptr_t nextIcon_ = 1;

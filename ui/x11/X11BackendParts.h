@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/Types.h"
 #include "ui/render/Font.h"
@@ -27,6 +28,22 @@ int& LastXError();
 
 // The font of menus and tool tips: the layouts' default face.
 Font MenuFont();
+
+// A toolkit message an X input event stands for, without its position.
+struct InputMessage {
+    std::uint32_t message;
+    std::uintptr_t wParam;
+};
+
+// A key press or release as the hosts get it (kKeyDown, or kSysKeyDown with
+// Alt, and the virtual-key code); nothing for keys without one.
+// By place for typing keys (`vk` from the keyboard layout), so '1' is the same key on every layout.
+std::optional<InputMessage> KeyMessage(const XKeyEvent& key, std::uint32_t vk);
+// The left and right buttons, the middle one's press and the wheel (a press
+// of button 4 or 5); nothing for other buttons and other releases.
+std::optional<InputMessage> ButtonMessage(const XButtonEvent& button);
+// What a key press types, through the input context when there is one.
+std::u16string TypedCharacters(XIC inputContext, XKeyEvent& key);
 
 struct X11Backend::Host {
     SHostWnd* host = nullptr;
@@ -68,6 +85,14 @@ struct X11Backend::Popup {
     // Makes the window (no window manager involvement) at `rect` in screen pixels.
     void Create(Display* on, int screen, bool argbWanted, const platform::Rect& rect, long events);
     ~Popup();
+};
+
+// A pop-up of the toolkit (menu, drop-down list, tooltip): its window and
+// what paints it.
+struct X11Backend::PopupWindow {
+    Popup window;
+    PopupContent* content = nullptr;
+    PopupSpec spec;
 };
 
 }  // namespace zintra::ui

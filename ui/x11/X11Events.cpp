@@ -3,6 +3,7 @@
 // caption without a window manager), keys and the text they type.
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -34,12 +35,7 @@ void X11Backend::HandleEvent(XEvent& event) {
     if (x11_.FollowKeyboardLayout(event)) RegrabHotkeys();
     if (event.type == MappingNotify || event.type == xkbEvent_) return;
     if (event.type == KeyPress && DeliverHotkey(event.xkey)) return;
-    if (toolTip_ && event.xany.window == toolTip_->xid) {
-        if (event.type == Expose && event.xexpose.count == 0) {
-            PutPicture(toolTip_->xid, toolTip_->gc, toolTip_->picture, false, toolTip_->visual, toolTip_->depth);
-        }
-        return;
-    }
+    if (HandlePopupWindowEvent(event)) return;
     Host* host = FindHost(event.xany.window);
     if (host != nullptr) HandleHostEvent(*host, event);
 }
@@ -98,7 +94,9 @@ void X11Backend::OnButtonPress(Host& host, XButtonEvent& button) {
     if (!host.visible) return;
     XSetInputFocus(display_, host.xid, RevertToParent, CurrentTime);
     const std::intptr_t at = LayoutPoint(button.x, button.y);
-    if (button.button == Button1) {
+    const std::optional<InputMessage> pressed = ButtonMessage(button);
+    if (!pressed) return;
+    if (pressed->message == msg::kLButtonDown) {
         const bool twice = lastPressWindow_ == window &&
                            button.time - lastPressTime_ < static_cast<Time>(kDoubleClickMilliseconds) &&
                            std::abs(button.x - lastPressX_) <= 4 && std::abs(button.y - lastPressY_) <= 4;
@@ -106,13 +104,12 @@ void X11Backend::OnButtonPress(Host& host, XButtonEvent& button) {
         lastPressTime_ = button.time;
         lastPressX_ = button.x;
         lastPressY_ = button.y;
-        Deliver(window, twice ? msg::kLButtonDblClk : msg::kLButtonDown, msg::kMkLButton, at);
-    } else if (button.button == Button3) {
-        Deliver(window, msg::kRButtonDown, 0, at);
-    } else if (button.button == Button4 || button.button == Button5) {
-        const int delta = button.button == Button4 ? 120 : -120;
-        Deliver(window, msg::kMouseWheel, static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16, at);
+        if (twice) {
+            Deliver(window, msg::kLButtonDblClk, pressed->wParam, at);
+            return;
+        }
     }
+    Deliver(window, pressed->message, pressed->wParam, at);
 }
 
 void X11Backend::OnButtonRelease(Host& host, XButtonEvent& button) {
@@ -123,9 +120,9 @@ void X11Backend::OnButtonRelease(Host& host, XButtonEvent& button) {
         UiMapWriter::Instance().Refresh();
     }
     if (disabled_.count(window)) return;
-    const std::intptr_t at = LayoutPoint(button.x, button.y);
-    if (button.button == Button1) Deliver(window, msg::kLButtonUp, 0, at);
-    if (button.button == Button3) Deliver(window, msg::kRButtonUp, 0, at);
+    if (const std::optional<InputMessage> released = ButtonMessage(button)) {
+        Deliver(window, released->message, released->wParam, LayoutPoint(button.x, button.y));
+    }
 }
 
 void X11Backend::OnMotion(Host& host, XEvent& event) {
@@ -151,13 +148,8 @@ void X11Backend::OnKey(Host& host, XKeyEvent& key) {
     if (disabled_.count(window)) return;
     x11_.SetEventState(key.state);
     const bool press = key.type == KeyPress;
-    // By place for typing keys, so '1' is the same key on every layout.
-    const std::uint32_t vk = x11_.VirtualKeyOf(key.keycode);
-    const bool alt = (key.state & Mod1Mask) != 0 || vk == msg::kVkMenu;
-    if (vk != 0) {
-        const std::uint32_t message = press ? (alt ? msg::kSysKeyDown : msg::kKeyDown)
-                                            : (alt ? msg::kSysKeyUp : msg::kKeyUp);
-        Deliver(window, message, vk, press ? 1 : static_cast<std::intptr_t>(0xC0000001u));
+    if (const std::optional<InputMessage> stroke = KeyMessage(key, x11_.VirtualKeyOf(key.keycode))) {
+        Deliver(window, stroke->message, stroke->wParam, press ? 1 : static_cast<std::intptr_t>(0xC0000001u));
     }
     if (!press || (key.state & (ControlMask | Mod1Mask))) return;
     // The key may have closed the window (Esc on a dialog).
@@ -166,12 +158,39 @@ void X11Backend::OnKey(Host& host, XKeyEvent& key) {
 
 void X11Backend::TypeText(Host& host, XKeyEvent& key) {
     const NativeWindow window = host.xid;
+    for (char16_t c : TypedCharacters(host.inputContext, key)) {
+        if (FindHost(window) == nullptr) break;
+        Deliver(window, msg::kChar, c, 1);
+    }
+}
+
+std::optional<InputMessage> KeyMessage(const XKeyEvent& key, std::uint32_t vk) {
+    if (vk == 0) return std::nullopt;
+    const bool press = key.type == KeyPress;
+    const bool alt = (key.state & Mod1Mask) != 0 || vk == msg::kVkMenu;
+    return InputMessage{press ? (alt ? msg::kSysKeyDown : msg::kKeyDown) : (alt ? msg::kSysKeyUp : msg::kKeyUp), vk};
+}
+
+std::optional<InputMessage> ButtonMessage(const XButtonEvent& button) {
+    const bool press = button.type == ButtonPress;
+    if (button.button == Button1) return InputMessage{press ? msg::kLButtonDown : msg::kLButtonUp,
+                                                      press ? msg::kMkLButton : 0};
+    if (button.button == Button3) return InputMessage{press ? msg::kRButtonDown : msg::kRButtonUp, 0};
+    if (button.button == Button2 && press) return InputMessage{msg::kMButtonDown, 0};
+    if (press && (button.button == Button4 || button.button == Button5)) {
+        const int delta = button.button == Button4 ? 120 : -120;
+        return InputMessage{msg::kMouseWheel, static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16};
+    }
+    return std::nullopt;
+}
+
+std::u16string TypedCharacters(XIC inputContext, XKeyEvent& key) {
     // The characters the key types in the user's layout and input method.
     std::string typed;
-    if (host.inputContext != nullptr) {
+    if (inputContext != nullptr) {
         typed = LookupTypedText([&](char* buffer, int size, Status& status) {
             KeySym symbol = 0;
-            return Xutf8LookupString(host.inputContext, &key, buffer, size, &symbol, &status);
+            return Xutf8LookupString(inputContext, &key, buffer, size, &symbol, &status);
         });
     } else {
         char buffer[64] = {};
@@ -179,11 +198,10 @@ void X11Backend::TypeText(Host& host, XKeyEvent& key) {
         const int length = XLookupString(&key, buffer, sizeof(buffer) - 1, &symbol, nullptr);
         if (length > 0) typed.assign(buffer, static_cast<std::size_t>(length));
     }
-    for (char16_t c : Utf8ToUtf16(typed)) {
-        if (c == 0x7F) continue;  // Delete types nothing
-        if (FindHost(window) == nullptr) break;
-        Deliver(window, msg::kChar, c, 1);
-    }
+    std::u16string characters = Utf8ToUtf16(typed);
+    // Delete types nothing.
+    characters.erase(std::remove(characters.begin(), characters.end(), u'\x7F'), characters.end());
+    return characters;
 }
 
 }  // namespace zintra::ui
