@@ -69,7 +69,6 @@ public:
     void ClosePopup(platform::NativeWindow popup) override;
     void RefreshPopup(platform::NativeWindow popup) override;
     bool RunPopupLoop(PopupInput& input, const bool& open) override;
-    platform::Rect WorkAreaAt(platform::Point screenPoint) override;
     bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
