@@ -9,6 +9,9 @@
 //     --tab N           switch the first tab control to page N
 //     --at X Y          top-left corner of a plain window (dialogs are centred)
 //     --menu            1.5 s after start show "SMENU:menu_tray" at the cursor
+//     --probe WHOSE     1.5 s after start open the test pop-up (PopupProbe) at the
+//                       cursor, owned by the window ("host") or by nothing ("tray")
+//     --probe-tip       1.5 s after start show the test pop-up's passive tip at the cursor
 //     --enable NAME     enable a control (and its enabled edit style), as a
 //                       window class would when its check box is ticked
 //     --result FILE     where result lines go
@@ -42,6 +45,7 @@
 #include "ui/controls/STabCtrl.h"
 #include "base/TextUtil.h"
 #include "ui/win32/Win32Backend.h"
+#include "PopupProbe.h"
 
 namespace zintra::gallery {
 namespace {
@@ -108,6 +112,7 @@ struct Options {
     int y = 40;
     bool menu = false;
     bool extendedMenu = false;  // the tray's items in the extended menu form
+    std::string probe;          // "host", "tray" or "tip"
     int leak = 0;
     std::vector<std::string> enable;
 };
@@ -140,11 +145,15 @@ protected:
                     if (control->IsClass("edit")) control->SetAttribute("class", "cls_edit2");
                 }
             }
-            if (options_.menu || options_.extendedMenu) this->SetTimer(kMenuTimer, 1500);
+            if (options_.menu || options_.extendedMenu || !options_.probe.empty()) this->SetTimer(kMenuTimer, 1500);
             if (autoClose) this->SetTimer(kAutoCloseTimer, 1);
         }
         if (message == msg::kTimer && wParam == kMenuTimer) {
             this->KillTimer(kMenuTimer);
+            if (!options_.probe.empty()) {
+                RunProbe();
+                return 0;
+            }
             if (options_.extendedMenu) {
                 ui::SMenuEx menu;
                 if (menu.LoadMenuXml("<menuRoot iconSkin='skin_traymenu_icons' itemHeight='26' iconMargin='4' "
@@ -191,6 +200,17 @@ protected:
     }
 
 private:
+    void RunProbe() {
+        const platform::Point at = platform::Current().GetMouseInput().CursorPosition();
+        // Kept: a tip stays open after this returns.
+        probe_ = std::make_unique<PopupProbe>(ui::SApplication::Instance()->GetBackend(), Report);
+        if (options_.probe == "tip") {
+            probe_->ShowTip(at, this->GetHwnd());
+        } else {
+            probe_->Run(at, options_.probe == "tray" ? 0 : this->GetHwnd());
+        }
+    }
+
     void End(int result) {
         if constexpr (std::is_same_v<Base, ui::SHostDialog>) {
             this->EndDialog(result);
@@ -202,6 +222,7 @@ private:
 
     const Options& options_;
     Owner* owner_;
+    std::unique_ptr<PopupProbe> probe_;
 };
 
 using GalleryDialog = GalleryWindow<ui::SHostDialog>;
@@ -225,6 +246,10 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
             options.y = std::atoi(arg(++i).c_str());
         } else if (a == "--menu") {
             options.menu = true;
+        } else if (a == "--probe" && more) {
+            options.probe = arg(++i);
+        } else if (a == "--probe-tip") {
+            options.probe = "tip";
         } else if (a == "--extended-menu") {
             options.extendedMenu = true;
         } else if (a == "--result" && more) {
