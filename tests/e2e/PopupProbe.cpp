@@ -1,5 +1,7 @@
 #include "PopupProbe.h"
 
+#include "platform/win32/WindowsApi.h"
+
 #include "platform/Messages.h"
 #include "ui/render/Surface.h"
 
@@ -8,7 +10,6 @@ namespace zintra::gallery {
 namespace {
 
 constexpr int kRow = 30;
-constexpr int kVkEscape = 0x1B;
 
 ui::Color ColourOf(unsigned rgb) {
     return ui::Color{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
@@ -41,6 +42,9 @@ void PopupProbe::Run(platform::Point at, platform::NativeWindow owner) {
     open_ = true;
     report_("probe-at " + At(at));
     const bool running = backend_.RunPopupLoop(*this, open_);
+    // What the keys typed into the pop-up leave behind would reach the window below.
+    MSG character;
+    if (PeekMessageW(&character, nullptr, WM_CHAR, WM_CHAR, PM_NOREMOVE)) report_("probe-stray-char");
     CloseAll("");
     report_(running ? "probe-closed" : "probe-quit");
 }
@@ -92,7 +96,7 @@ void PopupProbe::PopupMessage(std::uint32_t message, std::uintptr_t wParam, plat
         case msg::kKeyDown:
         case msg::kSysKeyDown:
             report_("probe-key " + std::to_string(wParam));
-            if (wParam == kVkEscape) CloseAll("escape");
+            if (wParam == msg::kVkEscape) CloseAll("escape");
             break;
         case msg::kChar:
             report_("probe-char " + std::to_string(wParam));

@@ -70,6 +70,7 @@ class PopupWindows(WineTestCase):
         gallery.wait_result("probe-char 97")
         self.desktop.xdotool("key", "Escape")
         self.wait_closed(gallery, "probe-escape")
+        self.assertNotIn("probe-stray-char", gallery.results())
 
     def test_a_popup_without_an_owner_takes_keys_and_clicks_like_the_tray_menu(self):
         gallery, x, y = self.open_probe("popup-tray", "tray")

@@ -236,6 +236,10 @@ bool Win32Backend::RunPopupLoop(PopupInput& input, const bool& open) {
     const bool cancelled = open && running;
     HoldPopupMouse(nullptr);
     popupLost_ = false;
+    // The characters of the key that ended the loop (Enter, Escape) belong to it, not to a host.
+    MSG character;
+    while (PeekMessageW(&character, nullptr, WM_CHAR, WM_SYSDEADCHAR, PM_REMOVE)) {
+    }
     if (foreground == popupFocus_ && foreground != nullptr) PostMessageW(foreground, WM_NULL, 0, 0);
     if (cancelled) input.PopupCancelled();
     if (!running) PostQuitMessage(quitCode_);
