@@ -12,6 +12,8 @@
 //     --probe WHOSE     1.5 s after start open the test pop-up (PopupProbe) at the
 //                       cursor, owned by the window ("host") or by nothing ("tray")
 //     --probe-tip       1.5 s after start show the test pop-up's passive tip at the cursor
+//     --sub-menu        as --extended-menu, with a sub-menu "更多" (ids 8, 9) between the items
+//     --long-list N     add N entries ("extra 1" ...) to the combo box cbx_Time
 //     --enable NAME     enable a control (and its enabled edit style), as a
 //                       window class would when its check box is ticked
 //     --result FILE     where result lines go
@@ -113,6 +115,8 @@ struct Options {
     bool menu = false;
     bool extendedMenu = false;  // the tray's items in the extended menu form
     std::string probe;          // "host", "tray" or "tip"
+    bool subMenu = false;
+    int longList = 0;
     int leak = 0;
     std::vector<std::string> enable;
 };
@@ -124,6 +128,12 @@ void SelectTab(ui::SWindow* window, int page) {
         return;
     }
     for (const auto& child : window->GetChildren()) SelectTab(child.get(), page);
+}
+
+void LengthenList(ui::SWindow* window, int count) {
+    auto* combo = dynamic_cast<ui::SComboBox*>(window);
+    if (combo == nullptr) return;
+    for (int i = 1; i <= count; ++i) combo->InsertItem(combo->GetCount(), u"extra " + Utf8ToUtf16(std::to_string(i)), i);
 }
 
 // The common behaviour of both kinds of gallery window.
@@ -145,7 +155,10 @@ protected:
                     if (control->IsClass("edit")) control->SetAttribute("class", "cls_edit2");
                 }
             }
-            if (options_.menu || options_.extendedMenu || !options_.probe.empty()) this->SetTimer(kMenuTimer, 1500);
+            LengthenList(this->FindChildByName("cbx_Time"), options_.longList);
+            if (options_.menu || options_.extendedMenu || options_.subMenu || !options_.probe.empty()) {
+                this->SetTimer(kMenuTimer, 1500);
+            }
             if (autoClose) this->SetTimer(kAutoCloseTimer, 1);
         }
         if (message == msg::kTimer && wParam == kMenuTimer) {
@@ -154,10 +167,13 @@ protected:
                 RunProbe();
                 return 0;
             }
-            if (options_.extendedMenu) {
+            if (options_.extendedMenu || options_.subMenu) {
                 ui::SMenuEx menu;
+                const std::string more = options_.subMenu ? "<menuItem text='更多'><menuItem id='8'>子项一</menuItem>"
+                                                            "<menuItem id='9'>子项二</menuItem></menuItem><sep/>"
+                                                          : "";
                 if (menu.LoadMenuXml("<menuRoot iconSkin='skin_traymenu_icons' itemHeight='26' iconMargin='4' "
-                                     "textMargin='8'><menuItem id='5' icon='0'>显示主界面</menuItem>"
+                                     "textMargin='8'><menuItem id='5' icon='0'>显示主界面</menuItem>" + more +
                                      "<menuItem id='6' icon='1'>退出</menuItem></menuRoot>")) {
                     const platform::Point at = platform::Current().GetMouseInput().CursorPosition();
                     Report("menu-at " + std::to_string(at.x) + " " + std::to_string(at.y));
@@ -250,6 +266,10 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
             options.probe = arg(++i);
         } else if (a == "--probe-tip") {
             options.probe = "tip";
+        } else if (a == "--sub-menu") {
+            options.subMenu = true;
+        } else if (a == "--long-list" && more) {
+            options.longList = std::atoi(arg(++i).c_str());
         } else if (a == "--extended-menu") {
             options.extendedMenu = true;
         } else if (a == "--result" && more) {
