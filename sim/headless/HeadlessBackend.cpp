@@ -2,10 +2,17 @@
 
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Messages.h"
 #include "ui/render/PngDecoder.h"
+#include "ui/core/ApplicationImages.h"
+#include "ui/core/PopupMenu.h"
 #include "ui/core/ResourcePackage.h"
+#include "ui/core/ToolTipPopup.h"
+#include "ui/render/SoftwareSurface.h"
+#include "sim/headless/HeadlessTextRasterizer.h"
+#include "sim/headless/PopupScript.h"
 #include "ui/core/ScreenScale.h"
 #include "ui/core/SHostDialog.h"
 #include "ui/core/SHostWnd.h"
@@ -134,18 +141,55 @@ void HeadlessBackend::RunModalLoop(SHostDialog& dialog) {
     }
 }
 
-int HeadlessBackend::TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) {
-    shownMenus_.push_back({menu, screenPoint, owner});
-    const int chosen = menuChoice_;
-    menuChoice_ = 0;
-    return chosen;
+platform::NativeWindow HeadlessBackend::OpenPopup(PopupContent& content, const PopupSpec& spec) {
+    const platform::NativeWindow window = nextPopup_++;
+    popups_.push_back({window, &content, spec});
+    if (const auto* tip = dynamic_cast<const ToolTipPopup*>(&content)) {
+        toolTip_ = ToolTip{spec.owner, tip->Text(), {spec.rect.left, spec.rect.top}, spec.scale};
+        toolTipWindow_ = window;
+        ++toolTipsShown_;
+    }
+    return window;
 }
 
-int HeadlessBackend::RunDropDown(const DropDownRequest& request) {
-    dropDowns_.push_back(request);
-    const int chosen = dropDownChoice_;
-    dropDownChoice_ = -1;
-    return chosen;
+void HeadlessBackend::ClosePopup(platform::NativeWindow popup) {
+    std::erase_if(popups_, [&](const Popup& open) { return open.window == popup; });
+    if (popup == toolTipWindow_) {
+        toolTip_.reset();
+        toolTipWindow_ = 0;
+    }
+}
+
+platform::Rect HeadlessBackend::WorkAreaAt(platform::Point screenPoint) {
+    return desktop_.MonitorNearest(screenPoint).workArea;
+}
+
+bool HeadlessBackend::RunPopupLoop(PopupInput& input, const bool& open) {
+    auto* menu = dynamic_cast<PopupMenu*>(&input);
+    auto* list = dynamic_cast<DropDownPopup*>(&input);
+    if (menu != nullptr) shownMenus_.push_back({menu->Menu(), menu->At(), menu->Owner()});
+    if (list != nullptr) dropDowns_.push_back(list->Request());
+    const int menuChoice = std::exchange(menuChoice_, 0);
+    const int dropDownChoice = std::exchange(dropDownChoice_, -1);
+    if (popupHook_) {
+        auto hook = popupHook_;  // the hook may replace itself
+        hook(input);
+    } else if (menu != nullptr && menuChoice != 0) {
+        popup_script::ChooseMenuItem(*menu, menuChoice);
+    } else if (list != nullptr && dropDownChoice >= 0) {
+        popup_script::ChooseDropDownEntry(*list, dropDownChoice);
+    }
+    if (open) input.PopupCancelled();
+    return true;
+}
+
+PixelBuffer HeadlessBackend::PaintPopup(const Popup& popup) {
+    ImageCache images(ApplicationImageLoader());
+    HeadlessTextRasterizer text;
+    PixelBuffer picture(popup.spec.rect.Width(), popup.spec.rect.Height());
+    SoftwareSurface surface(picture, images, text, popup.spec.scale);
+    popup.content->PaintPopup(surface);
+    return picture;
 }
 
 bool HeadlessBackend::BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey,
@@ -157,15 +201,6 @@ bool HeadlessBackend::BeginDragImage(const Bitmap& image, platform::Point hotSpo
 
 void HeadlessBackend::MoveDragImage(platform::Point screenPoint) {
     if (drag_) drag_->topLeft = platform::Point{screenPoint.x - drag_->hotSpot.x, screenPoint.y - drag_->hotSpot.y};
-}
-
-void HeadlessBackend::ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) {
-    toolTip_ = ToolTip{owner, std::u16string(text), screenPoint, WindowScale(owner)};
-    ++toolTipsShown_;
-}
-
-void HeadlessBackend::HideToolTip(platform::NativeWindow owner) {
-    if (toolTip_ && toolTip_->owner == owner) toolTip_.reset();
 }
 
 std::optional<Bitmap> HeadlessBackend::DecodeImage(std::string_view bytes) {

@@ -1,8 +1,8 @@
 // The backend for tests: host windows are windows of the simulated desktop
 // (so hotkeys, timers and posted messages reach their hooks as on Windows),
 // text is measured with fixed metrics, and whatever a real backend would show
-// (menus, drop-down lists, the drag image, links) is recorded and answered
-// by choices the test sets.
+// (the drag image, links) is recorded; the toolkit's pop-ups are kept open
+// for tests to paint and drive, and answer choices the test sets.
 #pragma once
 
 #include <functional>
@@ -13,6 +13,9 @@
 
 #include "sim/SimDesktop.h"
 #include "ui/core/Backend.h"
+#include "ui/core/DropDownPopup.h"
+#include "ui/core/MenuData.h"
+#include "ui/render/PixelBuffer.h"
 
 namespace zintra::ui {
 
@@ -36,14 +39,15 @@ public:
     void HideCaret(platform::NativeWindow window) override { carets_.erase(window); }
     void RunModalLoop(SHostDialog& dialog) override;
     void EndModalLoop(SHostDialog&) override {}
-    int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) override;
-    int RunDropDown(const DropDownRequest& request) override;
+    platform::NativeWindow OpenPopup(PopupContent& content, const PopupSpec& spec) override;
+    void ClosePopup(platform::NativeWindow popup) override;
+    void RefreshPopup(platform::NativeWindow) override { ++popupRefreshes_; }
+    bool RunPopupLoop(PopupInput& input, const bool& open) override;
+    platform::Rect WorkAreaAt(platform::Point screenPoint) override;
     bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
     void EndDragImage() override { drag_.reset(); }
-    void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
-    void HideToolTip(platform::NativeWindow owner) override;
     std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
     std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
 
@@ -91,7 +95,10 @@ public:
     // is left to run gets a close request, as if the user closed it.
     void SetModalHook(std::function<void(SHostDialog&)> hook) { modalHook_ = std::move(hook); }
     int AutoClosedDialogs() const { return autoClosed_; }
-    // What the next menu or drop-down list returns (then 0 / -1 again).
+    // What the next menu or drop-down list returns (then 0 / -1 again): its
+    // loop moves the pointer to that item, opening sub-menus on the way, or
+    // scrolls the list to the entry, and clicks it. A loop without a choice
+    // or a hook closes with none.
     void SetNextMenuChoice(int id) { menuChoice_ = id; }
     void SetNextDropDownChoice(int index) { dropDownChoice_ = index; }
 
@@ -101,7 +108,22 @@ public:
         platform::NativeWindow owner;
     };
     const std::vector<ShownMenu>& ShownMenus() const { return shownMenus_; }
-    const std::vector<DropDownRequest>& DropDowns() const { return dropDowns_; }
+    const std::vector<DropDownSpec>& DropDowns() const { return dropDowns_; }
+
+    // Called in place of the scripted choices with the input of each pop-up
+    // loop (a PopupMenu or a DropDownPopup); whatever the hook leaves open is
+    // then cancelled, as if another program took the mouse.
+    void SetPopupHook(std::function<void(PopupInput&)> hook) { popupHook_ = std::move(hook); }
+    // The toolkit's pop-ups open now, in the order they opened.
+    struct Popup {
+        platform::NativeWindow window = 0;
+        PopupContent* content = nullptr;
+        PopupSpec spec;
+    };
+    const std::vector<Popup>& Popups() const { return popups_; }
+    // A pop-up painted as a backend presents it, at its spec's scale.
+    static PixelBuffer PaintPopup(const Popup& popup);
+    int PopupRefreshes() const { return popupRefreshes_; }
     struct DragImage {
         int width = 0;
         int height = 0;
@@ -143,7 +165,12 @@ private:
     int menuChoice_ = 0;
     int dropDownChoice_ = -1;
     std::vector<ShownMenu> shownMenus_;
-    std::vector<DropDownRequest> dropDowns_;
+    std::vector<DropDownSpec> dropDowns_;
+    std::function<void(PopupInput&)> popupHook_;
+    std::vector<Popup> popups_;
+    platform::NativeWindow nextPopup_ = 0x7000;
+    platform::NativeWindow toolTipWindow_ = 0;
+    int popupRefreshes_ = 0;
     std::optional<DragImage> drag_;
     std::optional<ToolTip> toolTip_;
     int toolTipsShown_ = 0;

@@ -5,6 +5,7 @@
 
 #include "ui/core/Accessible.h"
 #include "ui/core/Backend.h"
+#include "ui/core/DropDownPopup.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/render/Skin.h"
 #include "ui/render/Surface.h"
@@ -65,7 +66,7 @@ void SComboBox::DropDown() {
     SHostWnd* host = GetHost();
     Backend* backend = GetBackend();
     if (host == nullptr || backend == nullptr || IsDisabled(true)) return;
-    DropDownRequest request;
+    DropDownSpec request;
     request.owner = host->GetHwnd();
     request.anchor = host->ClientRectToScreen(GetWindowRect());
     request.dropHeight = dropHeight_;
@@ -74,8 +75,7 @@ void SComboBox::DropDown() {
     for (int i = 0; i < list.GetCount(); ++i) request.entries.push_back(list.GetText(i));
     request.selected = list.GetCurSel();
     request.itemHeight = list.GetItemHeight();
-    request.list = &list;
-    const int chosen = backend->RunDropDown(request);
+    const int chosen = DropDownPopup(*backend, list, std::move(request)).Run();
     if (chosen >= 0 && chosen < GetCount()) SetCurSel(chosen);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Messages.h"
 #include "ui/controls/MenuXml.h"
 #include "ui/core/Backend.h"
+#include "ui/core/PopupMenu.h"
 #include "ui/core/SApplication.h"
 #include "base/TextUtil.h"
 
@@ -82,7 +83,7 @@ int SMenu::TrackPopupMenu(std::uint32_t flags, int x, int y, platform::NativeWin
 int SMenu::Track(const MenuData& menu, std::uint32_t flags, platform::Point at, platform::NativeWindow owner) {
     const auto* application = SApplication::Instance();
     if (application == nullptr) return 0;
-    const int chosen = application->GetBackend().TrackPopupMenu(menu, at, owner);
+    const int chosen = PopupMenu(application->GetBackend(), menu, at, owner).Track();
     if (chosen != 0 && !(flags & kReturnCommand) && owner != 0) {
         CurrentBackend().PostMessage(owner, msg::kCommand, static_cast<std::uint16_t>(chosen), 0);
     }

@@ -13,9 +13,7 @@
 #include "platform/Types.h"
 #include "ui/render/Bitmap.h"
 #include "ui/render/Font.h"
-#include "ui/core/DropDownList.h"
 #include "ui/core/Hotkeys.h"
-#include "ui/core/MenuData.h"
 #include "ui/core/Popups.h"
 #include "ui/core/Timers.h"
 #include "ui/core/WindowSystem.h"
@@ -35,17 +33,6 @@ struct HostWindowSpec {
     bool translucent = false;
     bool resizable = false;
     bool appWindow = false;  // shown in the task bar although not the main window
-};
-
-struct DropDownRequest {
-    platform::NativeWindow owner = 0;
-    platform::Rect anchor;  // the closed box, in screen pixels
-    int dropHeight = 300;   // layout units, like the list's items
-    double scale = 1.0;     // screen pixels per layout unit of the owner
-    std::vector<std::u16string> entries;  // the texts of the items, in order
-    int selected = -1;      // the entry selected when the list opens
-    int itemHeight = 22;    // layout units per entry
-    DropDownList* list = nullptr;  // lays out and paints the entries; not owned
 };
 
 // The one owner of everything that needs the system's windows: host and plain
@@ -97,36 +84,25 @@ public:
     virtual void RunModalLoop(SHostDialog& dialog) = 0;
     virtual void EndModalLoop(SHostDialog& dialog) = 0;
 
-    // The toolkit's pop-up windows (Popups.h): shown at once, top-most, never
-    // activated; 0 when it could not be made.
-    // TODO: pure once every backend opens the toolkit's pop-ups.
-    virtual platform::NativeWindow OpenPopup(PopupContent&, const PopupSpec&) { return 0; }
-    virtual void ClosePopup(platform::NativeWindow) {}
+    // The toolkit's pop-up windows (Popups.h): menus, drop-down lists and
+    // tooltips, shown at once, top-most, never activated; 0 when it could not
+    // be made.
+    virtual platform::NativeWindow OpenPopup(PopupContent& content, const PopupSpec& spec) = 0;
+    virtual void ClosePopup(platform::NativeWindow popup) = 0;
     // Paints the whole pop-up again from its content.
-    virtual void RefreshPopup(platform::NativeWindow) {}
+    virtual void RefreshPopup(platform::NativeWindow popup) = 0;
     // Holds the mouse and the keyboard and hands their input to `input` until
     // `open` turns false; other events run as usual. False when the program
     // is quitting (the quit is passed on to the main loop).
-    virtual bool RunPopupLoop(PopupInput&, const bool&) { return false; }
+    virtual bool RunPopupLoop(PopupInput& input, const bool& open) = 0;
     // The work area of the monitor that holds a screen point (the nearest one).
-    virtual platform::Rect WorkAreaAt(platform::Point) { return WorkArea(0); }
-
-    // Shows a menu at a screen point and returns the chosen item id, 0 for none.
-    virtual int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) = 0;
-    // Shows a combo box's list below it and returns the chosen index, -1 for none.
-    virtual int RunDropDown(const DropDownRequest& request) = 0;
+    virtual platform::Rect WorkAreaAt(platform::Point screenPoint) = 0;
 
     // The drag image window: at most one, top-most, ignoring the mouse.
     virtual bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey,
                                 std::uint8_t alpha, std::uint32_t flags) = 0;
     virtual void MoveDragImage(platform::Point screenPoint) = 0;
     virtual void EndDragImage() = 0;
-
-    // The tooltip window of a host: at most one, top-most, never activated and
-    // ignoring the mouse, with its top-left corner at a screen point and drawn
-    // at the owner's scale. Hiding is for that owner's tip only.
-    virtual void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) = 0;
-    virtual void HideToolTip(platform::NativeWindow owner) = 0;
 
     // Pixels of a PNG; nothing when the bytes do not decode.
     virtual std::optional<Bitmap> DecodeImage(std::string_view bytes) = 0;

@@ -3,8 +3,13 @@
 #include "ui/core/Backend.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/core/SWindow.h"
+#include "ui/core/ToolTipPopup.h"
 
 namespace zintra::ui {
+
+ToolTipTracker::ToolTipTracker(SHostWnd& host) : host_(host) {}
+
+ToolTipTracker::~ToolTipTracker() = default;
 
 void ToolTipTracker::OnMouseMove(SWindow* control, platform::Point point) {
     const std::u16string tip = control != nullptr ? control->ToolTipAt(point) : std::u16string();
@@ -24,7 +29,8 @@ void ToolTipTracker::OnTimer() {
     Backend* backend = host_.GetBackend();
     if (backend == nullptr || pending_.empty() || host_.GetHwnd() == 0) return;
     const platform::Point at = host_.ClientToScreen({point_.x, point_.y + kBelowPointer});
-    backend->ShowToolTip(host_.GetHwnd(), pending_, at);
+    if (!window_) window_ = std::make_unique<ToolTipPopup>(*backend);
+    window_->Show(host_.GetHwnd(), pending_, at);
     shown_ = true;
 }
 
@@ -45,7 +51,7 @@ void ToolTipTracker::Hide() {
     armed_ = false;
     if (!shown_) return;
     shown_ = false;
-    if (Backend* backend = host_.GetBackend()) backend->HideToolTip(host_.GetHwnd());
+    if (window_) window_->Close();
 }
 
 }  // namespace zintra::ui

@@ -1,11 +1,12 @@
 // Tooltips of a host window: a control with a `tip` shows it near the pointer
 // once the pointer has rested on it for the hover delay; leaving the control,
 // pressing a button or a key hides it, and it stays hidden until the pointer
-// moves to another tip. The window itself comes from the backend and never
+// moves to another tip. The window is the toolkit's passive pop-up and never
 // takes the focus.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/Types.h"
@@ -14,6 +15,7 @@ namespace zintra::ui {
 
 class SHostWnd;
 class SWindow;
+class ToolTipPopup;
 
 class ToolTipTracker {
 public:
@@ -24,7 +26,8 @@ public:
     // The tip sits this many layout units below the pointer, clear of the cursor.
     static constexpr int kBelowPointer = 20;
 
-    explicit ToolTipTracker(SHostWnd& host) : host_(host) {}
+    explicit ToolTipTracker(SHostWnd& host);
+    ~ToolTipTracker();
 
     // The pointer moved to `point` (client) over `control` (null: over nothing).
     void OnMouseMove(SWindow* control, platform::Point point);
@@ -45,6 +48,7 @@ private:
     platform::Point point_;
     bool armed_ = false;
     bool shown_ = false;
+    std::unique_ptr<ToolTipPopup> window_;  // made when first shown
 };
 
 }  // namespace zintra::ui

@@ -14,9 +14,7 @@
 #include "ui/core/ScreenScale.h"
 #include "ui/core/UiMapWriter.h"
 #include "ui/render/PngDecoder.h"
-#include "ui/win32/Win32DropDown.h"
 #include "ui/win32/Win32HostWindow.h"
-#include "ui/win32/Win32PopupMenu.h"
 
 namespace zintra::ui {
 
@@ -199,25 +197,6 @@ void Win32Backend::EndModalLoop(SHostDialog& dialog) {
     PostMessageW(Hwnd(dialog.GetHwnd()), WM_NULL, 0, 0);
 }
 
-int Win32Backend::TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) {
-    // A host's menu takes its scale; others (the tray's) the screen's.
-    double scale = WindowScale(owner);
-    if (Find(owner) == nullptr) {
-        HDC screen = GetDC(nullptr);
-        const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-        if (screen != nullptr) ReleaseDC(nullptr, screen);
-        scale = dpi > 0 ? dpi / 96.0 : 1.0;
-    }
-    scale *= menu.scalePercent / 100.0;
-    Win32PopupMenu popup(*this, menu, scale);
-    return popup.Track(screenPoint, Hwnd(owner));
-}
-
-int Win32Backend::RunDropDown(const DropDownRequest& request) {
-    Win32DropDown dropDown(*this, request);
-    return dropDown.Run(WorkArea(request.owner));
-}
-
 bool Win32Backend::BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey,
                                   std::uint8_t alpha, std::uint32_t flags) {
     return drag_.Begin(image, hotSpot, colorKey, alpha, flags);
@@ -226,12 +205,6 @@ bool Win32Backend::BeginDragImage(const Bitmap& image, platform::Point hotSpot, 
 void Win32Backend::MoveDragImage(platform::Point screenPoint) { drag_.Move(screenPoint); }
 
 void Win32Backend::EndDragImage() { drag_.End(); }
-
-void Win32Backend::ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) {
-    toolTip_.Show(Hwnd(owner), text, screenPoint, WindowScale(owner));
-}
-
-void Win32Backend::HideToolTip(platform::NativeWindow owner) { toolTip_.Hide(Hwnd(owner)); }
 
 std::optional<Bitmap> Win32Backend::DecodeImage(std::string_view bytes) {
     if (auto picture = DecodePng(bytes)) return picture;

@@ -18,7 +18,6 @@
 #include "ui/win32/Win32DragImage.h"
 #include "ui/win32/Win32Icons.h"
 #include "ui/win32/Win32PopupWindow.h"
-#include "ui/win32/Win32ToolTip.h"
 
 namespace zintra::ui {
 
@@ -45,14 +44,10 @@ public:
     void HideCaret(platform::NativeWindow window) override;
     void RunModalLoop(SHostDialog& dialog) override;
     void EndModalLoop(SHostDialog& dialog) override;
-    int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) override;
-    int RunDropDown(const DropDownRequest& request) override;
     bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
     void EndDragImage() override;
-    void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
-    void HideToolTip(platform::NativeWindow owner) override;
     std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
     std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
 
@@ -116,7 +111,6 @@ private:
     ImageCache images_;
     Win32Icons icons_;
     Win32DragImage drag_;
-    Win32ToolTip toolTip_{*this};
     // Open pop-ups, in the order they opened; the loop's mouse goes to the first.
     std::vector<std::unique_ptr<Win32PopupWindow>> popups_;
     HWND popupCapture_ = nullptr;  // the pop-up holding the mouse while a loop runs

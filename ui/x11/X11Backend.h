@@ -47,10 +47,6 @@ public:
     platform::Rect HostWindowRect(platform::NativeWindow window) override;
     double WindowScale(platform::NativeWindow window) override;
     platform::Rect WorkArea(platform::NativeWindow window) override;
-    // An override-redirect window the window manager never sees or
-    // focuses, which lets the mouse through, drawn at the owner's scale.
-    void ShowToolTip(platform::NativeWindow owner, std::u16string_view text, platform::Point screenPoint) override;
-    void HideToolTip(platform::NativeWindow owner) override;
     void Invalidate(platform::NativeWindow window, const platform::Rect& rect) override;
     void BeginWindowDrag(platform::NativeWindow window) override;
     platform::Size MeasureText(const Font& font, std::u16string_view text) override;
@@ -60,8 +56,6 @@ public:
     void HideCaret(platform::NativeWindow window) override;
     void RunModalLoop(SHostDialog& dialog) override;
     void EndModalLoop(SHostDialog& dialog) override;
-    int TrackPopupMenu(const MenuData& menu, platform::Point screenPoint, platform::NativeWindow owner) override;
-    int RunDropDown(const DropDownRequest& request) override;
     bool BeginDragImage(const Bitmap& image, platform::Point hotSpot, std::uint32_t colorKey, std::uint8_t alpha,
                         std::uint32_t flags) override;
     void MoveDragImage(platform::Point screenPoint) override;
@@ -121,11 +115,6 @@ private:
     // Runs events, posted messages and timers while `running` holds; false
     // when the program is quitting (the quit stays pending for outer loops).
     bool Pump(const std::function<bool()>& running);
-    // A drop-down's or menu's own loop: maps and paints the pop-up, gives it
-    // the mouse and the keys, hands its events to `handle` while `open`
-    // holds. False when the program is quitting.
-    bool RunPopup(Window popup, const std::function<void()>& paint, const std::function<void(XEvent&)>& handle,
-                  const bool& open);
     bool PumpLoop(const std::function<bool()>& running);
     bool DispatchPosted();
     bool DispatchTimer();
@@ -153,10 +142,6 @@ private:
     void OnMotion(Host& host, XEvent& event);
     void OnKey(Host& host, XKeyEvent& key);
     void TypeText(Host& host, XKeyEvent& key);
-    // Where a drop-down list of a size (layout units) opens: below its box, else above.
-    platform::Rect DropDownRect(const DropDownRequest& request, int width, int height);
-    // Where a menu of a size opens at a point: moved in from the work area's edges.
-    platform::Rect MenuRect(platform::Point at, int width, int height, double scale);
     unsigned int LockMasks() const;
     bool WindowManagerSupports(const char* atom);
     bool Translucent(bool wanted);
@@ -208,7 +193,6 @@ private:
     EventFilter filter_;  // a pop-up's loop sees events first
     std::unique_ptr<Popup> drag_;
     std::unique_ptr<Popup> toolTip_;
-    platform::NativeWindow toolTipOwner_ = 0;
     std::map<std::uintptr_t, Bitmap> icons_;
     std::map<std::uintptr_t, std::shared_ptr<const std::string>> iconFiles_;  // the .ico each handle came from
     std::uintptr_t nextIcon_ = 1;

@@ -116,7 +116,7 @@ TEST_P(ScaledScreen, DropDownListOpensUnderTheBoxAtTheWindowsScale) {
     HeadlessDriver driver(main, ui.backend);
     ASSERT_TRUE(driver.Click("cbx_Time"));
     ASSERT_EQ(ui.backend.DropDowns().size(), 1u);
-    const DropDownRequest& request = ui.backend.DropDowns().back();
+    const DropDownSpec& request = ui.backend.DropDowns().back();
     EXPECT_EQ(request.scale, Scale());
     EXPECT_EQ(request.anchor, main.ClientRectToScreen(main.FindChildByName("cbx_Time")->GetWindowRect()));
     EXPECT_NEAR(request.anchor.Width(), 78 * Scale(), 1.0);
