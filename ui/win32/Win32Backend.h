@@ -1,7 +1,8 @@
 // The toolkit on real Windows: one native window per host window, painted by
 // the software surface with GDI text and GDI+ pictures, layered windows for
-// translucent layouts, nested modal loops, native pop-up menus, drop-down
-// lists, the drag image and icons from the program's resources.
+// translucent layouts, nested modal loops, the windows and the loop of the
+// toolkit's pop-ups (menus, lists, tips), the drag image and icons from the
+// program's resources.
 #pragma once
 
 #include "platform/win32/WindowsApi.h"
