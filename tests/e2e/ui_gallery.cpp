@@ -9,6 +9,11 @@
 //     --tab N           switch the first tab control to page N
 //     --at X Y          top-left corner of a plain window (dialogs are centred)
 //     --menu            1.5 s after start show "SMENU:menu_tray" at the cursor
+//     --probe WHOSE     1.5 s after start open the test pop-up (PopupProbe) at the
+//                       cursor, owned by the window ("host") or by nothing ("tray")
+//     --probe-tip       1.5 s after start show the test pop-up's passive tip at the cursor
+//     --sub-menu        as --extended-menu, with a sub-menu "更多" (ids 8, 9) between the items
+//     --long-list N     add N entries ("extra 1" ...) to the combo box cbx_Time
 //     --enable NAME     enable a control (and its enabled edit style), as a
 //                       window class would when its check box is ticked
 //     --result FILE     where result lines go
@@ -43,6 +48,7 @@
 #include "base/TextUtil.h"
 #include "tests/e2e/ResultLines.h"
 #include "ui/win32/Win32Backend.h"
+#include "PopupProbe.h"
 
 namespace zintra::gallery {
 namespace {
@@ -101,6 +107,9 @@ struct Options {
     int y = 40;
     bool menu = false;
     bool extendedMenu = false;  // the tray's items in the extended menu form
+    std::string probe;          // "host", "tray" or "tip"
+    bool subMenu = false;
+    int longList = 0;
     int leak = 0;
     std::vector<std::string> enable;
 };
@@ -112,6 +121,12 @@ void SelectTab(ui::SWindow* window, int page) {
         return;
     }
     for (const auto& child : window->GetChildren()) SelectTab(child.get(), page);
+}
+
+void LengthenList(ui::SWindow* window, int count) {
+    auto* combo = dynamic_cast<ui::SComboBox*>(window);
+    if (combo == nullptr) return;
+    for (int i = 1; i <= count; ++i) combo->InsertItem(combo->GetCount(), u"extra " + Utf8ToUtf16(std::to_string(i)), i);
 }
 
 // The common behaviour of both kinds of gallery window.
@@ -133,15 +148,25 @@ protected:
                     if (control->IsClass("edit")) control->SetAttribute("class", "cls_edit2");
                 }
             }
-            if (options_.menu || options_.extendedMenu) this->SetTimer(kMenuTimer, 1500);
+            LengthenList(this->FindChildByName("cbx_Time"), options_.longList);
+            if (options_.menu || options_.extendedMenu || options_.subMenu || !options_.probe.empty()) {
+                this->SetTimer(kMenuTimer, 1500);
+            }
             if (autoClose) this->SetTimer(kAutoCloseTimer, 1);
         }
         if (message == msg::kTimer && wParam == kMenuTimer) {
             this->KillTimer(kMenuTimer);
-            if (options_.extendedMenu) {
+            if (!options_.probe.empty()) {
+                RunProbe();
+                return 0;
+            }
+            if (options_.extendedMenu || options_.subMenu) {
                 ui::SMenuEx menu;
+                const std::string more = options_.subMenu ? "<menuItem text='更多'><menuItem id='8'>子项一</menuItem>"
+                                                            "<menuItem id='9'>子项二</menuItem></menuItem><sep/>"
+                                                          : "";
                 if (menu.LoadMenuXml("<menuRoot iconSkin='skin_traymenu_icons' itemHeight='26' iconMargin='4' "
-                                     "textMargin='8'><menuItem id='5' icon='0'>显示主界面</menuItem>"
+                                     "textMargin='8'><menuItem id='5' icon='0'>显示主界面</menuItem>" + more +
                                      "<menuItem id='6' icon='1'>退出</menuItem></menuRoot>")) {
                     const platform::Point at = platform::Current().GetMouseInput().CursorPosition();
                     Report("menu-at " + std::to_string(at.x) + " " + std::to_string(at.y));
@@ -184,6 +209,17 @@ protected:
     }
 
 private:
+    void RunProbe() {
+        const platform::Point at = platform::Current().GetMouseInput().CursorPosition();
+        // Kept: a tip stays open after this returns.
+        probe_ = std::make_unique<PopupProbe>(ui::SApplication::Instance()->GetBackend(), Report);
+        if (options_.probe == "tip") {
+            probe_->ShowTip(at, this->GetHwnd());
+        } else {
+            probe_->Run(at, options_.probe == "tray" ? 0 : this->GetHwnd());
+        }
+    }
+
     void End(int result) {
         if constexpr (std::is_same_v<Base, ui::SHostDialog>) {
             this->EndDialog(result);
@@ -195,6 +231,7 @@ private:
 
     const Options& options_;
     Owner* owner_;
+    std::unique_ptr<PopupProbe> probe_;
 };
 
 using GalleryDialog = GalleryWindow<ui::SHostDialog>;
@@ -218,6 +255,14 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
             options.y = std::atoi(arg(++i).c_str());
         } else if (a == "--menu") {
             options.menu = true;
+        } else if (a == "--probe" && more) {
+            options.probe = arg(++i);
+        } else if (a == "--probe-tip") {
+            options.probe = "tip";
+        } else if (a == "--sub-menu") {
+            options.subMenu = true;
+        } else if (a == "--long-list" && more) {
+            options.longList = std::atoi(arg(++i).c_str());
         } else if (a == "--extended-menu") {
             options.extendedMenu = true;
         } else if (a == "--result" && more) {

@@ -41,6 +41,8 @@ Win32Backend::~Win32Backend() {
         }
         windows_.erase(reinterpret_cast<platform::NativeWindow>(hwnd));
     }
+    popups_.clear();
+    if (popupFocus_ != nullptr) ::DestroyWindow(popupFocus_);
 }
 
 platform::NativeWindow Win32Backend::CreateHostWindow(SHostWnd& host, const HostWindowSpec& spec) {

@@ -1,7 +1,8 @@
 // The toolkit on real Windows: one native window per host window, painted by
 // the software surface with GDI text and GDI+ pictures, layered windows for
-// translucent layouts, nested modal loops, native pop-up menus, drop-down
-// lists, the drag image and icons from the program's resources.
+// translucent layouts, nested modal loops, the windows and the loop of the
+// toolkit's pop-ups (menus, lists, tips), the drag image and icons from the
+// program's resources.
 #pragma once
 
 #include "platform/win32/WindowsApi.h"
@@ -9,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "ui/core/Backend.h"
 #include "ui/render/ImageCache.h"
@@ -16,6 +18,7 @@
 #include "ui/win32/GdiplusDecoder.h"
 #include "ui/win32/Win32DragImage.h"
 #include "ui/win32/Win32Icons.h"
+#include "ui/win32/Win32PopupWindow.h"
 
 namespace zintra::ui {
 
@@ -48,6 +51,18 @@ public:
     void EndDragImage() override;
     std::optional<Bitmap> DecodeImage(std::string_view bytes) override;
     std::uintptr_t LoadIcon(const ResourcePackage& package, std::string_view name, int size) override;
+
+    // The toolkit's pop-up windows and their loop (Win32PopupWindow.cpp)
+    platform::NativeWindow OpenPopup(PopupContent& content, const PopupSpec& spec) override;
+    void ClosePopup(platform::NativeWindow popup) override;
+    void RefreshPopup(platform::NativeWindow popup) override;
+    bool RunPopupLoop(PopupInput& input, const bool& open) override;
+    platform::Rect WorkAreaAt(platform::Point screenPoint) override;
+    // From a pop-up's window: the mouse went from it to `to`, or another program
+    // was activated; either ends a running pop-up loop unless the mouse stayed
+    // with another pop-up.
+    void PopupCaptureChanged(HWND from, HWND to);
+    void PopupProgramDeactivated();
 
     // WindowSystem, Timers, Hotkeys (Win32Windows.cpp)
     platform::NativeWindow CreateMessageWindow(platform::MessageHandler& handler) override;
@@ -85,11 +100,23 @@ public:
     void ForgetWindow(HWND hwnd);
 
 private:
+    Win32PopupWindow* FindPopup(HWND hwnd) const;
+    HWND FirstActivePopup() const;
+    void HoldPopupMouse(HWND hwnd);
+    void PopupInputLost();
+    HWND PopupForegroundWindow(HWND owner);
+    bool PreviewPopupMessage(PopupInput& input, const MSG& message);
+
     GdiplusDecoder decoder_;
     GdiTextRasterizer text_;
     ImageCache images_;
     Win32Icons icons_;
     Win32DragImage drag_;
+    // Open pop-ups, in the order they opened; the loop's mouse goes to the first.
+    std::vector<std::unique_ptr<Win32PopupWindow>> popups_;
+    HWND popupCapture_ = nullptr;  // the pop-up holding the mouse while a loop runs
+    bool popupLost_ = false;       // the loop's mouse or focus went elsewhere
+    HWND popupFocus_ = nullptr;    // put in front for pop-ups without an owner
     std::map<platform::NativeWindow, std::unique_ptr<Win32HostWindow>> windows_;
     int preciseTimingDepth_ = 0;
     int quitCode_ = 0;
