@@ -51,6 +51,7 @@ public:
     virtual void ShowHostWindow(platform::NativeWindow window, int showCommand) = 0;
     // Window positions and sizes are in screen pixels; a host's client area
     // is in layout units (see ScreenScale.h), `WindowScale` pixels each.
+    // A window that is not a host's has the screen's scale.
     virtual void MoveHostWindow(platform::NativeWindow window, const platform::Rect& screenRect) = 0;
     virtual platform::Rect HostWindowRect(platform::NativeWindow window) = 0;
     virtual double WindowScale(platform::NativeWindow window) = 0;

@@ -122,8 +122,12 @@ platform::Rect Win32Backend::HostWindowRect(platform::NativeWindow window) {
 }
 
 double Win32Backend::WindowScale(platform::NativeWindow window) {
-    const Win32HostWindow* host = Find(window);
-    return host != nullptr ? host->Scale() : 1.0;
+    if (const Win32HostWindow* host = Find(window)) return host->Scale();
+    // Other windows (the tray's hidden one, which owns its menu) take the screen's.
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi / 96.0 : 1.0;
 }
 
 platform::Rect Win32Backend::WorkArea(platform::NativeWindow window) {
