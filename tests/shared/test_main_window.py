@@ -1,6 +1,7 @@
 """The main window under Wine and natively: its size and Chinese texts drawn
-as glyphs, and a click type and interval chosen in it with the mouse change
-the clicks and are kept across a restart."""
+as glyphs, a click type and interval chosen in it with the mouse change the
+clicks and are kept across a restart, the system's close request saves too,
+and a start with -auto shows no window while its hotkey works."""
 
 import struct
 import sys
@@ -66,6 +67,27 @@ class MainWindow(SYSTEM.TestCase):
         self.desktop.move_pointer(*target.centre())
         kinds = {kind for _, kind, _, _ in target.clicks_between("F8", 1.2)}
         self.assertEqual(kinds, {"RD", "RU"})
+
+    def test_system_close_saves_too(self):
+        program = SYSTEM.Program(self.desktop, "main-close")
+        program.click("mainWindow", "type_leftdown")
+        self.assertTrue(program.close())
+        self.assertEqual(program.exit_code(), 0)
+        again = SYSTEM.Program(self.desktop, "main-close-again")
+        again.control("mainWindow", "type_leftdown", where=lambda c: c.checked)
+        self.assertFalse(again.control("mainWindow", "cbx_Time").enabled)
+
+    def test_auto_start_shows_no_window_but_the_hotkey_clicks(self):
+        target = SYSTEM.ClickTarget(self.desktop, rect=(0, 0, 400, 400))
+        program = SYSTEM.Program(self.desktop, "main-auto", "-auto", wait_for_window=None)
+        program.control("mainWindow", "*")
+        time.sleep(1.5)
+        self.assertFalse(program.window_visible("mainWindow"))
+        self.desktop.move_pointer(*target.centre())
+        target.clicks_between("F8", 1.0)
+        self.assertGreaterEqual(len(target.downs()), 4)
+        second = self.desktop.run(SYSTEM.program_path(), timeout=30)
+        self.assertEqual(second.returncode, 0, "a second start ends at once")
 
 
 if __name__ == "__main__":
