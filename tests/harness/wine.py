@@ -145,7 +145,8 @@ class WineDesktop(XDesktop):
         if value is None:
             return None
         kind, text = value
-        return VALUE_TYPES.get(kind, kind), bytes.fromhex(text) if kind == "REG_BINARY" else text.encode()
+        data = bytes.fromhex(text) if kind == "REG_BINARY" else text.encode()
+        return VALUE_TYPES.get(kind, kind), data
 
     def query_value(self, key, name):
         """Returns (type, data text) of a value, or None."""
