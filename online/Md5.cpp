@@ -47,13 +47,23 @@ inline std::uint32_t RoundI(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
 #define ZINTRA_MD5_STEP(round, a, b, c, d, i, g) \
     a = b + RotateLeft(a + round(b, c, d) + words[g] + kSine[i], kShift[i])
 
-void Md5::Transform(const std::uint8_t* block) {
-    std::uint32_t words[16];
+namespace {
+
+// The working registers of one block.
+struct Registers {
+    std::uint32_t a, b, c, d;
+};
+
+// The block's sixteen little-endian words.
+void LoadWords(const std::uint8_t* block, std::uint32_t (&words)[16]) {
     for (int i = 0; i < 16; ++i) {
         words[i] = std::uint32_t{block[i * 4]} | (std::uint32_t{block[i * 4 + 1]} << 8) |
                    (std::uint32_t{block[i * 4 + 2]} << 16) | (std::uint32_t{block[i * 4 + 3]} << 24);
     }
-    std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
+}
+
+void FirstRound(Registers& r, const std::uint32_t (&words)[16]) {
+    std::uint32_t &a = r.a, &b = r.b, &c = r.c, &d = r.d;
     ZINTRA_MD5_STEP(RoundF, a, b, c, d, 0, 0);
     ZINTRA_MD5_STEP(RoundF, d, a, b, c, 1, 1);
     ZINTRA_MD5_STEP(RoundF, c, d, a, b, 2, 2);
@@ -70,6 +80,10 @@ void Md5::Transform(const std::uint8_t* block) {
     ZINTRA_MD5_STEP(RoundF, d, a, b, c, 13, 13);
     ZINTRA_MD5_STEP(RoundF, c, d, a, b, 14, 14);
     ZINTRA_MD5_STEP(RoundF, b, c, d, a, 15, 15);
+}
+
+void SecondRound(Registers& r, const std::uint32_t (&words)[16]) {
+    std::uint32_t &a = r.a, &b = r.b, &c = r.c, &d = r.d;
     ZINTRA_MD5_STEP(RoundG, a, b, c, d, 16, 1);
     ZINTRA_MD5_STEP(RoundG, d, a, b, c, 17, 6);
     ZINTRA_MD5_STEP(RoundG, c, d, a, b, 18, 11);
@@ -86,6 +100,10 @@ void Md5::Transform(const std::uint8_t* block) {
     ZINTRA_MD5_STEP(RoundG, d, a, b, c, 29, 2);
     ZINTRA_MD5_STEP(RoundG, c, d, a, b, 30, 7);
     ZINTRA_MD5_STEP(RoundG, b, c, d, a, 31, 12);
+}
+
+void ThirdRound(Registers& r, const std::uint32_t (&words)[16]) {
+    std::uint32_t &a = r.a, &b = r.b, &c = r.c, &d = r.d;
     ZINTRA_MD5_STEP(RoundH, a, b, c, d, 32, 5);
     ZINTRA_MD5_STEP(RoundH, d, a, b, c, 33, 8);
     ZINTRA_MD5_STEP(RoundH, c, d, a, b, 34, 11);
@@ -102,6 +120,10 @@ void Md5::Transform(const std::uint8_t* block) {
     ZINTRA_MD5_STEP(RoundH, d, a, b, c, 45, 12);
     ZINTRA_MD5_STEP(RoundH, c, d, a, b, 46, 15);
     ZINTRA_MD5_STEP(RoundH, b, c, d, a, 47, 2);
+}
+
+void FourthRound(Registers& r, const std::uint32_t (&words)[16]) {
+    std::uint32_t &a = r.a, &b = r.b, &c = r.c, &d = r.d;
     ZINTRA_MD5_STEP(RoundI, a, b, c, d, 48, 0);
     ZINTRA_MD5_STEP(RoundI, d, a, b, c, 49, 7);
     ZINTRA_MD5_STEP(RoundI, c, d, a, b, 50, 14);
@@ -118,10 +140,22 @@ void Md5::Transform(const std::uint8_t* block) {
     ZINTRA_MD5_STEP(RoundI, d, a, b, c, 61, 11);
     ZINTRA_MD5_STEP(RoundI, c, d, a, b, 62, 2);
     ZINTRA_MD5_STEP(RoundI, b, c, d, a, 63, 9);
-    state_[0] += a;
-    state_[1] += b;
-    state_[2] += c;
-    state_[3] += d;
+}
+
+}  // namespace
+
+void Md5::Transform(const std::uint8_t* block) {
+    std::uint32_t words[16];
+    LoadWords(block, words);
+    Registers r{state_[0], state_[1], state_[2], state_[3]};
+    FirstRound(r, words);
+    SecondRound(r, words);
+    ThirdRound(r, words);
+    FourthRound(r, words);
+    state_[0] += r.a;
+    state_[1] += r.b;
+    state_[2] += r.c;
+    state_[3] += r.d;
 }
 
 #undef ZINTRA_MD5_STEP

@@ -19,8 +19,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from gallery_harness import CONVERT, pixels  # noqa: E402
 from program_harness import Program  # noqa: E402
-from test_clicking import mouse_data  # noqa: E402
-from wine_harness import ClickTarget, WineDesktop, WineTestCase, wait_for  # noqa: E402
+from wine_harness import ClickTarget, WineDesktop, WineTestCase, mouse_data, wait_for  # noqa: E402
 
 import subprocess  # noqa: E402
 

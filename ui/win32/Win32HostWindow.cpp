@@ -89,11 +89,19 @@ bool Win32HostWindow::SetCursorForPoint() {
     return true;
 }
 
+std::optional<std::intptr_t> Win32HostWindow::ToHost(UINT message, WPARAM wParam, LPARAM lParam) {
+    return handler_.HandleMessage(reinterpret_cast<platform::NativeWindow>(hwnd_), message, wParam, lParam);
+}
+
 LRESULT Win32HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto nativeWindow = reinterpret_cast<platform::NativeWindow>(hwnd_);
-    const auto toHost = [&](UINT m, WPARAM w, LPARAM l) -> std::optional<std::intptr_t> {
-        return handler_.HandleMessage(nativeWindow, m, w, l);
-    };
+    if (const std::optional<LRESULT> own = HandleOwn(message, wParam, lParam)) return *own;
+    std::optional<std::intptr_t> result = ToHost(message, wParam, lParam);
+    if (message == WM_WINDOWPOSCHANGED) UiMapWriter::Instance().Refresh();
+    if (result) return *result;
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+std::optional<LRESULT> Win32HostWindow::HandleOwn(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case kRenderMessage:
             renderPending_ = false;
@@ -101,81 +109,98 @@ LRESULT Win32HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(hwnd_, &paint);
-            if (!layered_) {
-                Render();
-                Present(dc);
-            }
-            EndPaint(hwnd_, &paint);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint();
         case WM_SETCURSOR:
             if (LOWORD(lParam) == HTCLIENT && SetCursorForPoint()) return TRUE;
-            break;
+            return std::nullopt;
         case WM_MOUSEMOVE:
-            if (!trackingMouse_) {
-                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
-                trackingMouse_ = TrackMouseEvent(&track) != FALSE;
-            }
+            TrackMouseLeave();
             [[fallthrough]];
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
         case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP: {
-            if (auto result = toHost(message, wParam, ToLayout(lParam))) return *result;
-            return DefWindowProcW(hwnd_, message, wParam, lParam);
-        }
-        case WM_MOUSEWHEEL: {
-            // Wheel positions come in screen coordinates; hosts take client ones.
-            POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            ScreenToClient(hwnd_, &point);
-            if (auto result = toHost(message, wParam, ToLayout(MAKELPARAM(point.x, point.y)))) return *result;
-            return 0;
-        }
+        case WM_RBUTTONUP:
+            return OnMouse(message, wParam, lParam);
+        case WM_MOUSEWHEEL:
+            return OnMouseWheel(wParam, lParam);
         case WM_MOUSELEAVE:
             trackingMouse_ = false;
-            break;
-        case WM_DPICHANGED: {
-            // The layout stays as it is; only its pixels change, so the size
-            // comes from the layout (the suggested one drifts with rounding).
-            UpdateScale();
-            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            int width = suggested->right - suggested->left;
-            int height = suggested->bottom - suggested->top;
-            if (host_ != nullptr && host_->GetClientSize().width > 0) {
-                width = PixelOfUnit(host_->GetClientSize().width, scale_);
-                height = PixelOfUnit(host_->GetClientSize().height, scale_);
-            }
-            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-            RequestRender();
-            UiMapWriter::Instance().Refresh();
-            return 0;
-        }
+            return std::nullopt;
+        case WM_DPICHANGED:
+            return OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+        default:
+            return HandleLifeAndAccess(message, wParam, lParam);
+    }
+}
+
+std::optional<LRESULT> Win32HostWindow::HandleLifeAndAccess(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case WM_SHOWWINDOW:
             // A layered window shows nothing until it has been given a picture.
             if (wParam != FALSE && layered_) RenderNow();
-            break;
+            return std::nullopt;
         case WM_DESTROY:
             KillTimer(hwnd_, kCaretTimer);
             win32_accessible::ForgetWindow(hwnd_);
-            break;
+            return std::nullopt;
         case WM_GETOBJECT:
-            if (host_ == nullptr) break;
+            if (host_ == nullptr) return std::nullopt;
             if (auto answer = win32_accessible::AnswerGetObject(hwnd_, *host_, wParam, lParam)) return *answer;
-            break;
+            return std::nullopt;
         case win32_accessible::kDefaultActionMessage:
             win32_accessible::RunDefaultAction(hwnd_, wParam, lParam);
             return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    std::optional<std::intptr_t> result = toHost(message, wParam, lParam);
-    if (message == WM_WINDOWPOSCHANGED) UiMapWriter::Instance().Refresh();
-    if (result) return *result;
+}
+
+LRESULT Win32HostWindow::OnPaint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd_, &paint);
+    if (!layered_) {
+        Render();
+        Present(dc);
+    }
+    EndPaint(hwnd_, &paint);
+    return 0;
+}
+
+void Win32HostWindow::TrackMouseLeave() {
+    if (trackingMouse_) return;
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
+    trackingMouse_ = TrackMouseEvent(&track) != FALSE;
+}
+
+LRESULT Win32HostWindow::OnMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto result = ToHost(message, wParam, ToLayout(lParam))) return *result;
     return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT Win32HostWindow::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+    // Wheel positions come in screen coordinates; hosts take client ones.
+    POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ScreenToClient(hwnd_, &point);
+    if (auto result = ToHost(WM_MOUSEWHEEL, wParam, ToLayout(MAKELPARAM(point.x, point.y)))) return *result;
+    return 0;
+}
+
+LRESULT Win32HostWindow::OnDpiChanged(const RECT& suggested) {
+    // The layout stays as it is; only its pixels change, so the size
+    // comes from the layout (the suggested one drifts with rounding).
+    UpdateScale();
+    int width = suggested.right - suggested.left;
+    int height = suggested.bottom - suggested.top;
+    if (host_ != nullptr && host_->GetClientSize().width > 0) {
+        width = PixelOfUnit(host_->GetClientSize().width, scale_);
+        height = PixelOfUnit(host_->GetClientSize().height, scale_);
+    }
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    RequestRender();
+    UiMapWriter::Instance().Refresh();
+    return 0;
 }
 
 void Win32HostWindow::RequestRender() {

@@ -7,6 +7,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -49,6 +50,15 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static void CALLBACK CaretBlink(HWND hwnd, UINT message, UINT_PTR id, DWORD time);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // The messages this window answers itself, before or instead of the host.
+    std::optional<LRESULT> HandleOwn(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> HandleLifeAndAccess(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<std::intptr_t> ToHost(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaint();
+    void TrackMouseLeave();
+    LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChanged(const RECT& suggested);
     bool SetCursorForPoint();
     LPARAM ToLayout(LPARAM lParam) const;
     void Render();
