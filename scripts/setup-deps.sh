@@ -20,7 +20,7 @@ packages=(
   wine wine64 xvfb xdotool x11-utils x11-apps imagemagick fonts-wqy-microhei
   dpkg-dev openssl nsis osslsigncode libssl-dev
   libx11-dev libxtst-dev libxext-dev libfreetype-dev libfontconfig-dev openbox xcompmgr
-  libsystemd-dev dbus-daemon python3-dbus python3-gi
+  libsystemd-dev dbus-daemon python3-dbus python3-gi gir1.2-dbusmenu-glib-0.4
   passwd util-linux
   lintian desktop-file-utils appstream
 )
