@@ -265,3 +265,25 @@ class NativeTestCase(unittest.TestCase):
 
     def tearDown(self):
         self.desktop.stop_all()
+
+
+class ManagedTestCase(NativeTestCase):
+    """The same with Openbox managing the display's windows for the whole class."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.manager = subprocess.Popen(["openbox", "--sm-disable"], env=cls.desktop.env, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL, start_new_session=True)
+        time.sleep(1.5)  # openbox takes over the display
+        if cls.manager.poll() is not None:
+            raise RuntimeError("openbox did not start")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.manager.terminate()
+        try:
+            cls.manager.wait(5)
+        except subprocess.TimeoutExpired:
+            cls.manager.kill()
+        super().tearDownClass()

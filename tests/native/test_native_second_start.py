@@ -13,9 +13,10 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from native_harness import (NativeProgram, NativeTestCase, X11ClickTarget, mouse_data, store_text,  # noqa: E402
-                            wait_for)
+from native_harness import (ManagedTestCase, NativeProgram, NativeTestCase, X11ClickTarget,  # noqa: E402
+                            mouse_data, store_text, wait_for)
 from test_native_tray import XEmbedTray  # noqa: E402
+
 
 def hide_while_clicking_record():
     """The stored settings with "hide while clicking" ticked (its byte is the fifth)."""
@@ -147,26 +148,8 @@ class BareDisplay(SecondStartChecks, NativeTestCase):
 
 
 @unittest.skipUnless(shutil.which("openbox"), "Openbox is not installed (scripts/setup-deps.sh installs it)")
-class OpenboxDisplay(SecondStartChecks, NativeTestCase):
+class OpenboxDisplay(SecondStartChecks, ManagedTestCase):
     managed = True
-
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.manager = subprocess.Popen(["openbox", "--sm-disable"], env=cls.desktop.env, stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL, start_new_session=True)
-        time.sleep(1.5)  # openbox takes over the display
-        if cls.manager.poll() is not None:
-            raise RuntimeError("openbox did not start")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.manager.terminate()
-        try:
-            cls.manager.wait(5)
-        except subprocess.TimeoutExpired:
-            cls.manager.kill()
-        super().tearDownClass()
 
 
 if __name__ == "__main__":
