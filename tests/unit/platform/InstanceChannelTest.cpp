@@ -175,6 +175,7 @@ TEST(CombinedEvents, WakesForAnyPartAndKeepsTheNearestDeadline) {
         std::optional<std::uint64_t> due;
         int dispatched = 0;
     } first, second;
+    first.due = 900;
     second.due = 500;
     CombinedEvents events;
     events.Add(first);
