@@ -5,6 +5,7 @@
 #include "app/UpdateGate.h"
 #include "mainwindow/CMainDlg.h"
 #include "online/OnlineConfig.h"
+#include "platform/AutoStart.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "res/ControlIds.h"
@@ -30,8 +31,16 @@ std::optional<int> StartAsClicker(platform::Platform& platform, std::u16string_v
     // start runs it too; on the same day it finds nothing to do.
     background([&platform] { RecordDailyRun(platform); });
 
-    // A second start ends silently; the running instance is not told.
-    if (!platform.GetProcess().CreateSingleInstanceMutex(kSingleInstanceMutex)) return 0;
+    // A second start ends; where the desktop's convention asks for it (Linux)
+    // the running instance is told to show its window first.
+    if (!platform.GetProcess().CreateSingleInstanceMutex(kSingleInstanceMutex)) {
+        platform.GetProcess().AskRunningInstanceToShow(kSingleInstanceMutex);
+        return 0;
+    }
+    // An autostart entry an older version wrote is brought up to date.
+    if (platform::AutoStart* autoStart = platform.GetAutoStart()) {
+        autoStart->Upgrade(platform.GetSystem().ExecutablePath());
+    }
     return std::nullopt;
 }
 
@@ -92,6 +101,7 @@ int RunProgram(std::u16string_view commandLine, ui::Backend& backend, const Back
             // The icon joins the notification area once the window is on screen:
             // the shell's answer takes a while and nothing on screen waits for it.
             mainWindow->EnterTray();
+            process.AcceptShowRequests(mainWindow->GetHwnd(), msg::kShowMainWindow);
             updateCheck.ContinueBeside(mainWindow->GetHwnd());
             exitCode = application.Run(mainWindow->GetHwnd());
         }

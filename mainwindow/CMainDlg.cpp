@@ -54,9 +54,17 @@ std::u16string CMainDlg::SiteAddress() { return Ascii(ZINTRA_SITE_URL); }
 
 SShellNotifyIcon* CMainDlg::TrayIcon() const { return FindChildByID2<SShellNotifyIcon>(kTrayControlId); }
 
+bool CMainDlg::TrayMissing() const {
+    const SShellNotifyIcon* icon = TrayIcon();
+    return platform::Current().GetShell().KeepsWindowWithoutTray() && (icon == nullptr || !icon->InTray());
+}
+
 void CMainDlg::EnterTray() {
     SShellNotifyIcon* icon = TrayIcon();
-    if (icon == nullptr || !icon->AddTrayIcon()) return;
+    const bool added = icon != nullptr && icon->AddTrayIcon();
+    // A hidden start with nothing to bring the window back shows it minimised.
+    if (TrayMissing() && !IsWindowVisible()) ShowWindow(msg::kSwShowMinimized);
+    if (!added) return;
     if (storeUnavailable_) {
         icon->ShowBalloon(kStoreUnavailableNotice, u"Zintra");
         return;
@@ -74,9 +82,15 @@ void CMainDlg::ShowBalloon(std::u16string_view text, std::u16string_view title) 
 
 void CMainDlg::BeginPreciseTiming() { preciseTiming_.Begin(ui::CurrentBackend()); }
 
-void CMainDlg::HideDuringRun() { ui::CurrentBackend().ShowWindow(GetHwnd(), msg::kSwHide); }
+void CMainDlg::HideDuringRun() {
+    // Without a tray icon a hidden window could not be found again after the run.
+    if (TrayMissing()) return;
+    ui::CurrentBackend().ShowWindow(GetHwnd(), msg::kSwHide);
+}
 
-void CMainDlg::ShowAfterRun() {
+void CMainDlg::ShowAfterRun() { BringToFront(); }
+
+void CMainDlg::BringToFront() {
     ui::Backend& windows = ui::CurrentBackend();
     windows.ShowWindow(GetHwnd(), msg::kSwShow);
     windows.SetWindowPos(GetHwnd(), 0, platform::Rect{}, msg::kSwpNoSize | msg::kSwpNoMove | msg::kSwpNoRedraw);
@@ -110,6 +124,9 @@ std::optional<std::intptr_t> CMainDlg::OnWindowMessage(std::uint32_t message, st
             engine_.Toggle();
             return 0;
         case msg::kMainWindowQuery:
+            return 0;
+        case msg::kShowMainWindow:
+            BringToFront();
             return 0;
         default:
             return std::nullopt;

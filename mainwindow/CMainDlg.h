@@ -44,6 +44,8 @@ private:
     void Exit();
     void RegisterHotkey();
     SShellNotifyIcon* TrayIcon() const;
+    // No icon shows and nothing else would bring a hidden window back.
+    bool TrayMissing() const;
     void ShowBalloon(std::u16string_view text, std::u16string_view title) override;
 
     // ClickWindow: the engine's timer and visibility go through this window.
@@ -53,6 +55,8 @@ private:
     void EndPreciseTiming() override { preciseTiming_.End(); }
     void HideDuringRun() override;
     void ShowAfterRun() override;
+    // Shown (restored when minimised) and stacked above the other windows.
+    void BringToFront();
 
     // Checks the radio of the stored click type, as the window opens.
     void ShowStoredClickType();

@@ -18,6 +18,10 @@ public:
     virtual bool Write(const std::u16string& executablePath) = 0;
     // Removes the entry when it is ours; another program's stays.
     virtual bool Remove(const std::u16string& executablePath) = 0;
+    // Brings our entry, as an older version of the program wrote it, up to
+    // what this version writes, keeping whatever the user changed in it.
+    // False when there was nothing to change or it could not be written.
+    virtual bool Upgrade(const std::u16string& executablePath) = 0;
 };
 
 }  // namespace zintra::platform

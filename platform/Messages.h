@@ -50,6 +50,7 @@ inline constexpr int PointParamY(std::intptr_t lParam) {
 inline constexpr std::uint32_t kDownloadProgress = kUser + 503;  // UM_DOWNLOAD_PROGRESS, wParam percent 1..100
 inline constexpr std::uint32_t kDownloadDone = kUser + 504;      // UM_DOWNLOAD_DONE, wParam 1 on success
 inline constexpr std::uint32_t kTrayNotify = kUser + 1111;       // UM_TRAY_NOTIFY, lParam the mouse message
+inline constexpr std::uint32_t kShowMainWindow = kUser + 1112;   // a second start asks for the main window
 inline constexpr std::uint32_t kMainWindowQuery = 1624;          // answered with 0 by the main window
 
 // ShowWindow commands.

@@ -2,7 +2,10 @@
 // working directory and the component model the shell's drag-and-drop needs.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "platform/Types.h"
 
 namespace zintra::platform {
 
@@ -16,6 +19,19 @@ public:
     virtual bool SetCurrentDirectory(const std::u16string& path) = 0;
     virtual void InitializeComponents() = 0;    // OleInitialize
     virtual void UninitializeComponents() = 0;  // OleUninitialize
+
+    // Where a second start brings the running instance forward (the Linux
+    // desktops' convention; on Windows a second start ends silently, so these
+    // do nothing there): asks the instance holding the mutex `name` to show
+    // its main window. True once it said it would.
+    virtual bool AskRunningInstanceToShow(const std::u16string& name) {
+        static_cast<void>(name);
+        return false;
+    }
+    // From now on such a request arrives as `message` posted to `window`.
+    virtual void AcceptShowRequests(NativeWindow window, std::uint32_t message) {
+        static_cast<void>(window), static_cast<void>(message);
+    }
 };
 
 }  // namespace zintra::platform

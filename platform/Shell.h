@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -36,6 +37,16 @@ inline constexpr std::uint32_t kInfo = 0x10;     // NIF_INFO
 
 enum class TrayAction { Add = 0, Modify = 1, Delete = 2 };
 
+// One entry of the tray menu, for desktops whose panel shows the menu itself.
+struct TrayMenuEntry {
+    int command = 0;  // what WM_COMMAND carries when it is chosen
+    std::u16string text;
+    bool separator = false;
+    bool enabled = true;
+    std::vector<TrayMenuEntry> children;  // a sub-menu
+    friend bool operator==(const TrayMenuEntry&, const TrayMenuEntry&) = default;
+};
+
 // Copies text into a fixed record field, cutting what does not fit so the
 // field always ends with a NUL.
 template <std::size_t N>
@@ -59,6 +70,18 @@ public:
     virtual std::intptr_t StartInstaller(const std::string& path) = 0;
     // Frees an icon the program loaded.
     virtual void DestroyIcon(IconHandle icon) = 0;
+
+    // Whether the program must keep its main window within reach itself while
+    // no notification area shows its icon. Windows always has a taskbar that
+    // brings the icon back, so there the program hides as it always has; a
+    // Linux desktop may have no tray at all.
+    virtual bool KeepsWindowWithoutTray() const { return false; }
+
+    // The tray menu, for panels that draw the menu themselves: an entry
+    // chosen there arrives as WM_COMMAND (low word its command, high word 0)
+    // at the tray record's window, as from the program's own menu. Where the
+    // program always draws the menu itself (Windows) this does nothing.
+    virtual void SetTrayMenu(const std::vector<TrayMenuEntry>& entries) { static_cast<void>(entries); }
 };
 
 }  // namespace zintra::platform

@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/Process.h"
 
@@ -20,6 +21,14 @@ public:
     }
     void InitializeComponents() override { ++componentsDepth_; }
     void UninitializeComponents() override { --componentsDepth_; }
+    bool AskRunningInstanceToShow(const std::u16string& name) override {
+        askedToShow_.push_back(name);
+        return mutexes_.count(name) > 0;
+    }
+    void AcceptShowRequests(platform::NativeWindow window, std::uint32_t message) override {
+        showRequestWindow_ = window;
+        showRequestMessage_ = message;
+    }
 
     // ---- Test controls ----
     // Another instance holds the mutex.
@@ -27,11 +36,19 @@ public:
     bool MutexHeld(const std::u16string& name) const { return mutexes_.count(name) > 0; }
     const std::u16string& CurrentDirectory() const { return currentDirectory_; }
     int ComponentsDepth() const { return componentsDepth_; }
+    // The mutexes whose holder a second start asked to show its window.
+    const std::vector<std::u16string>& AskedToShow() const { return askedToShow_; }
+    // Where a second start's request would arrive: the window and the message.
+    platform::NativeWindow ShowRequestWindow() const { return showRequestWindow_; }
+    std::uint32_t ShowRequestMessage() const { return showRequestMessage_; }
 
 private:
     std::set<std::u16string> mutexes_;
     std::u16string currentDirectory_;
     int componentsDepth_ = 0;
+    std::vector<std::u16string> askedToShow_;
+    platform::NativeWindow showRequestWindow_ = 0;
+    std::uint32_t showRequestMessage_ = 0;
 };
 
 }  // namespace zintra::sim

@@ -20,6 +20,8 @@ public:
     bool OpenUrl(const std::u16string& url) override;
     std::intptr_t StartInstaller(const std::string& path) override;
     void DestroyIcon(platform::IconHandle icon) override { destroyedIcons_.push_back(icon); }
+    bool KeepsWindowWithoutTray() const override { return keepsWindow_; }
+    void SetTrayMenu(const std::vector<platform::TrayMenuEntry>& entries) override { trayMenu_ = entries; }
 
     // ---- Test controls ----
     struct TrayCall {
@@ -34,9 +36,13 @@ public:
     // Balloon texts shown so far, in order (a modify with NIF_INFO and a text).
     const std::vector<std::u16string>& Balloons() const { return balloons_; }
     void RefuseIcons(bool refuse) { refuse_ = refuse; }
+    // Behaves as a desktop where no tray may ever show the icon (Linux).
+    void SetKeepsWindowWithoutTray(bool keeps) { keepsWindow_ = keeps; }
     // Simulates a restart of the taskbar: the icons are gone.
     void RestartTaskbar() { shown_.reset(); }
     platform::NativeWindow ForegroundWindow() const { return foreground_; }
+    // The menu handed over for panels that draw it themselves.
+    const std::vector<platform::TrayMenuEntry>& TrayMenu() const { return trayMenu_; }
     const std::vector<std::u16string>& OpenedUrls() const { return urls_; }
     const std::vector<std::string>& StartedInstallers() const { return installers_; }
     // What the shell answers when asked to start an installer (42: started).
@@ -48,6 +54,8 @@ private:
     std::optional<platform::TrayIconData> shown_;
     std::vector<std::u16string> balloons_;
     bool refuse_ = false;
+    bool keepsWindow_ = false;
+    std::vector<platform::TrayMenuEntry> trayMenu_;
     std::map<std::u16string, std::uint32_t> messages_;
     platform::NativeWindow foreground_ = 0;
     std::vector<std::u16string> urls_;

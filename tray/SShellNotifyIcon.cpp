@@ -28,6 +28,20 @@ unsigned ParseIndex(std::string_view text) {
     return value;
 }
 
+std::vector<platform::TrayMenuEntry> EntriesOf(const std::vector<ui::MenuItem>& items) {
+    std::vector<platform::TrayMenuEntry> entries;
+    for (const ui::MenuItem& item : items) {
+        platform::TrayMenuEntry entry;
+        entry.command = item.id;
+        entry.text = item.text;
+        entry.separator = item.separator;
+        entry.enabled = !item.disabled;
+        entry.children = EntriesOf(item.children);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
 }  // namespace
 
 SShellNotifyIcon::SShellNotifyIcon() = default;
@@ -118,7 +132,10 @@ bool SShellNotifyIcon::AddTrayIcon() {
     record_.callbackMessage = msg::kTrayNotify;
     record_.icon = icon;
     platform::CopyTrayText(record_.tip, tip_);
-    inTray_ = platform::Current().GetShell().NotifyIcon(platform::TrayAction::Add, record_);
+    auto& shell = platform::Current().GetShell();
+    // Before the icon: a panel that reads the menu at once finds it.
+    shell.SetTrayMenu(MenuEntries());
+    inTray_ = shell.NotifyIcon(platform::TrayAction::Add, record_);
     return inTray_;
 }
 
@@ -136,6 +153,14 @@ void SShellNotifyIcon::RemoveTrayIcon() {
     hiddenWindow_->Detach();
     ui::CurrentBackend().PostMessage(hiddenWindow_->GetHwnd(), msg::kClose, 0, 0);
     hiddenWindow_ = nullptr;
+}
+
+std::vector<platform::TrayMenuEntry> SShellNotifyIcon::MenuEntries() const {
+    ui::SMenu classic;
+    ui::SMenuEx extended;
+    if (menuKind_ == kClassicMenu && classic.LoadMenu(menuName_)) return EntriesOf(classic.Data().items);
+    if (menuKind_ == kExtendedMenu && extended.LoadMenu(menuName_)) return EntriesOf(extended.Data().items);
+    return {};
 }
 
 void SShellNotifyIcon::ShowTrayMenu() {

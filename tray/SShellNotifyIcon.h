@@ -32,6 +32,8 @@ public:
     bool AddTrayIcon();
     void RemoveTrayIcon();
     void ShowTrayMenu();
+    // The entries of the same menu, for panels that show it themselves.
+    std::vector<platform::TrayMenuEntry> MenuEntries() const;
     // The default reaction to a mouse message on the icon; 0 when it acted.
     std::intptr_t HandleTrayNotify(std::intptr_t mouseMessage);
     // Null leaves the text or the title as it is.

@@ -58,7 +58,8 @@ public:
     // The loop that posts the services' messages and knows the icons'
     // pictures; null when it goes away.
     virtual void AttachLoop(DesktopLoop* loop) = 0;
-    // The descriptor the loop polls for the services (the session bus).
+    // The descriptor the loop polls for the services (the session bus, the
+    // requests of second starts).
     virtual EventSource& DesktopEvents() = 0;
 };
 

@@ -11,12 +11,17 @@ LinuxPlatform::LinuxPlatform(MouseInput& input, Keyboard& keyboard, TrayDock* do
       tray_(std::make_unique<LinuxTray>(dock)),
       shell_(std::make_unique<LinuxShell>(tray_.get())) {
     tray_->SetTaskbarCreatedMessage(shell_->RegisterWindowMessage(u"TaskbarCreated"));
+    events_.Add(tray_->Events());
+    events_.Add(process_.Requests());
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
 
-void LinuxPlatform::AttachLoop(DesktopLoop* loop) { tray_->Attach(loop); }
+void LinuxPlatform::AttachLoop(DesktopLoop* loop) {
+    tray_->Attach(loop);
+    process_.Attach(loop);
+}
 
-EventSource& LinuxPlatform::DesktopEvents() { return tray_->Events(); }
+EventSource& LinuxPlatform::DesktopEvents() { return events_; }
 
 }  // namespace zintra::platform::linux_x11

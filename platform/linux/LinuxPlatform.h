@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/Platform.h"
+#include "platform/linux/CombinedEvents.h"
 #include "platform/linux/DesktopLoop.h"
 #include "platform/linux/FileStore.h"
 #include "platform/linux/LinuxClock.h"
@@ -52,6 +53,7 @@ private:
     LinuxSystem system_;
     std::unique_ptr<LinuxTray> tray_;
     std::unique_ptr<LinuxShell> shell_;
+    CombinedEvents events_;  // the session bus and the second starts' requests
 };
 
 }  // namespace zintra::platform::linux_x11

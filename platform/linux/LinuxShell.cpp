@@ -12,6 +12,10 @@ bool LinuxShell::NotifyIcon(TrayAction action, const TrayIconData& data) {
     return tray_ != nullptr && tray_->NotifyIcon(action, data);
 }
 
+void LinuxShell::SetTrayMenu(const std::vector<TrayMenuEntry>& entries) {
+    if (tray_ != nullptr) tray_->SetMenu(entries);
+}
+
 std::uint32_t LinuxShell::RegisterWindowMessage(const std::u16string& name) {
     // The same name gives the same number, as on Windows: the tray posts "TaskbarCreated" by its number.
     const auto [entry, added] = registeredMessages_.try_emplace(name, nextMessage_);

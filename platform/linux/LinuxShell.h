@@ -25,6 +25,9 @@ public:
     bool OpenUrl(const std::u16string& url) override;
     std::intptr_t StartInstaller(const std::string& path) override;
     void DestroyIcon(IconHandle) override {}
+    // Stock desktops (GNOME without an extension) have no tray to come back from.
+    bool KeepsWindowWithoutTray() const override { return true; }
+    void SetTrayMenu(const std::vector<TrayMenuEntry>& entries) override;
 
 private:
     LinuxTray* tray_;

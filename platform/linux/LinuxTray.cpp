@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/Messages.h"
 #include "platform/linux/TextConversion.h"
 #include "platform/linux/TrayProtocol.h"
 
@@ -27,6 +28,7 @@ std::string TipText(const TrayIconData& data) {
 }  // namespace
 
 LinuxTray::LinuxTray(TrayDock* dock) : dock_(dock) {
+    menu_.OnCommand([this](int command) { OnMenuCommand(command); });
     if (dock_ != nullptr) {
         dock_->OnClick([this](TrayClick click) { OnClick(click); });
         dock_->OnManagerStarted([this] { OnTrayStarted(); });
@@ -66,6 +68,16 @@ void LinuxTray::OnClick(TrayClick click) {
     }
 }
 
+void LinuxTray::OnMenuCommand(int command) {
+    // As the program's own menu sends it: the command in the low word, 0 above.
+    if (added_) Post(record_.window, msg::kCommand, static_cast<std::uint16_t>(command), 0);
+}
+
+void LinuxTray::SetMenu(const std::vector<TrayMenuEntry>& entries) {
+    menu_.SetEntries(entries);
+    if (item_) item_->SetMenuPath(menu_.Export() ? DbusMenu::kPath : "");
+}
+
 void LinuxTray::OnTrayStarted() {
     // As after a taskbar restart on Windows: the tray code adds the icon again.
     if (added_) Post(record_.window, taskbarCreated_, 0, 0);
@@ -78,6 +90,7 @@ void LinuxTray::Add(const TrayIconData& data) {
         item_ = std::make_unique<StatusNotifierItem>(bus_, data.id);
         item_->OnClick([this](TrayClick click) { OnClick(click); });
         item_->OnWatcherStarted([this] { OnTrayStarted(); });
+        if (menu_.HasEntries() && menu_.Export()) item_->SetMenuPath(DbusMenu::kPath);
     }
     // From now on a panel that starts later brings the icon in.
     item_->WatchWatcher();

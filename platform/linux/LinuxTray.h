@@ -13,6 +13,7 @@
 
 #include "platform/Shell.h"
 #include "platform/linux/DesktopLoop.h"
+#include "platform/linux/DbusMenu.h"
 #include "platform/linux/DesktopNotices.h"
 #include "platform/linux/SessionBus.h"
 #include "platform/linux/StatusNotifierItem.h"
@@ -34,12 +35,15 @@ public:
     EventSource& Events() { return bus_; }
 
     bool NotifyIcon(TrayAction action, const TrayIconData& data);
+    // The menu that panels drawing their own show; its commands go to the record's window.
+    void SetMenu(const std::vector<TrayMenuEntry>& entries);
 
 private:
     StatusNotifierItem::Look LookOf(const TrayIconData& data) const;
     void Post(NativeWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void ShowNotice(const TrayIconData& data);
     void OnClick(TrayClick click);
+    void OnMenuCommand(int command);
     void OnTrayStarted();
     void Add(const TrayIconData& data);
     bool Modify(const TrayIconData& data);
@@ -47,6 +51,7 @@ private:
 
     SessionBus bus_;
     DesktopNotices notices_{bus_};
+    DbusMenu menu_{bus_};
     std::unique_ptr<StatusNotifierItem> item_;
     TrayDock* dock_;
     DesktopLoop* loop_ = nullptr;

@@ -91,8 +91,10 @@ LockResult SingleInstanceLock::AcquireAt(const std::string& path) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool held = errno == EWOULDBLOCK;
         ::close(fd);
+        if (held) path_ = path;
         return held ? LockResult::HeldByUs : LockResult::Unusable;
     }
+    path_ = path;
     // Held until the process ends: the kernel drops the lock with the descriptor.
     descriptor_ = fd;
     return LockResult::Acquired;

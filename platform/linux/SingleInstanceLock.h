@@ -33,11 +33,14 @@ public:
     // Takes the lock of `name` in its private place, else in the user's
     // cache folder when that place is not safe (someone else owns it).
     LockResult Acquire(const std::u16string& name);
+    // The lock file that Acquire took or found held; empty when unusable.
+    const std::string& Path() const { return path_; }
 
 private:
     LockResult AcquireAt(const std::string& path);
 
     int descriptor_ = -1;
+    std::string path_;
 };
 
 }  // namespace zintra::platform::linux_x11

@@ -62,6 +62,7 @@ bool StatusNotifierItem::Show(const Look& look) {
             SD_BUS_PROPERTY("AttentionMovieName", "s", &StatusNotifierItem::GetProperty, 0, 0),
             SD_BUS_PROPERTY("ToolTip", "(sa(iiay)ss)", &StatusNotifierItem::GetProperty, 0, 0),
             SD_BUS_PROPERTY("ItemIsMenu", "b", &StatusNotifierItem::GetProperty, 0, 0),
+            SD_BUS_PROPERTY("Menu", "o", &StatusNotifierItem::GetProperty, 0, 0),
             SD_BUS_METHOD("Activate", "ii", "", &StatusNotifierItem::OnMethod, SD_BUS_VTABLE_UNPRIVILEGED),
             SD_BUS_METHOD("SecondaryActivate", "ii", "", &StatusNotifierItem::OnMethod, SD_BUS_VTABLE_UNPRIVILEGED),
             SD_BUS_METHOD("ContextMenu", "ii", "", &StatusNotifierItem::OnMethod, SD_BUS_VTABLE_UNPRIVILEGED),
@@ -152,6 +153,10 @@ int StatusNotifierItem::GetProperty(sd_bus*, const char*, const char*, const cha
     if (Is(property, "IconName")) return sd_bus_message_append(reply, "s", item.look_.iconName.c_str());
     if (Is(property, "IconPixmap")) return item.AppendPixmaps(reply);
     if (Is(property, "ItemIsMenu")) return sd_bus_message_append(reply, "b", 0);
+    if (Is(property, "Menu")) {
+        // The protocol's way of saying "no menu" is a path that names nothing.
+        return sd_bus_message_append(reply, "o", item.menuPath_.empty() ? "/NO_DBUSMENU" : item.menuPath_.c_str());
+    }
     if (Is(property, "ToolTip")) {
         // Icon name, pixmaps, title, text: the tip is the title, as panels show it in bold.
         return sd_bus_message_append(reply, "(sa(iiay)ss)", "", 0, item.look_.tip.c_str(), "");

@@ -3,14 +3,12 @@
 // an object on the session bus that the desktop's watcher is told about and
 // that the panel reads (icon, tip, status) and calls (activation, menu).
 //
-// The menu: the item asks for none of its own (ItemIsMenu false, no Menu
-// object); a ContextMenu call becomes the right-button callback, and the tray
-// code opens the program's own tray menu at the pointer, drawn by our toolkit
-// and answered through the same WM_COMMAND path as on Windows. Exporting the
-// menu over com.canonical.dbusmenu instead would give the panel's native look
-// but a second menu implementation with its own tests and ids; hosts that only
-// show exported menus (GNOME's indicator extension) then show no menu, while
-// the left click still shows and hides the main window there.
+// The menu: the Menu property names the tray menu exported on the bus
+// (DbusMenu), which panels that draw menus themselves show; a ContextMenu
+// call from the others becomes the right-button callback, and the tray code
+// opens the program's own tray menu at the pointer. Both answer through the
+// same WM_COMMAND path as on Windows. ItemIsMenu stays false: the item has a
+// primary action of its own (a left click shows and hides the main window).
 #pragma once
 
 #include <systemd/sd-bus.h>
@@ -57,6 +55,8 @@ public:
     void Hide();
     // Watches the watcher's name from now on (needs no item on the bus).
     void WatchWatcher();
+    // The object path of the item's exported menu; empty for none.
+    void SetMenuPath(std::string path) { menuPath_ = std::move(path); }
 
     const std::string& ServiceName() const { return serviceName_; }
 
@@ -75,6 +75,7 @@ private:
     sd_bus_slot* object_ = nullptr;
     sd_bus_slot* ownerMatch_ = nullptr;
     bool named_ = false;
+    std::string menuPath_;
     std::function<void(TrayClick)> onClick_;
     std::function<void()> onWatcherStarted_;
 };

@@ -179,12 +179,30 @@ std::optional<std::vector<std::string>> SplitExec(std::string_view value) {
     return arguments;
 }
 
+namespace {
+
+// A string value as an entry holds it: only the backslash is escaped (the
+// program's path has no control characters, or it is never written).
+std::string StringValue(std::string_view text) {
+    std::string value;
+    for (const char c : text) {
+        if (c == '\\') value += '\\';
+        value += c;
+    }
+    return value;
+}
+
+}  // namespace
+
 std::string AutostartEntryText(const std::string& executablePath) {
     return std::string(kGroup) +
            "\n"
            "Type=Application\n"
            "Name=Zintra\n"
            "Comment=Mouse auto-clicker, started hidden at log-in\n"
+           "TryExec=" +
+           StringValue(executablePath) +
+           "\n"
            "Exec=" +
            ExecArgument(executablePath) +
            " -auto\n"
@@ -215,6 +233,8 @@ AutostartEntry ReadAutostartEntry(std::string_view text) {
         // The first of a repeated key counts; localised keys (Key[xx]) are other keys.
         if (key == "Exec" && !entry.exec) {
             entry.exec = std::string(value);
+        } else if (key == "TryExec") {
+            entry.tryExec = true;
         } else if (key == "Hidden" && !seenHidden) {
             seenHidden = true;
             entry.disabled = entry.disabled || value == "true";
@@ -226,7 +246,25 @@ AutostartEntry ReadAutostartEntry(std::string_view text) {
     return entry;
 }
 
-std::optional<AutostartEntry> XdgAutostart::Load(const std::string& path) const {
+std::optional<std::string> WithTryExec(std::string_view text, const std::string& executablePath) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = text.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        const std::size_t lineEnd = end == std::string_view::npos ? text.size() : end;
+        if (Trim(text.substr(start, lineEnd - start)) == kGroup) {
+            std::string upgraded(text.substr(0, next));
+            if (end == std::string_view::npos) upgraded += '\n';
+            upgraded += "TryExec=" + StringValue(executablePath) + "\n";
+            upgraded += text.substr(next);
+            return upgraded;
+        }
+        start = next;
+    }
+    return std::nullopt;
+}
+
+std::optional<AutostartEntry> XdgAutostart::Load(const std::string& path, std::string* entryText) const {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? std::optional(AutostartEntry{}) : std::nullopt;
     std::string text;
@@ -249,6 +287,7 @@ std::optional<AutostartEntry> XdgAutostart::Load(const std::string& path) const 
     if (failed) return std::nullopt;
     AutostartEntry entry = ReadAutostartEntry(text);
     if (!entry.exec) entry.exec = std::string();  // an entry without Exec is still an entry
+    if (entryText != nullptr) *entryText = std::move(text);
     return entry;
 }
 
@@ -280,6 +319,22 @@ bool XdgAutostart::Remove(const std::u16string& executablePath) {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
     SyncFolder(FolderOf(path));
     return true;
+}
+
+bool XdgAutostart::Upgrade(const std::u16string& executablePath) {
+    const std::string path = Path();
+    std::string text;
+    const std::optional<AutostartEntry> entry = Load(path, &text);
+    const std::string program = ProgramPath(executablePath);
+    if (!entry || entry->tryExec || !Points(*entry, program)) return false;
+    // The entry keeps naming the program it named (a link stays a link).
+    const std::string named = SplitExec(*entry->exec)->front();
+    if (HasControlCharacter(named)) return false;
+    const std::optional<std::string> upgraded = WithTryExec(text, named);
+    if (!upgraded) return false;
+    struct stat info {};
+    const mode_t mode = ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
+    return ReplaceFile(path, *upgraded, mode, FolderOf(path) + "/.zintra.desktop.");
 }
 
 }  // namespace zintra::platform::linux_x11

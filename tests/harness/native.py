@@ -205,3 +205,25 @@ POSITION_SLACK = 0
 LOCK_STEPS = [(None, 0), ("Num_Lock", 0x10), ("Caps_Lock", 0x10 | 0x02)]
 # Pictures the tests save start with this, so both systems' can lie side by side.
 PICTURE_PREFIX = "native-"
+
+
+class ManagedTestCase(NativeTestCase):
+    """The same with Openbox managing the display's windows for the whole class."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.manager = subprocess.Popen(["openbox", "--sm-disable"], env=cls.desktop.env, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL, start_new_session=True)
+        time.sleep(1.5)  # openbox takes over the display
+        if cls.manager.poll() is not None:
+            raise RuntimeError("openbox did not start")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.manager.terminate()
+        try:
+            cls.manager.wait(5)
+        except subprocess.TimeoutExpired:
+            cls.manager.kill()
+        super().tearDownClass()

@@ -11,6 +11,12 @@ panel would and clicks it.
 
     desktop_bus_peers.py properties SERVICE      (prints one JSON object)
     desktop_bus_peers.py call SERVICE METHOD X Y (Activate, ContextMenu, ...)
+    desktop_bus_peers.py menu SERVICE            (the item's exported menu as a
+                                                  panel reads it, one JSON object)
+    desktop_bus_peers.py click SERVICE LABEL     (sends "clicked" to the entry)
+    desktop_bus_peers.py dbusmenu-glib SERVICE [LABEL]
+        the same through libdbusmenu-glib, the client library indicator
+        panels use: prints the labels it shows, then clicks LABEL if given
 
 DBUS_SESSION_BUS_ADDRESS names the bus. The line {"event": "ready"} is
 written once the name is owned. It runs under Debian's own python3, which
@@ -127,8 +133,103 @@ def panel(args):
         method(*(dbus.Int32(int(a)) for a in args[2:]), dbus_interface=ITEM)
 
 
+MENU = "com.canonical.dbusmenu"
+
+
+def menu_object(bus, service):
+    """The object the item's Menu property names, as a panel finds it."""
+    item = bus.get_object(service, "/StatusNotifierItem")
+    path = item.Get(ITEM, "Menu", dbus_interface=dbus.PROPERTIES_IFACE)
+    return bus.get_object(service, path), str(path)
+
+
+def read_menu(bus, service):
+    """The whole layout (GetLayout from the root, every level, every
+    property), the menu object's own properties, what AboutToShow answers and
+    the properties GetGroupProperties gives for every entry."""
+    menu, path = menu_object(bus, service)
+    revision, layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"), dbus_interface=MENU)
+
+    def node(entry):
+        number, properties, children = entry
+        return {"id": int(number), "properties": plain(properties), "children": [node(c) for c in children]}
+
+    root = node(layout)
+    ids = []
+    pending = [root]
+    while pending:
+        current = pending.pop(0)
+        ids.append(current["id"])
+        pending.extend(current["children"])
+    group = menu.GetGroupProperties(dbus.Array(ids, signature="i"), dbus.Array([], signature="s"),
+                                    dbus_interface=MENU)
+    own = menu.GetAll(MENU, dbus_interface=dbus.PROPERTIES_IFACE)
+    return {"path": path, "revision": int(revision), "layout": root,
+            "group": {str(int(n)): plain(p) for n, p in group},
+            "menu": plain(own), "about_to_show": bool(menu.AboutToShow(0, dbus_interface=MENU))}
+
+
+def click_menu(bus, service, label):
+    """Sends "clicked" to the entry with that label, as a panel does when it is chosen."""
+    menu, _ = menu_object(bus, service)
+    _, layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"), dbus_interface=MENU)
+    pending = list(layout[2])
+    while pending:
+        number, properties, children = pending.pop(0)
+        if str(properties.get("label", "")) == label:
+            menu.AboutToShow(0, dbus_interface=MENU)
+            menu.Event(0, "opened", dbus.Int32(0, variant_level=1), dbus.UInt32(0), dbus_interface=MENU)
+            menu.Event(number, "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0), dbus_interface=MENU)
+            return
+        pending.extend(children)
+    raise SystemExit(f"no entry labelled {label}")
+
+
+def through_dbusmenu_glib(service, label=None):
+    """The menu as libdbusmenu-glib's client builds it from the bus."""
+    import gi
+    gi.require_version("Dbusmenu", "0.4")
+    from gi.repository import Dbusmenu
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    _, path = menu_object(bus, service)
+    client = Dbusmenu.Client.new(service, path)
+    loop = GLib.MainLoop()
+    found = {}
+
+    def check(*_):
+        root = client.get_root()
+        children = root.get_children() if root is not None else []
+        if children:
+            found["labels"] = [child.property_get("label") for child in children]
+            found["items"] = children
+            loop.quit()
+        return True
+
+    client.connect("layout-updated", check)
+    client.connect("root-changed", check)
+    GLib.timeout_add(100, check)
+    GLib.timeout_add_seconds(15, loop.quit)
+    loop.run()
+    print(json.dumps(found.get("labels"), ensure_ascii=False))
+    if label is not None:
+        item = next(i for i in found["items"] if i.property_get("label") == label)
+        item.handle_event("clicked", GLib.Variant("i", 0), 0)
+        GLib.timeout_add(500, loop.quit)  # the event leaves on the bus
+        loop.run()
+
+
 def main():
     role = sys.argv[1]
+    if role == "dbusmenu-glib":
+        through_dbusmenu_glib(*sys.argv[2:4])
+        return
+    if role == "menu":
+        print(json.dumps(read_menu(dbus.SessionBus(), sys.argv[2]), ensure_ascii=False))
+        return
+    if role == "click":
+        click_menu(dbus.SessionBus(), sys.argv[2], sys.argv[3])
+        return
     if role == "properties":
         panel(sys.argv[2:3])
         return

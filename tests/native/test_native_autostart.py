@@ -1,8 +1,10 @@
 """Start with the system on the native zintra: the box in the settings window
 writes and removes the desktop's autostart entry ($XDG_CONFIG_HOME/autostart/
-zintra.desktop) for the program at the path it runs from, another program's
-entry is neither shown as ours nor removed, and the entry's command starts the
-program hidden with its hotkey working."""
+zintra.desktop) for the program at the path it runs from, with TryExec so a
+removed program is not started; another program's entry is neither shown as
+ours nor removed; an entry written without TryExec gains it when the program
+starts; and the entry's command starts the program hidden where a tray shows
+its icon, and with its window in sight where none does, its hotkey working."""
 
 import os
 import shlex
@@ -14,6 +16,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from native_harness import NativeProgram, NativeTestCase, X11ClickTarget, wait_for  # noqa: E402
+from test_native_tray import XEmbedTray  # noqa: E402
 
 WINDOW = "SettingWindow"
 TAB_HEIGHT = 28
@@ -86,6 +89,7 @@ class NativeStartWithTheSystem(NativeTestCase):
         values = self.entry_values()
         self.assertEqual(values["Type"], "Application")
         self.assertEqual(values["Exec"], f'"{self.program_path}" -auto')
+        self.assertEqual(values["TryExec"], str(self.program_path))
         self.assertEqual(desktop_exec(values["Exec"]), [str(self.program_path), "-auto"])
         self.assertNotEqual(values.get("Hidden"), "true")
         self.assertNotEqual(values.get("X-GNOME-Autostart-enabled"), "false")
@@ -112,27 +116,62 @@ class NativeStartWithTheSystem(NativeTestCase):
         self.confirm(program)
         self.assertEqual(self.entry.read_text(), foreign)
 
-    def test_the_entrys_command_starts_the_program_hidden_with_its_hotkey(self):
+    def write_entry(self):
         program = NativeProgram(self.desktop, "autostart-write")
         self.open_page(program)
         program.click(WINDOW, "chk_setAutoRun")
         program.control(WINDOW, "chk_setAutoRun", where=lambda c: c.checked)
         self.confirm(program)
         self.desktop.stop_all()
-
-        target = X11ClickTarget(self.desktop, rect=(0, 0, 400, 400))
         command = desktop_exec(self.entry_values()["Exec"])
         self.assertEqual(command, [str(self.program_path), "-auto"])
-        login = NativeProgram(self.desktop, "autostart-login", *command[1:], wait_for_window=None)
+        return command
+
+    def log_in(self, command, name):
+        """Starts the entry's command as the session does at log-in; its F8 must click."""
+        target = X11ClickTarget(self.desktop, rect=(0, 0, 400, 400))
+        login = NativeProgram(self.desktop, name, *command[1:], wait_for_window=None)
         login.control("mainWindow", "*")
         time.sleep(1.0)
         self.assertIsNone(login.process.poll(), "the program keeps running")
-        self.assertFalse(login.window_visible("mainWindow"), "started hidden")
+        return login, target
+
+    def press_f8_for_clicks(self, target):
         self.desktop.move_pointer(*target.centre())
         target.focus()
         self.desktop.xdotool("key", "F8")
-        wait_for(lambda: len(target.downs()) >= 3, 10, what="clicks from the hidden program")
+        wait_for(lambda: len(target.downs()) >= 3, 10, what="clicks from the started program")
         self.desktop.xdotool("key", "F8")
+
+    def test_the_entrys_command_starts_hidden_where_a_tray_shows_the_icon(self):
+        command = self.write_entry()
+        tray = XEmbedTray(self.desktop, "autostart-tray")
+        try:
+            login, target = self.log_in(command, "autostart-login-tray")
+            tray.docked()
+            self.assertFalse(login.window_visible("mainWindow"), "started hidden, the icon is in the tray")
+            self.press_f8_for_clicks(target)
+        finally:
+            tray.stop()
+
+    def test_the_entrys_command_shows_the_window_where_no_tray_could_bring_it_back(self):
+        command = self.write_entry()
+        login, target = self.log_in(command, "autostart-login-no-tray")
+        self.assertTrue(login.window_visible("mainWindow"), "a hidden window without an icon would be lost")
+        self.press_f8_for_clicks(target)
+
+    def test_an_entry_written_without_try_exec_gains_it_when_the_program_starts(self):
+        exec_value = f'"{self.program_path}" -auto'
+        older = f"[Desktop Entry]\nType=Application\nName=Zintra\nExec={exec_value}\nIcon=zintra\n" \
+                "X-GNOME-Autostart-enabled=false\n"
+        self.entry.parent.mkdir(parents=True, exist_ok=True)
+        self.entry.write_text(older)
+        NativeProgram(self.desktop, "autostart-upgrade")
+        values = self.entry_values()
+        self.assertEqual(values["TryExec"], str(self.program_path))
+        self.assertEqual(values["Exec"], exec_value)
+        self.assertEqual(values["X-GNOME-Autostart-enabled"], "false", "the user's switch stays as it was")
+        self.assertEqual(self.entry.read_text().replace(f"TryExec={self.program_path}\n", ""), older)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,8 @@ bus with the tests' own watcher and notification server
 (desktop_bus_peers.py): the item registers with the program's icon, tip and
 status; activating it hides and shows the main window; its context menu is
 the program's tray menu and "退出" ends the program with the settings saved;
+the same menu is exported for panels that draw it themselves, and its
+entries clicked there show the window and end the program;
 start and stop notices arrive (and none when turned off in the settings
 window); a watcher that restarts, or starts late, gets the item again; and
 without any watcher the program clicks and its close button ends it."""
@@ -206,6 +208,44 @@ class NativeTrayOnTheSessionBus(NativeTestCase):
         self.assertEqual(program.exit_code(), 0)
         _, record = read_store(self.desktop.store_path)["mousedata"]
         self.assertEqual(struct.unpack_from("<i", record, 8)[0], 1, "the right-click choice was saved on the way out")
+
+    def test_the_exported_menu_is_the_tray_menu_and_its_entries_work_from_the_panel(self):
+        watcher = self.peer("watcher", "watcher-dbusmenu")
+        program = NativeProgram(self.desktop, "dbusmenu")
+        service = self.registered(watcher, program)
+        self.assertEqual(json.loads(self.panel("properties", service))["Menu"], "/MenuBar")
+        menu = json.loads(self.panel("menu", service))
+        (self.desktop.dir / "dbusmenu-as-read.json").write_text(json.dumps(menu, ensure_ascii=False, indent=1),
+                                                                encoding="utf-8")
+        self.assertEqual((menu["menu"]["Version"], menu["menu"]["Status"]), (3, "normal"))
+        self.assertFalse(menu["about_to_show"], "nothing changes when it opens")
+        root = menu["layout"]
+        self.assertEqual((root["id"], root["properties"]), (0, {"children-display": "submenu"}))
+        entries = [(child["properties"], child["children"]) for child in root["children"]]
+        self.assertEqual(entries, [({"label": "显示主界面"}, []), ({"label": "退出"}, [])])
+        for child in root["children"]:
+            self.assertEqual(menu["group"][str(child["id"])], child["properties"])
+
+        # Hidden by a left click on the icon, "显示主界面" brings the window back.
+        self.panel("call", service, "Activate", 10, 10)
+        wait_for(lambda: not program.window_visible("mainWindow"), 10, what="the main window to hide")
+        self.panel("click", service, "显示主界面")
+        wait_for(lambda: program.window_visible("mainWindow"), 10, what="显示主界面 to show the window")
+        program.click("mainWindow", "type_right")
+        program.control("mainWindow", "type_right", where=lambda c: c.checked)
+        self.panel("click", service, "退出")
+        self.assertEqual(program.exit_code(), 0)
+        _, record = read_store(self.desktop.store_path)["mousedata"]
+        self.assertEqual(struct.unpack_from("<i", record, 8)[0], 1, "the right-click choice was saved on the way out")
+
+    def test_the_indicator_panels_client_library_shows_the_menu_and_its_exit_works(self):
+        watcher = self.peer("watcher", "watcher-dbusmenu-glib")
+        program = NativeProgram(self.desktop, "dbusmenu-glib")
+        service = self.registered(watcher, program)
+        self.assertEqual(json.loads(self.panel("dbusmenu-glib", service)), ["显示主界面", "退出"])
+        self.panel("dbusmenu-glib", service, "退出")
+        self.assertEqual(program.exit_code(), 0)
+        self.assertIn("mousedata", read_store(self.desktop.store_path))
 
     def test_notices_on_start_and_stop_replace_each_other_and_stay_off_when_turned_off(self):
         notices = self.peer("notifications", "notices")

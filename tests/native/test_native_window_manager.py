@@ -13,7 +13,8 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from native_harness import NativeProgram, NativeTestCase, X11ClickTarget, pixels, read_store  # noqa: E402
+from native_harness import (ManagedTestCase, NativeProgram, NativeTestCase, X11ClickTarget, pixels,  # noqa: E402
+                            read_store)
 
 CAPTION_COLOUR = (0x01, 0x5C, 0x5D)  # the main window's own title strip
 
@@ -63,24 +64,8 @@ class BareDisplay(CaptionDragging, NativeTestCase):
 
 
 @unittest.skipUnless(shutil.which("openbox"), "Openbox is not installed (scripts/setup-deps.sh installs it)")
-class OpenboxDisplay(CaptionDragging, NativeTestCase):
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.manager = subprocess.Popen(["openbox", "--sm-disable"], env=cls.desktop.env, stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL, start_new_session=True)
-        time.sleep(1.5)  # openbox takes over the display
-        if cls.manager.poll() is not None:
-            raise RuntimeError("openbox did not start")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.manager.terminate()
-        try:
-            cls.manager.wait(5)
-        except subprocess.TimeoutExpired:
-            cls.manager.kill()
-        super().tearDownClass()
+class OpenboxDisplay(CaptionDragging, ManagedTestCase):
+    pass
 
 
 @unittest.skipUnless(shutil.which("xcompmgr"), "xcompmgr is not installed (scripts/setup-deps.sh installs it)")

@@ -153,6 +153,8 @@ private:
     std::intptr_t Deliver(platform::NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
                           std::intptr_t lParam);
     Host* FindHost(platform::NativeWindow window) const;
+    // The state (NormalState, IconicState) the window manager gives the window when it maps.
+    void SetInitialState(Host& host, int state);
     void Render(Host& host);
     void Present(Host& host);
     void RenderDirty();

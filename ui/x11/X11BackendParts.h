@@ -55,6 +55,7 @@ struct X11Backend::Host {
     bool visible = false;
     bool dirty = true;
     bool focusOnMap = false;
+    bool mapsIconic = false;  // WM_HINTS asks the window manager for an iconic start
     bool destroying = false;
     Visual* visual = nullptr;
     int depth = 0;

@@ -138,6 +138,15 @@ void X11Backend::DestroyHostWindow(NativeWindow window) {
     UiMapWriter::Instance().Refresh();
 }
 
+void X11Backend::SetInitialState(Host& host, int state) {
+    XWMHints hints{};
+    hints.flags = StateHint | InputHint;
+    hints.input = True;
+    hints.initial_state = state;
+    XSetWMHints(display_, host.xid, &hints);
+    host.mapsIconic = state == IconicState;
+}
+
 void X11Backend::ShowHostWindow(NativeWindow window, int showCommand) {
     Host* host = FindHost(window);
     if (host == nullptr) return;
@@ -145,9 +154,18 @@ void X11Backend::ShowHostWindow(NativeWindow window, int showCommand) {
         XUnmapWindow(display_, host->xid);
         host->visible = false;
     } else if (showCommand == msg::kSwShowMinimized) {
-        XIconifyWindow(display_, host->xid, screen_);
+        if (host->visible) {
+            XIconifyWindow(display_, host->xid, screen_);
+        } else {
+            // Not on screen yet: iconic from the start where a window manager
+            // honours the hint; without one the window simply shows.
+            SetInitialState(*host, IconicState);
+            Render(*host);
+            XMapWindow(display_, host->xid);
+        }
         host->visible = true;
     } else {
+        if (host->mapsIconic) SetInitialState(*host, NormalState);
         Render(*host);
         XMapRaised(display_, host->xid);
         host->visible = true;

@@ -56,6 +56,8 @@ TEST_F(ProgramTest, SecondStartEndsAtOnceWithoutTouchingAnything) {
     EXPECT_FALSE(desktop.KeyExists(u"SOFTWARE\\ZintraMouse"));
     EXPECT_TRUE(desktop.ShowCalls().empty()) << "no window";
     EXPECT_EQ(desktop.ProcessState().ComponentsDepth(), 0);
+    EXPECT_EQ(desktop.ProcessState().AskedToShow(), std::vector<std::u16string>{kSingleInstanceMutex})
+        << "the running instance is asked for its window (a no-op on Windows)";
 }
 
 TEST_F(ProgramTest, StartShowsTheMainWindowWithItsTrayIconAndEndsCleanly) {
@@ -77,6 +79,9 @@ TEST_F(ProgramTest, StartShowsTheMainWindowWithItsTrayIconAndEndsCleanly) {
     EXPECT_TRUE(desktop.ProcessState().MutexHeld(kSingleInstanceMutex));
     EXPECT_EQ(desktop.ProcessState().CurrentDirectory(), u"C:\\Program Files\\Zintra\\");
     EXPECT_EQ(MainWindowShows(), std::vector<int>{msg::kSwShowNormal});
+    EXPECT_EQ(desktop.ProcessState().ShowRequestMessage(), msg::kShowMainWindow);
+    EXPECT_NE(desktop.ProcessState().ShowRequestWindow(), 0u) << "a second start's request reaches the main window";
+    EXPECT_TRUE(desktop.ProcessState().AskedToShow().empty());
     ASSERT_FALSE(desktop.ShellState().TrayCalls().empty());
     EXPECT_EQ(desktop.ShellState().TrayCalls().front().action, platform::TrayAction::Add);
     EXPECT_EQ(std::u16string(desktop.ShellState().TrayCalls().front().data.tip), u"Zintra鼠标连点器");

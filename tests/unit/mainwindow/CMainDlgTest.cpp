@@ -227,6 +227,64 @@ TEST_F(MainWindowTest, CloseButtonEndsTheProgramWhenThereIsNoNotificationArea) {
     EXPECT_FALSE(StoredRecord().empty()) << "and the settings are saved as on exit";
 }
 
+// Started hidden (-auto) as the program's start does it.
+class HiddenStartTest : public MainWindowTest {
+protected:
+    void StartHidden(bool linuxShell, bool trayShown) {
+        desktop.ShellState().SetKeepsWindowWithoutTray(linuxShell);
+        desktop.ShellState().RefuseIcons(!trayShown);
+        main = std::make_unique<CMainDlg>();
+        ASSERT_NE(main->Create(), 0u);
+        main->SendMessage(msg::kInitDialog, 0, 0);
+        main->ShowWindow(msg::kSwHide);
+        main->EnterTray();
+        main->Settings().hideMain = 1;  // "hide while clicking"
+    }
+    int LastShow() { return desktop.Window(main->GetHwnd())->lastShowCommand; }
+};
+
+TEST_F(HiddenStartTest, WithoutAnyTrayOnLinuxTheWindowShowsMinimisedAndStaysWhileClicking) {
+    StartHidden(true, false);
+    EXPECT_TRUE(main->IsWindowVisible()) << "nothing else could bring it back";
+    EXPECT_EQ(LastShow(), msg::kSwShowMinimized);
+    ASSERT_TRUE(PressHotkey());
+    desktop.AdvanceBy(250);
+    EXPECT_GE(desktop.SentEvents().size(), 3u) << "clicking";
+    EXPECT_TRUE(main->IsWindowVisible()) << "not hidden while clicking";
+    ASSERT_TRUE(PressHotkey());
+    EXPECT_TRUE(main->IsWindowVisible());
+}
+
+TEST_F(HiddenStartTest, WithATrayIconTheWindowStaysHiddenAndHidesWhileClicking) {
+    StartHidden(true, true);
+    EXPECT_FALSE(main->IsWindowVisible());
+    main->ShowWindow(msg::kSwShow);
+    ASSERT_TRUE(PressHotkey());
+    EXPECT_FALSE(main->IsWindowVisible()) << "the icon brings it back";
+    ASSERT_TRUE(PressHotkey());
+}
+
+TEST_F(HiddenStartTest, OnWindowsTheHiddenStartStaysHiddenEvenWithoutAnIcon) {
+    StartHidden(false, false);
+    EXPECT_FALSE(main->IsWindowVisible());
+    EXPECT_EQ(LastShow(), msg::kSwHide);
+    main->ShowWindow(msg::kSwShow);
+    ASSERT_TRUE(PressHotkey());
+    EXPECT_FALSE(main->IsWindowVisible());
+    ASSERT_TRUE(PressHotkey());
+}
+
+TEST_F(MainWindowTest, ASecondStartsRequestShowsTheWindowAboveTheOthers) {
+    Start();
+    driver->Click("btn_close");
+    ASSERT_FALSE(main->IsWindowVisible());
+    const std::uint64_t raisedBefore = desktop.Window(main->GetHwnd())->raisedAt;
+    desktop.PostMessage(main->GetHwnd(), msg::kShowMainWindow, 0, 0);
+    desktop.DispatchPosted();
+    EXPECT_TRUE(main->IsWindowVisible());
+    EXPECT_GT(desktop.Window(main->GetHwnd())->raisedAt, raisedBefore) << "stacked on top";
+}
+
 TEST_F(MainWindowTest, CloseButtonHidesAndTrayMenuShowsAgain) {
     Start();
     driver->Click("btn_close");
@@ -473,6 +531,26 @@ TEST_F(TrayIconTest, MenuKindFollowsTheMenuDocumentsRoot) {
     EXPECT_EQ(MenuKindOf("LAYOUT:NOT_A_MENU"), SShellNotifyIcon::kNoMenu);
     EXPECT_EQ(MenuKindOf("LAYOUT:MISSING_MENU"), SShellNotifyIcon::kNoMenu);
     EXPECT_EQ(MenuKindOf("LAYOUT:NO_ICONS"), SShellNotifyIcon::kNoMenu);
+}
+
+TEST_F(TrayIconTest, PanelsThatDrawTheMenuGetTheSameEntriesAndCommands) {
+    Start();
+    const auto& entries = desktop.ShellState().TrayMenu();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ((std::pair{entries[0].command, entries[0].text}), (std::pair{5, std::u16string(u"显示主界面")}));
+    EXPECT_EQ((std::pair{entries[1].command, entries[1].text}), (std::pair{6, std::u16string(u"退出")}));
+    EXPECT_TRUE(entries[0].enabled && !entries[0].separator && entries[0].children.empty());
+
+    ui::SHostWnd host("LAYOUT:FULL_EXTENDED_MENU");
+    ASSERT_NE(CreateInTray(host), nullptr);
+    const auto& extended = desktop.ShellState().TrayMenu();
+    ASSERT_EQ(extended.size(), 3u);
+    EXPECT_TRUE(extended[1].separator);
+    EXPECT_EQ((std::pair{extended[2].command, extended[2].text}), (std::pair{6, std::u16string(u"退出")}));
+
+    ui::SHostWnd plain("LAYOUT:NO_ICONS");
+    ASSERT_NE(CreateInTray(plain), nullptr);
+    EXPECT_TRUE(desktop.ShellState().TrayMenu().empty()) << "no menu document, no menu";
 }
 
 TEST_F(TrayIconTest, RightClickShowsAClassicMenuAndNothingWithoutOne) {

@@ -52,6 +52,9 @@ TEST(XdgEntryText, IsAnApplicationEntryStartingTheProgramHidden) {
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(text.find("\nType=Application\n"), std::string::npos);
     EXPECT_NE(text.find("\nExec=\"/opt/My Apps/zintra\" -auto\n"), std::string::npos);
+    // The session skips the entry once the program is gone (a string value: no quoting).
+    EXPECT_NE(text.find("\nTryExec=/opt/My Apps/zintra\n"), std::string::npos);
+    EXPECT_NE(AutostartEntryText("/opt/a\\b/zintra").find("\nTryExec=/opt/a\\\\b/zintra\n"), std::string::npos);
     const AutostartEntry entry = ReadAutostartEntry(text);
     ASSERT_TRUE(entry.exec);
     EXPECT_EQ(*SplitExec(*entry.exec), Args({"/opt/My Apps/zintra", "-auto"}));
@@ -175,6 +178,44 @@ TEST_F(XdgAutostartFiles, AnUnreadableEntryIsNeitherAnsweredNorRemoved) {
     EXPECT_EQ(autostart.Query(Program()), std::nullopt);
     EXPECT_FALSE(autostart.Remove(Program()));
     EXPECT_TRUE(fs::is_directory(entry_));
+}
+
+TEST_F(XdgAutostartFiles, AnOlderEntryOfOursGainsTryExecAndKeepsEverythingElse) {
+    XdgAutostart autostart(entry_);
+    const std::string exec = "Exec=" + ExecArgument(program_) + " -auto\n";
+    // As the program wrote it before, then switched off by the desktop's settings.
+    const std::string older = "# by hand\n[Desktop Entry]\r\nType=Application\n" + exec + "Hidden=true\n[Other]\nX=1";
+    PutEntry(older);
+    ASSERT_TRUE(autostart.Upgrade(Program()));
+    EXPECT_EQ(Contents(), "# by hand\n[Desktop Entry]\r\nTryExec=" + program_ + "\nType=Application\n" + exec +
+                              "Hidden=true\n[Other]\nX=1");
+    EXPECT_EQ(autostart.Query(Program()), false) << "still switched off";
+    EXPECT_FALSE(autostart.Upgrade(Program())) << "once is enough";
+
+    // An entry through a link keeps naming the link.
+    const std::string link = (directory_ / "zintra-link").string();
+    fs::create_symlink(program_, link);
+    PutEntry("[Desktop Entry]\nExec=" + link + " -auto");
+    ASSERT_TRUE(autostart.Upgrade(Program()));
+    EXPECT_EQ(Contents(), "[Desktop Entry]\nTryExec=" + link + "\nExec=" + link + " -auto");
+}
+
+TEST_F(XdgAutostartFiles, OnlyOurEntryWithoutTryExecIsUpgraded) {
+    XdgAutostart autostart(entry_);
+    EXPECT_FALSE(autostart.Upgrade(Program())) << "no entry";
+    EXPECT_FALSE(fs::exists(entry_));
+    const std::string foreign = "[Desktop Entry]\nExec=/usr/bin/zintra -auto\n";
+    PutEntry(foreign);
+    EXPECT_FALSE(autostart.Upgrade(Program()));
+    EXPECT_EQ(Contents(), foreign);
+    const std::string current = AutostartEntryText(program_);
+    PutEntry(current);
+    EXPECT_FALSE(autostart.Upgrade(Program()));
+    EXPECT_EQ(Contents(), current);
+    const std::string groupless = "Exec=" + ExecArgument(program_) + " -auto\n";
+    PutEntry(groupless);
+    EXPECT_FALSE(autostart.Upgrade(Program()));
+    EXPECT_EQ(Contents(), groupless);
 }
 
 TEST(XdgAutostartPath, FollowsTheConfigHomeAndFallsBackToTheHomeFolder) {

@@ -1,0 +1,140 @@
+#include "platform/linux/InstanceChannel.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace zintra::platform::linux_x11 {
+
+namespace {
+
+constexpr char kRequest[] = "show\n";
+constexpr char kShown[] = "shown\n";
+
+// The socket address of `path`; false when the path is too long for one.
+bool AddressOf(const std::string& path, sockaddr_un& address) {
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof(address.sun_path)) return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+void SetReceiveTimeout(int socket, int milliseconds) {
+    timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
+}
+
+// Reads what the other side sent, up to `size` bytes or the end of its line.
+std::string ReadLine(int socket, std::size_t size) {
+    std::string text;
+    char buffer[32];
+    while (text.size() < size && text.find('\n') == std::string::npos) {
+        const ssize_t got = ::recv(socket, buffer, sizeof(buffer), 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
+bool SendAll(int socket, const char* text) {
+    const std::size_t length = std::strlen(text);
+    return ::send(socket, text, length, MSG_NOSIGNAL) == static_cast<ssize_t>(length);
+}
+
+// One attempt; -1 when nobody listens (yet).
+int Connect(const sockaddr_un& address) {
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket < 0) return -1;
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        ::close(socket);
+        return -1;
+    }
+    return socket;
+}
+
+}  // namespace
+
+std::string InstanceSocketPath(const std::string& lockPath) {
+    constexpr std::string_view kLock = ".lock";
+    std::string path = lockPath;
+    if (path.size() >= kLock.size() && path.compare(path.size() - kLock.size(), kLock.size(), kLock) == 0) {
+        path.resize(path.size() - kLock.size());
+    }
+    return path + ".socket";
+}
+
+InstanceChannel::~InstanceChannel() {
+    if (listener_ < 0) return;
+    ::close(listener_);
+    ::unlink(path_.c_str());
+}
+
+bool InstanceChannel::Listen(const std::string& path) {
+    sockaddr_un address{};
+    if (listener_ >= 0 || !AddressOf(path, address)) return false;
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (socket < 0) return false;
+    // Whoever made the socket before held the lock and is gone.
+    ::unlink(path.c_str());
+    const mode_t mask = ::umask(077);
+    const bool bound = ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    ::umask(mask);
+    if (!bound || ::listen(socket, 8) != 0) {
+        ::close(socket);
+        return false;
+    }
+    listener_ = socket;
+    path_ = path;
+    return true;
+}
+
+short InstanceChannel::Events() { return listener_ >= 0 ? POLLIN : 0; }
+
+void InstanceChannel::Dispatch() {
+    if (listener_ < 0) return;
+    for (;;) {
+        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0) return;
+        Answer(connection);
+        ::close(connection);
+    }
+}
+
+void InstanceChannel::Answer(int connection) {
+    // Only this user's own starts: the folder is private, the peer is checked too.
+    ucred peer{};
+    socklen_t size = sizeof(peer);
+    if (getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::getuid()) return;
+    // The second start writes its request at once; a silent peer never holds the window up for long.
+    SetReceiveTimeout(connection, 500);
+    if (ReadLine(connection, sizeof(kRequest)) != kRequest) return;
+    if (onShow_ && onShow_()) SendAll(connection, kShown);
+}
+
+bool InstanceChannel::AskToShow(const std::string& path, int waitMilliseconds) {
+    sockaddr_un address{};
+    if (!AddressOf(path, address)) return false;
+    // The running instance may still be starting: its socket comes with its lock.
+    constexpr int kStep = 50;
+    int socket = Connect(address);
+    for (int waited = 0; socket < 0 && waited < waitMilliseconds; waited += kStep) {
+        const timespec pause{0, kStep * 1000000L};
+        ::nanosleep(&pause, nullptr);
+        socket = Connect(address);
+    }
+    if (socket < 0) return false;
+    SetReceiveTimeout(socket, waitMilliseconds);
+    const bool shown = SendAll(socket, kRequest) && ReadLine(socket, sizeof(kShown)) == kShown;
+    ::close(socket);
+    return shown;
+}
+
+}  // namespace zintra::platform::linux_x11
