@@ -18,7 +18,7 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 sys.path.insert(0, str(HERE.parent / "e2e"))
-from native_harness import NativeProgram, NativeServerTestCase, NativeTestCase, read_store, wait_for  # noqa: E402
+from native_harness import NativeProgram, NativeServerTestCase, NativeTestCase, XEmbedTray, read_store, wait_for  # noqa: E402
 
 
 def built_version():
@@ -69,6 +69,8 @@ class NativeCommandLine(NativeTestCase):
         self.assertTrue(program.window_visible("mainWindow"))
 
     def test_the_start_hidden_flag_keeps_its_rule_beside_an_unknown_option(self):
+        tray = XEmbedTray(self.desktop, "command-line-tray")  # hidden only where an icon shows
+        self.addCleanup(tray.stop)
         program = NativeProgram(self.desktop, "hidden", "--bogus", "-auto", wait_for_window=None)
         program.control("mainWindow", "*")
         time.sleep(0.5)

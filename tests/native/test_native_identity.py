@@ -17,7 +17,7 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
-from native_harness import NativeProgram, NativeTestCase, wait_for  # noqa: E402
+from native_harness import NativeProgram, NativeTestCase, XEmbedTray, wait_for  # noqa: E402
 
 ENTRY_DIR = HERE.parents[1] / "installer" / "debian"
 CUSTOM_HOTKEY_ENTRY = 12
@@ -117,6 +117,8 @@ class NativeIdentity(NativeTestCase):
 
     def test_a_hidden_start_ends_the_startup_notification_without_a_window(self):
         log = self.listen("hidden")
+        tray = XEmbedTray(self.desktop, "identity-tray")  # hidden only where an icon shows
+        self.addCleanup(tray.stop)
         env = dict(self.desktop.env, DESKTOP_STARTUP_ID="hidden-start_TIME99")
         saved, self.desktop.env = self.desktop.env, env
         try:

@@ -20,7 +20,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from native_harness import (CONVERT, NativeProgram, NativeTestCase, X11ClickTarget, mouse_data,  # noqa: E402
+from native_harness import (CONVERT, NativeProgram, NativeTestCase, X11ClickTarget, XEmbedTray, mouse_data,  # noqa: E402
                             pixels, read_store, wait_for)
 
 PEERS = Path(__file__).resolve().parent / "desktop_bus_peers.py"
@@ -317,32 +317,6 @@ class NativeTrayOnTheSessionBus(NativeTestCase):
         program = NativeProgram(self.desktop, "no-watcher-close")
         program.click("mainWindow", "btn_close")
         self.assertEqual(program.exit_code(), 0)
-
-
-class XEmbedTray:
-    """The tests' stand-in for an XEmbed system tray (x11_tray_manager.c), a blue strip at the top right."""
-    PANEL = (0x33, 0x66, 0x99)
-
-    def __init__(self, desktop, name="tray"):
-        self.log = desktop.dir / f"{name}.txt"
-        self.log.unlink(missing_ok=True)
-        self.process = desktop.start(os.environ["ZINTRA_X11_TRAY_MANAGER"], self.log, 1000, 0, 200, 30,
-                                     log_name=f"{name}.log")
-        wait_for(lambda: any(line.startswith("ready ") for line in self.lines()), 20, what="the test tray")
-
-    def lines(self):
-        return self.log.read_text().split("\n") if self.log.exists() else []
-
-    def docked(self, count=1):
-        """(left, top, width, height) of the last docked icon once `count` have docked."""
-        docks = wait_for(lambda: len([l for l in self.lines() if l.startswith("dock ")]) >= count and
-                         [l for l in self.lines() if l.startswith("dock ")], 20, what="the icon to dock")
-        return tuple(int(v) for v in docks[-1].split()[2:6])
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            self.process.wait(10)
 
 
 class NativeTrayInAnXEmbedTray(NativeTestCase):

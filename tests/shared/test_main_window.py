@@ -79,6 +79,8 @@ class MainWindow(SYSTEM.TestCase):
 
     def test_auto_start_shows_no_window_but_the_hotkey_clicks(self):
         target = SYSTEM.ClickTarget(self.desktop, rect=(0, 0, 400, 400))
+        tray = SYSTEM.HiddenStartTray(self.desktop)
+        self.addCleanup(tray.stop)
         program = SYSTEM.Program(self.desktop, "main-auto", "-auto", wait_for_window=None)
         program.control("mainWindow", "*")
         time.sleep(1.5)
