@@ -150,7 +150,9 @@ void PopupMenu::OnKey(std::uint32_t key) {
             if (level > 0) CloseFrom(level);
             break;
         case msg::kVkRight:
-            if (panel.Usable(panel.Hover()) && !panel.Item(panel.Hover()).children.empty()) Act(level, panel.Hover());
+            // Into a level the pointer opened: its first item lights up.
+            if (level > 0 && panel.Hover() < 0) panel.SetHover(panel.Step(-1, 1));
+            else if (panel.Usable(panel.Hover()) && !panel.Item(panel.Hover()).children.empty()) Act(level, panel.Hover());
             break;
         case msg::kVkReturn: Act(level, panel.Hover()); break;
         default: break;

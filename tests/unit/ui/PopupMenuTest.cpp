@@ -67,6 +67,9 @@ TEST_F(PopupMenus, HoverOpensASubMenuToTheRightAndItsItemIsChosen) {
         EXPECT_EQ(ui.backend.Popups().size(), 1u);
         Move(menu, ItemPoint(menu, 0, 3));
         ASSERT_EQ(menu.Levels(), 2);
+        EXPECT_EQ(menu.Level(1).Hover(), -1);
+        Key(menu, msg::kVkRight);
+        EXPECT_EQ(menu.Level(1).Hover(), 0) << "Right goes into the level the pointer opened";
         Click(menu, ItemPoint(menu, 1, 2));  // disabled: nothing happens
         EXPECT_TRUE(menu.Running());
         Click(menu, ItemPoint(menu, 0, 3));  // a parent item is no choice either
