@@ -224,7 +224,10 @@ void CMainDlg::OnClickTypePressed(const ClickTypeEntry& type) {
     if (auto* label = FindChildByName("txt_mousetype")) label->SetWindowText(std::u16string(type.caption));
 }
 
-void CMainDlg::OpenAddress(const std::u16string& address) { platform::Current().GetShell().OpenUrl(address); }
+void CMainDlg::OpenAddress(const std::u16string& address) {
+    // Said where the user looks, not only on stderr: a click that opens nothing is otherwise a mystery.
+    if (!platform::Current().GetShell().OpenUrl(address)) ShowBalloon(kNoBrowserNotice, u"Zintra");
+}
 
 void CMainDlg::OpenSettings() {
     settingDlg_.reset();

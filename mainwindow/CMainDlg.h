@@ -33,6 +33,7 @@ public:
     // When the settings could not be stored it tells so there, once.
     void EnterTray();
     static constexpr const char16_t* kStoreUnavailableNotice = u"无法保存设置，本次使用默认设置运行";
+    static constexpr const char16_t* kNoBrowserNotice = u"无法打开网页：没有找到可以打开网页的浏览器";
 
 protected:
     std::optional<std::intptr_t> OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,

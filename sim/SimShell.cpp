@@ -36,7 +36,7 @@ bool SimShell::SetForegroundWindow(platform::NativeWindow window) {
 
 bool SimShell::OpenUrl(const std::u16string& url) {
     urls_.push_back(url);
-    return true;
+    return !openerMissing_;
 }
 
 std::intptr_t SimShell::StartInstaller(const std::string& path) {

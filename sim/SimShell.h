@@ -44,6 +44,8 @@ public:
     // The menu handed over for panels that draw it themselves.
     const std::vector<platform::TrayMenuEntry>& TrayMenu() const { return trayMenu_; }
     const std::vector<std::u16string>& OpenedUrls() const { return urls_; }
+    // No browser or opener: addresses are still recorded, opening fails.
+    void SetOpenerMissing(bool missing) { openerMissing_ = missing; }
     const std::vector<std::string>& StartedInstallers() const { return installers_; }
     // What the shell answers when asked to start an installer (42: started).
     void SetInstallerResult(std::intptr_t result) { installerResult_ = result; }
@@ -59,6 +61,7 @@ private:
     std::map<std::u16string, std::uint32_t> messages_;
     platform::NativeWindow foreground_ = 0;
     std::vector<std::u16string> urls_;
+    bool openerMissing_ = false;
     std::vector<std::string> installers_;
     std::intptr_t installerResult_ = 42;
     std::vector<platform::IconHandle> destroyedIcons_;

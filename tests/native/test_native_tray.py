@@ -29,6 +29,7 @@ PEER_PYTHON = os.environ.get("ZINTRA_DBUS_PYTHON", "/usr/bin/python3")
 LOGO = Path(__file__).resolve().parents[2] / "res" / "images" / "logo.ico"
 TIP = "Zintra鼠标连点器"
 STARTED, STOPPED = "鼠标连点器已经开始", "鼠标连点器已经停止"
+NO_BROWSER = "无法打开网页：没有找到可以打开网页的浏览器"
 
 
 def find_popup(desktop):
@@ -246,6 +247,19 @@ class NativeTrayOnTheSessionBus(NativeTestCase):
         self.panel("dbusmenu-glib", service, "退出")
         self.assertEqual(program.exit_code(), 0)
         self.assertIn("mousedata", read_store(self.desktop.store_path))
+
+    def test_a_link_without_any_opener_is_answered_with_a_notice(self):
+        notices = self.peer("notifications", "notices-no-opener")
+        env = self.desktop.env
+        self.desktop.env = dict(env, PATH="/nonexistent")
+        try:
+            program = NativeProgram(self.desktop, "no-opener-notice")
+        finally:
+            self.desktop.env = env
+        program.click("mainWindow", "url")
+        shown = wait_for(lambda: notices.entries("notify"), 10, what="the notice about the missing opener")
+        self.assertEqual((shown[-1]["summary"], shown[-1]["body"]), ("Zintra", NO_BROWSER))
+        self.assertTrue(program.window_visible("mainWindow"))
 
     def test_notices_on_start_and_stop_replace_each_other_and_stay_off_when_turned_off(self):
         notices = self.peer("notifications", "notices")

@@ -356,6 +356,13 @@ TEST_F(MainWindowTest, WebLinksAndOtherButtons) {
     EXPECT_NE(search.find(u"/s?wd=Zintra%E9%BC%A0%E6%A0%87%E7%82%B9%E5%87%BB%E5%99%A8"), std::u16string::npos);
     EXPECT_EQ(desktop.ShellState().OpenedUrls()[1], CMainDlg::SiteAddress());
     EXPECT_EQ(main->SendMessage(1624, 0, 0), 0);
+    EXPECT_TRUE(desktop.ShellState().Balloons().empty() ||
+                desktop.ShellState().Balloons().back() != CMainDlg::kNoBrowserNotice);
+    // Without any browser the click is answered with a notice.
+    desktop.ShellState().SetOpenerMissing(true);
+    driver->Click("url");
+    ASSERT_FALSE(desktop.ShellState().Balloons().empty());
+    EXPECT_EQ(desktop.ShellState().Balloons().back(), CMainDlg::kNoBrowserNotice);
 }
 
 TEST_F(MainWindowTest, SettingsWindowTakesTheHotkeyWhileOpenAndGivesBackTheNewOne) {
