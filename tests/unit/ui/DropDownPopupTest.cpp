@@ -101,8 +101,10 @@ TEST_F(DropDowns, TheOpeningReleaseIsNoChoiceAndEscapeTabAltClose) {
         EXPECT_FALSE(popup.Running());
     });
     EXPECT_EQ(chosen, 1);
-    for (auto [message, key] : {std::pair{msg::kKeyDown, msg::kVkEscape}, std::pair{msg::kKeyDown, msg::kVkTab},
-                                std::pair{msg::kSysKeyDown, msg::kVkMenu}}) {
+    for (const auto& stroke : {std::pair{msg::kKeyDown, msg::kVkEscape}, std::pair{msg::kKeyDown, msg::kVkTab},
+                               std::pair{msg::kSysKeyDown, msg::kVkMenu}}) {
+        const auto message = stroke.first;
+        const auto key = stroke.second;
         EXPECT_EQ(Run([&](DropDownPopup& popup) {
                       Key(popup, msg::kVkDown);
                       popup.PopupMessage(message, key, {});
