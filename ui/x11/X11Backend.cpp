@@ -11,7 +11,6 @@
 
 #include "platform/Messages.h"
 #include "ui/core/ApplicationImages.h"
-#include "ui/core/SApplication.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/x11/X11BackendParts.h"
 
@@ -28,11 +27,6 @@ std::uint64_t NowMicroseconds() {
 int& LastXError() {
     static int lastError = 0;
     return lastError;
-}
-
-Font MenuFont() {
-    const SApplication* application = SApplication::Instance();
-    return application != nullptr ? application->Definitions().DefaultFont() : Font{u"微软雅黑", 12};
 }
 
 namespace {

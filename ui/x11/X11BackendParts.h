@@ -26,9 +26,6 @@ inline Window Xid(platform::NativeWindow window) { return static_cast<Window>(wi
 // backend's error handler records it instead of ending the process).
 int& LastXError();
 
-// The font of menus and tool tips: the layouts' default face.
-Font MenuFont();
-
 // A toolkit message an X input event stands for, without its position.
 struct InputMessage {
     std::uint32_t message;
