@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "platform/Messages.h"
 #include "platform/Types.h"
@@ -46,6 +48,16 @@ public:
     // monitor's top-left corner is (0, 0), so monitors left of or above it
     // have negative coordinates.
     virtual Rect VirtualDesktop() = 0;
+
+    // Why injected input cannot reach the desktop now, in the program's own
+    // words for the user; empty while it can. A path that lost its way in
+    // mid-run (the desktop closed the session) says so here and sends nothing.
+    virtual std::string InputProblem() { return {}; }
+    // Called before a run starts. A path that needs the desktop's permission
+    // asks for it here; `done` is called exactly once, maybe later from the
+    // event loop, with whether input can be sent now (InputProblem says why
+    // not). Paths that are always ready answer at once.
+    virtual void PrepareRun(std::function<void(bool ready)> done) { done(true); }
 };
 
 }  // namespace zintra::platform
