@@ -164,6 +164,8 @@ std::uint32_t AccessibleTree::States(const AccessibleNode& node) const {
     if (control.IsDisabled(true)) states |= kUnavailable;
     if (node.item >= 0) {
         states |= kSelectable;
+        const auto screen = control.GetAccessibleItemScreenRect(node.item);
+        if (screen && (screen->Width() <= 0 || screen->Height() <= 0)) states |= kInvisible | kOffscreen;
         if (control.GetAccessibleSelection() == node.item) states |= kSelected;
         return states;
     }
@@ -181,6 +183,9 @@ std::uint32_t AccessibleTree::States(const AccessibleNode& node) const {
 
 platform::Rect AccessibleTree::ScreenRect(const AccessibleNode& node) const {
     if (!node) return {};
+    if (node.item >= 0) {
+        if (const auto screen = node.control->GetAccessibleItemScreenRect(node.item)) return *screen;
+    }
     platform::Rect rect;
     if (node == Root()) {
         rect = {0, 0, host_.GetClientSize().width, host_.GetClientSize().height};

@@ -44,6 +44,8 @@ inline constexpr std::uint32_t kPressed = 1u << 5;
 inline constexpr std::uint32_t kSelected = 1u << 6;
 inline constexpr std::uint32_t kSelectable = 1u << 7;
 inline constexpr std::uint32_t kReadOnly = 1u << 8;
+// Not on the screen at all: a closed list's entries, rows scrolled away.
+inline constexpr std::uint32_t kOffscreen = 1u << 9;
 }  // namespace accessible_state
 
 // One node: a control, or (item >= 0) entry `item` of a combo box's list or
