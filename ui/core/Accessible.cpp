@@ -14,6 +14,12 @@ namespace {
 
 AccessibleObserver* g_observer = nullptr;
 
+// Never destroyed: windows may close while static objects are destroyed.
+std::vector<SHostWnd*>& OpenHosts() {
+    static auto* hosts = new std::vector<SHostWnd*>;
+    return *hosts;
+}
+
 // Visible controls with a role below `window`, in document order; the pages
 // of a tab control are not nodes, so what the shown page holds follows the
 // tab list at the same level.
@@ -49,6 +55,23 @@ void NotifyAccessible(SWindow& control, AccessibleEvent event) {
         g_observer->OnAccessibleEvent(*host, control, event);
     }
 }
+
+void NotifyAccessibleWindow(SHostWnd& host, AccessibleWindowEvent event) {
+    auto& hosts = OpenHosts();
+    const auto it = std::find(hosts.begin(), hosts.end(), &host);
+    if (event == AccessibleWindowEvent::Opened && it == hosts.end()) hosts.push_back(&host);
+    // Told before the host goes from the list, so the observer can still
+    // say which child of the application it was.
+    if (g_observer != nullptr && (event == AccessibleWindowEvent::Opened || it != hosts.end())) {
+        g_observer->OnAccessibleWindow(host, event);
+    }
+    if (event == AccessibleWindowEvent::Closed) {
+        const auto closed = std::find(hosts.begin(), hosts.end(), &host);
+        if (closed != hosts.end()) hosts.erase(closed);
+    }
+}
+
+const std::vector<SHostWnd*>& AccessibleHosts() { return OpenHosts(); }
 
 std::uint32_t AccessibleId(const SWindow& control) { return control.GetUniqueId(); }
 
