@@ -34,7 +34,6 @@ packages=(
   passwd util-linux
   lintian desktop-file-utils appstream
   uim-xim locales zenity
-  at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 )
 if [ "${1:-}" = --native ]; then
   packages=("${native_packages[@]}")
