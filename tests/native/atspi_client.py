@@ -74,6 +74,8 @@ def find_node(app, path):
 
 
 def walk(accessible, path, out):
+    # What the program says now, not what libatspi kept from earlier answers and events.
+    accessible.clearCache()
     out.append(describe(accessible, path))
     for index in range(accessible.childCount):
         child = accessible.getChildAtIndex(index)
