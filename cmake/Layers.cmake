@@ -15,6 +15,7 @@ set(ZINTRA_IMPLEMENTATION_FOLDERS
   ui/freetype
   ui/win32
   ui/x11
+  ui/atspi
   res/win32)
 
 # Links `folder` (relative to the source tree) into `root`. A folder holding an

@@ -46,6 +46,8 @@ LAYERS: dict[str, list[str]] = {
     # meets its own system's platform folder.
     "ui/win32": ["platform/win32", "ui/core", "ui/render", *BASE],
     "ui/x11": ["ui/freetype", "platform/x11", "platform/linux", "ui/core", "ui/render", *BASE],
+    # Screen readers on Linux: the core's accessible tree over the session's buses.
+    "ui/atspi": ["platform/linux", "ui/core", "ui/render", *BASE],
     "clicker": BASE,
     "online": BASE,
     "hotkey": ["clicker", *UI],
@@ -58,7 +60,7 @@ LAYERS: dict[str, list[str]] = {
     "res/win32": ["res", "ui/win32", "platform/win32", *UI],
     "app": APP,
     # Only the entry of a system sees its implementations.
-    "app/linux": [*APP, "ui/x11", "ui/freetype", "platform/x11", "platform/linux"],
+    "app/linux": [*APP, "ui/x11", "ui/atspi", "ui/freetype", "platform/x11", "platform/linux"],
     "app/win32": [*APP, "ui/win32", "platform/win32"],
     # The simulated desktop and the test backend, for tests only.
     "sim": UI,

@@ -29,7 +29,7 @@ packages=(
   wine wine64 x11-apps
   dpkg-dev nsis osslsigncode
   openbox xcompmgr
-  dbus-daemon python3-dbus python3-gi gir1.2-dbusmenu-glib-0.4
+  dbus-daemon python3-dbus python3-gi gir1.2-dbusmenu-glib-0.4 at-spi2-core python3-pyatspi
   x11-xserver-utils x11-xkb-utils xkb-data
   passwd util-linux
   lintian desktop-file-utils appstream

@@ -14,6 +14,7 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/TextConversion.h"
 #include "platform/x11/X11Desktop.h"
+#include "ui/atspi/AtspiBridge.h"
 #include "ui/x11/X11Backend.h"
 
 int main(int argc, char** argv) {
@@ -45,5 +46,8 @@ int main(int argc, char** argv) {
         line += argv[i];
     }
     zintra::ui::X11Backend backend(*x11, *platform);
+    // Screen readers find the windows on the session's accessibility bus, when it runs one.
+    zintra::ui::AtspiBridge accessibility(platform->GetSessionBus());
+    if (accessibility.Start()) platform->AddDesktopEvents(accessibility);
     return zintra::RunProgram(zintra::platform::linux_x11::FromUtf8(line), backend);
 }

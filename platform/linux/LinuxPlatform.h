@@ -15,6 +15,7 @@
 #include "platform/linux/LinuxProcess.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/LinuxSystem.h"
+#include "platform/linux/SessionBus.h"
 #include "platform/linux/TrayDock.h"
 #include "platform/linux/XdgAutostart.h"
 
@@ -42,6 +43,12 @@ public:
     Process& GetProcess() override { return process_; }
     System& GetSystem() override { return system_; }
     AutoStart* GetAutoStart() override { return &autostart_; }
+
+    // The user's session bus (opened on first use), for services the
+    // display path adds, and their descriptors for the loop to poll too.
+    SessionBus& GetSessionBus();
+    // `source` must outlive the platform's loop.
+    void AddDesktopEvents(EventSource& source) { events_.Add(source); }
 
 private:
     MouseInput& input_;

@@ -33,6 +33,8 @@ public:
     // The registered number of "TaskbarCreated".
     void SetTaskbarCreatedMessage(std::uint32_t message) { taskbarCreated_ = message; }
     EventSource& Events() { return bus_; }
+    // The session bus the tray item and the notices use.
+    SessionBus& Bus() { return bus_; }
 
     bool NotifyIcon(TrayAction action, const TrayIconData& data);
     // The menu that panels drawing their own show; its commands go to the record's window.

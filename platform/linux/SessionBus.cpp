@@ -3,6 +3,8 @@
 #include <systemd/sd-bus.h>
 #include <time.h>
 
+#include <utility>
+
 
 namespace zintra::platform::linux_x11 {
 
@@ -15,9 +17,17 @@ sd_bus* SessionBus::Get() {
     if (tried_) return bus_;
     tried_ = true;
     sd_bus* bus = nullptr;
-    const int result = sd_bus_open_user(&bus);
     // Without a bus there is no item and no notice; the tray says so once.
-    if (result < 0) return nullptr;
+    if (address_.empty()) {
+        if (sd_bus_open_user(&bus) < 0) return nullptr;
+        bus_ = bus;
+        return bus_;
+    }
+    if (sd_bus_new(&bus) < 0) return nullptr;
+    if (sd_bus_set_address(bus, address_.c_str()) < 0 || sd_bus_set_bus_client(bus, 1) < 0 || sd_bus_start(bus) < 0) {
+        sd_bus_unref(bus);
+        return nullptr;
+    }
     bus_ = bus;
     return bus_;
 }

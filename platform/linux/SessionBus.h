@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/linux/DesktopLoop.h"
 
@@ -15,6 +16,8 @@ namespace zintra::platform::linux_x11 {
 class SessionBus final : public EventSource {
 public:
     SessionBus() = default;
+    // Another bus of the session at a known address (the accessibility bus).
+    explicit SessionBus(std::string address) : address_(std::move(address)) {}
     ~SessionBus() override;
     SessionBus(const SessionBus&) = delete;
     SessionBus& operator=(const SessionBus&) = delete;
@@ -33,6 +36,7 @@ public:
     void Dispatch() override;
 
 private:
+    std::string address_;  // empty: the user's session bus
     sd_bus* bus_ = nullptr;
     bool tried_ = false;
     bool broken_ = false;  // the bus closed under us

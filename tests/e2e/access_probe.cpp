@@ -163,13 +163,20 @@ int Tree() {
     return 0;
 }
 
-// The first child named `name` (that has an entry named `entry`, if given):
-// a label and the list it names may share a name.
+bool HasDefaultAction(IAccessible* node) {
+    BSTR text = nullptr;
+    const bool has = node->get_accDefaultAction(Self(), &text) == S_OK && text != nullptr && SysStringLen(text) > 0;
+    SysFreeString(text);
+    return has;
+}
+
+// The first child named `name` that has an entry named `entry`, if given, or
+// else a default action: a label and the list it names may share a name.
 IAccessible* Choose(IAccessible* client, const std::string& name, const std::string& entry) {
     IAccessible* chosen = nullptr;
     for (IAccessible* child : Children(client)) {
         if (chosen == nullptr && NameOf(child) == name) {
-            if (entry.empty()) {
+            if (entry.empty() && HasDefaultAction(child)) {
                 chosen = child;
                 continue;
             }

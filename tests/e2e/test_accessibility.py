@@ -20,7 +20,7 @@ ROLE_CLIENT, ROLE_STATICTEXT, ROLE_PUSHBUTTON = 0x0A, 0x29, 0x2B
 ROLE_CHECKBUTTON, ROLE_RADIOBUTTON, ROLE_COMBOBOX, ROLE_LISTITEM = 0x2C, 0x2D, 0x2E, 0x22
 ROLE_PAGETAB, ROLE_PAGETABLIST, ROLE_TEXT, ROLE_LINK, ROLE_HOTKEYFIELD = 0x25, 0x3C, 0x2A, 0x1E, 0x32
 STATE_UNAVAILABLE, STATE_FOCUSED, STATE_CHECKED, STATE_SELECTED = 0x1, 0x4, 0x10, 0x2
-STATE_FOCUSABLE = 0x100000
+STATE_FOCUSABLE, STATE_INVISIBLE, STATE_OFFSCREEN = 0x100000, 0x8000, 0x10000
 EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_NAMECHANGE = 0x8005, 0x800A, 0x800C
 
 
@@ -62,6 +62,10 @@ class Accessibility(WineTestCase):
     @staticmethod
     def focused(nodes):
         return [n["name"] for n in nodes if n["depth"] == 1 and n["state"] & STATE_FOCUSED]
+
+    def entries(self, nodes, name):
+        box = self.named(nodes, name, role=ROLE_COMBOBOX)
+        return [n for n in nodes if n["depth"] == 2 and n["path"][0] == box["path"][0]]
 
     def act(self, nodes, name, entry=None):
         self.probe("do", str(nodes[0]["hwnd"]), name, *([entry] if entry else []))
@@ -112,9 +116,21 @@ class Accessibility(WineTestCase):
         texts = [n for n in nodes if n["name"] == mousetype.text and n["role"] == ROLE_STATICTEXT]
         width, height = mousetype.size
         self.assertIn([mousetype.left, mousetype.top, width, height], [n["location"] for n in texts])
-        entries = [n["name"] for n in nodes if n["depth"] == 2 and n["path"][0] == self.named(
-            nodes, "每次点击间隔时间", role=ROLE_COMBOBOX)["path"][0]]
-        self.assertEqual(entries, ["0.01", "0.02", "0.05", "0.1", "0.2", "0.6", "1", "2", "3", "自定义"])
+        entries = self.entries(nodes, "每次点击间隔时间")
+        self.assertEqual([n["name"] for n in entries], ["0.01", "0.02", "0.05", "0.1", "0.2", "0.6", "1", "2", "3", "自定义"])
+        # Closed, the entries are nowhere; open, each is its own row of the list under (or over) the box.
+        for entry in entries:
+            self.assertEqual(entry["state"] & (STATE_INVISIBLE | STATE_OFFSCREEN), STATE_INVISIBLE | STATE_OFFSCREEN)
+            self.assertEqual(entry["location"][2:], [0, 0], entry["name"])
+        self.act(nodes, "每次点击间隔时间")
+        box = controls[("mainWindow", "cbx_Time")]
+        rows = wait_for(lambda: [e["location"] for e in self.entries(self.window_tree(frame), "每次点击间隔时间")
+                                 if not e["state"] & STATE_INVISIBLE] or None, 10, what="the open list's entries")
+        self.assertEqual(len(rows), 10, rows)
+        self.assertIn(rows[0][1], (box.bottom + 1, box.top - 1 - 10 * 22), rows)
+        for index, (left, top, width, height) in enumerate(rows):
+            self.assertEqual((left, top, width, height), (box.left + 1, rows[0][1] + 22 * index, box.right - box.left - 2, 22))
+        self.desktop.press_keys(self.desktop.find_window("Zintra"), "Escape")
 
     def test_accessible_actions_alone_give_right_clicks_five_times_a_second(self):
         target = ClickTarget(self.desktop, rect=(0, 0, 400, 400))

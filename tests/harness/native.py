@@ -10,6 +10,7 @@ ZINTRA_X11_CLICK_TARGET, ZINTRA_X11_CLOSE_WINDOW, ZINTRA_NATIVE_E2E_DIR.
 
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -135,6 +136,21 @@ class NativeDesktop(XDesktop):
         self.stop_all()
         self.display.close()
         shutil.rmtree(self.home, ignore_errors=True)
+
+
+class PrivateSessionBus:
+    """A dbus-daemon of the test's own."""
+
+    def __init__(self):
+        out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
+                             capture_output=True, text=True, check=True, timeout=30).stdout.split()
+        self.address, self.pid = out[0], int(out[1])
+
+    def close(self):
+        try:
+            os.kill(self.pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
 
 
 class X11ClickTarget(LoggingClickTarget):

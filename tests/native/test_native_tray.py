@@ -11,7 +11,6 @@ without any watcher the program clicks and its close button ends it."""
 
 import json
 import os
-import signal
 import struct
 import subprocess
 import sys
@@ -20,8 +19,8 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from native_harness import (CONVERT, NativeProgram, NativeTestCase, X11ClickTarget, XEmbedTray, mouse_data,  # noqa: E402
-                            pixels, read_store, wait_for)
+from native_harness import (CONVERT, NativeProgram, NativeTestCase, PrivateSessionBus, X11ClickTarget, XEmbedTray,  # noqa: E402
+                            mouse_data, pixels, read_store, wait_for)
 
 PEERS = Path(__file__).resolve().parent / "desktop_bus_peers.py"
 # Debian's own interpreter has the dbus and gi modules (python3-dbus, python3-gi).
@@ -54,21 +53,6 @@ def photograph_menu(desktop, popup, file_name):
     left, top, width, height = popup
     subprocess.run([CONVERT, str(shot), "-crop", f"{width + 40}x{height + 40}+{max(left - 20, 0)}+{max(top - 20, 0)}",
                     "+repage", str(desktop.dir / file_name)], check=True, timeout=30)
-
-
-class PrivateSessionBus:
-    """A dbus-daemon of the test's own."""
-
-    def __init__(self):
-        out = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
-                             capture_output=True, text=True, check=True, timeout=30).stdout.split()
-        self.address, self.pid = out[0], int(out[1])
-
-    def close(self):
-        try:
-            os.kill(self.pid, signal.SIGTERM)
-        except ProcessLookupError:
-            pass
 
 
 class BusPeer:

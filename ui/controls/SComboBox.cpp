@@ -75,7 +75,10 @@ void SComboBox::DropDown() {
     for (int i = 0; i < list.GetCount(); ++i) request.entries.push_back(list.GetText(i));
     request.selected = list.GetCurSel();
     request.itemHeight = list.GetItemHeight();
-    const int chosen = DropDownPopup(*backend, list, std::move(request)).Run();
+    DropDownPopup popup(*backend, list, std::move(request));
+    openList_ = &popup;
+    const int chosen = popup.Run();
+    openList_ = nullptr;
     if (chosen >= 0 && chosen < GetCount()) SetCurSel(chosen);
 }
 
@@ -153,6 +156,10 @@ std::optional<std::u16string> SComboBox::GetAccessibleValue() const { return Get
 bool SComboBox::SelectAccessibleItem(int item) {
     SetCurSel(item);
     return true;
+}
+
+std::optional<platform::Rect> SComboBox::GetAccessibleItemScreenRect(int item) const {
+    return openList_ != nullptr ? openList_->EntryScreenRect(item) : platform::Rect{};
 }
 
 bool SComboBox::OpenDropDown() {

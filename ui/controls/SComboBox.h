@@ -11,6 +11,8 @@
 
 namespace zintra::ui {
 
+class DropDownPopup;
+
 class SComboBox : public SWindow {
     ZUI_CLASS_NAME(SWindow, "combobox")
 public:
@@ -40,6 +42,8 @@ public:
     std::u16string GetAccessibleItemName(int item) const override { return GetLBText(item); }
     int GetAccessibleSelection() const override { return GetCurSel(); }
     bool SelectAccessibleItem(int item) override;
+    // Entries are on the screen only in the open list.
+    std::optional<platform::Rect> GetAccessibleItemScreenRect(int item) const override;
     bool OpenDropDown() override;
     void OnLButtonDown(platform::Point point) override;
     void OnLButtonUp(platform::Point point) override;
@@ -58,6 +62,7 @@ private:
     void SyncText();
 
     std::unique_ptr<SListBox> list_;
+    const DropDownPopup* openList_ = nullptr;  // while the list is open
     bool dropDownList_ = true;
     int dropHeight_ = 200;
     std::optional<int> initialSelection_;

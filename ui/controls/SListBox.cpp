@@ -74,6 +74,20 @@ int SListBox::ItemAt(platform::Point point) const {
     return index < GetCount() ? index : -1;
 }
 
+platform::Rect SListBox::RowsArea() const {
+    platform::Rect area = GetClientRect();
+    if (HasScrollBar()) area.right = ScrollBarRect().left;
+    return area;
+}
+
+platform::Rect SListBox::ItemRect(int index) const {
+    const platform::Rect area = RowsArea();
+    if (index < topIndex_ || index >= GetCount()) return {};
+    const int top = area.top + (index - topIndex_) * itemHeight_;
+    if (top >= area.bottom) return {};
+    return {area.left, top, area.right, std::min(top + itemHeight_, area.bottom)};
+}
+
 int SListBox::VisibleRows() const {
     const int height = GetClientRect().Height();
     // Not laid out yet: everything counts as visible.
@@ -181,15 +195,13 @@ bool SListBox::ApplyAttribute(std::string_view name, std::string_view value, boo
 }
 
 void SListBox::PaintContent(Surface& surface) {
-    platform::Rect client = GetClientRect();
     // A list that does not fit scrolls: the rows from the top index, beside the bar.
     topIndex_ = std::clamp(topIndex_, 0, std::max(0, GetCount() - VisibleRows()));
     if (HasScrollBar()) {
-        const platform::Rect bar = ScrollBarRect();
-        surface.FillRect(bar, kScrollTrack);
+        surface.FillRect(ScrollBarRect(), kScrollTrack);
         surface.FillRect(ThumbRect(), kScrollThumb);
-        client.right = bar.left;
     }
+    const platform::Rect client = RowsArea();
     surface.PushClip(client);
     const Skin* skin = itemSkin_.empty() ? nullptr : FindSkin(itemSkin_);
     for (int i = topIndex_; i < GetCount(); ++i) {

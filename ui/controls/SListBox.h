@@ -38,6 +38,9 @@ public:
     // The item under a point of the list's own rectangle, or -1 (also over
     // the scroll bar).
     int ItemAt(platform::Point point) const;
+    // An item's row in the list's own rectangle, clipped to the rows' area;
+    // empty when it is scrolled out of sight.
+    platform::Rect ItemRect(int index) const;
 
     // ---- Scrolling: a list longer than its rectangle scrolls by rows ----
     int GetTopIndex() const { return topIndex_; }
@@ -63,6 +66,7 @@ public:
     void PlaceEntries(const platform::Rect& client) override { UpdateLayout(client, std::nullopt); }
     void PaintEntries(Surface& surface) override { Paint(surface); }
     int EntryAt(platform::Point point) const override { return ItemAt(point); }
+    platform::Rect EntryRect(int index) const override { return ItemRect(index); }
     void HighlightEntry(int index) override { SetCurSel(index); }
     void ShowEntry(int index) override { EnsureVisible(index); }
     void ScrollToTop() override { SetTopIndex(0); }
@@ -78,6 +82,9 @@ protected:
     void PaintContent(Surface& surface) override;
 
 private:
+    // The client rectangle less the scroll bar: where the rows are drawn.
+    platform::Rect RowsArea() const;
+
     std::vector<ListItem> items_;
     int curSel_ = -1;
     int topIndex_ = 0;

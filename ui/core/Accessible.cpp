@@ -14,6 +14,12 @@ namespace {
 
 AccessibleObserver* g_observer = nullptr;
 
+// Never destroyed: windows may close while static objects are destroyed.
+std::vector<SHostWnd*>& OpenHosts() {
+    static auto* hosts = new std::vector<SHostWnd*>;
+    return *hosts;
+}
+
 // Visible controls with a role below `window`, in document order; the pages
 // of a tab control are not nodes, so what the shown page holds follows the
 // tab list at the same level.
@@ -49,6 +55,23 @@ void NotifyAccessible(SWindow& control, AccessibleEvent event) {
         g_observer->OnAccessibleEvent(*host, control, event);
     }
 }
+
+void NotifyAccessibleWindow(SHostWnd& host, AccessibleWindowEvent event) {
+    auto& hosts = OpenHosts();
+    const auto it = std::find(hosts.begin(), hosts.end(), &host);
+    if (event == AccessibleWindowEvent::Opened && it == hosts.end()) hosts.push_back(&host);
+    // Told before the host goes from the list, so the observer can still
+    // say which child of the application it was.
+    if (g_observer != nullptr && (event == AccessibleWindowEvent::Opened || it != hosts.end())) {
+        g_observer->OnAccessibleWindow(host, event);
+    }
+    if (event == AccessibleWindowEvent::Closed) {
+        const auto closed = std::find(hosts.begin(), hosts.end(), &host);
+        if (closed != hosts.end()) hosts.erase(closed);
+    }
+}
+
+const std::vector<SHostWnd*>& AccessibleHosts() { return OpenHosts(); }
 
 std::uint32_t AccessibleId(const SWindow& control) { return control.GetUniqueId(); }
 
@@ -164,6 +187,8 @@ std::uint32_t AccessibleTree::States(const AccessibleNode& node) const {
     if (control.IsDisabled(true)) states |= kUnavailable;
     if (node.item >= 0) {
         states |= kSelectable;
+        const auto screen = control.GetAccessibleItemScreenRect(node.item);
+        if (screen && (screen->Width() <= 0 || screen->Height() <= 0)) states |= kInvisible | kOffscreen;
         if (control.GetAccessibleSelection() == node.item) states |= kSelected;
         return states;
     }
@@ -181,6 +206,9 @@ std::uint32_t AccessibleTree::States(const AccessibleNode& node) const {
 
 platform::Rect AccessibleTree::ScreenRect(const AccessibleNode& node) const {
     if (!node) return {};
+    if (node.item >= 0) {
+        if (const auto screen = node.control->GetAccessibleItemScreenRect(node.item)) return *screen;
+    }
     platform::Rect rect;
     if (node == Root()) {
         rect = {0, 0, host_.GetClientSize().width, host_.GetClientSize().height};

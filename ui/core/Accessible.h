@@ -44,6 +44,8 @@ inline constexpr std::uint32_t kPressed = 1u << 5;
 inline constexpr std::uint32_t kSelected = 1u << 6;
 inline constexpr std::uint32_t kSelectable = 1u << 7;
 inline constexpr std::uint32_t kReadOnly = 1u << 8;
+// Not on the screen at all: a closed list's entries, rows scrolled away.
+inline constexpr std::uint32_t kOffscreen = 1u << 9;
 }  // namespace accessible_state
 
 // One node: a control, or (item >= 0) entry `item` of a combo box's list or
@@ -106,17 +108,29 @@ private:
 // What changed about a control, for the screen reader to follow.
 enum class AccessibleEvent { Focus, StateChange, ValueChange, NameChange, Show, Hide, Selection };
 
+// What happened to a host window as a whole.
+enum class AccessibleWindowEvent { Opened, Closed, Activated, Deactivated };
+
 // The backend listens to changes of every host through one observer.
 class AccessibleObserver {
 public:
     virtual ~AccessibleObserver() = default;
     virtual void OnAccessibleEvent(SHostWnd& host, SWindow& control, AccessibleEvent event) = 0;
+    // Publishers that list the windows themselves (AT-SPI) follow these;
+    // MSAA hangs every window off the system's own tree and needs none.
+    virtual void OnAccessibleWindow(SHostWnd&, AccessibleWindowEvent) {}
 };
 
 // Installs the observer (null removes it); the previous one is returned.
 AccessibleObserver* SetAccessibleObserver(AccessibleObserver* observer);
 // Controls and hosts call this when something a reader shows has changed.
 void NotifyAccessible(SWindow& control, AccessibleEvent event);
+
+// Hosts call this when their window opens or closes; backends when the
+// system makes one the active window or takes that away.
+void NotifyAccessibleWindow(SHostWnd& host, AccessibleWindowEvent event);
+// The host windows open now (with their controls built), oldest first.
+const std::vector<SHostWnd*>& AccessibleHosts();
 
 // The stable number of a control for its life (never reused in a process),
 // for backends that name nodes by number.

@@ -19,6 +19,9 @@ public:
     virtual void PaintEntries(Surface& surface) = 0;
     // The entry under a point, or -1 (also over the scroll bar).
     virtual int EntryAt(platform::Point point) const = 0;
+    // Where an entry's row shows, clipped to the rows; empty when it is
+    // scrolled out of sight.
+    virtual platform::Rect EntryRect(int index) const = 0;
     // Highlights an entry (-1: none) as the selected one.
     virtual void HighlightEntry(int index) = 0;
     // Scrolls as little as needed to show an entry; the first entry on top.

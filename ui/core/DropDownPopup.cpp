@@ -78,6 +78,12 @@ int DropDownPopup::EntryAt(platform::Point screen) const {
     return index < static_cast<int>(request_.entries.size()) ? index : -1;
 }
 
+platform::Rect DropDownPopup::EntryScreenRect(int index) const {
+    if (!IsOpen() || index < 0 || index >= static_cast<int>(request_.entries.size())) return {};
+    const platform::Rect row = list_.EntryRect(index);
+    return row.Width() > 0 && row.Height() > 0 ? ToScreen(row) : platform::Rect{};
+}
+
 int DropDownPopup::RowsPerPage() const { return std::max(1, (height_ - 2 * kBorder) / request_.itemHeight); }
 
 void DropDownPopup::Highlight(int index) {

@@ -36,6 +36,9 @@ public:
     // The entry under a screen point, -1 for none (or the scroll bar).
     int EntryAt(platform::Point screen) const;
     int Highlighted() const { return hover_; }
+    // Where an entry's row is on the screen; empty when it is out of sight
+    // (scrolled away, or the list is not open).
+    platform::Rect EntryScreenRect(int index) const;
 
     void PaintPopup(Surface& surface) override;
     void PopupMessage(std::uint32_t message, std::uintptr_t wParam, platform::Point screen) override;

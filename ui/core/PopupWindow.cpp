@@ -40,6 +40,12 @@ platform::Point PopupWindow::ToLayout(platform::Point screen) const {
     return {UnitOfPixel(screen.x - spec_.rect.left, spec_.scale), UnitOfPixel(screen.y - spec_.rect.top, spec_.scale)};
 }
 
+platform::Rect PopupWindow::ToScreen(const platform::Rect& layout) const {
+    const platform::Point origin{spec_.rect.left, spec_.rect.top};
+    return {origin.x + PixelOfUnit(layout.left, spec_.scale), origin.y + PixelOfUnit(layout.top, spec_.scale),
+            origin.x + PixelOfUnit(layout.right, spec_.scale), origin.y + PixelOfUnit(layout.bottom, spec_.scale)};
+}
+
 platform::Size PopupWindow::LayoutSize() const {
     return {UnitOfPixel(spec_.rect.Width(), spec_.scale), UnitOfPixel(spec_.rect.Height(), spec_.scale)};
 }

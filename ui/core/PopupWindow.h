@@ -32,6 +32,8 @@ public:
     bool Contains(platform::Point screen) const;
     // A screen point in the window's layout units (its corner is 0,0).
     platform::Point ToLayout(platform::Point screen) const;
+    // A rectangle of layout units on the screen: the pixels painted for it.
+    platform::Rect ToScreen(const platform::Rect& layout) const;
     // The layout size: what PaintPopup fills.
     platform::Size LayoutSize() const;
 

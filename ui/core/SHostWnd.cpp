@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Messages.h"
+#include "ui/core/Accessible.h"
 #include "ui/core/Backend.h"
 #include "ui/core/KeyboardNavigation.h"
 #include "ui/core/Log.h"
@@ -245,7 +246,9 @@ std::optional<std::intptr_t> SHostWnd::DefaultMessage(std::uint32_t message, std
                                                       std::intptr_t lParam) {
     switch (message) {
         case msg::kCreate:
-            return BuildTree() ? 0 : -1;
+            if (!BuildTree()) return -1;
+            NotifyAccessibleWindow(*this, AccessibleWindowEvent::Opened);
+            return 0;
         case msg::kDestroy:
             return 0;
         case msg::kClose:
@@ -283,6 +286,7 @@ bool SHostWnd::BuildTree() {
 
 void SHostWnd::Destroyed() {
     const platform::NativeWindow window = hwnd_;
+    NotifyAccessibleWindow(*this, AccessibleWindowEvent::Closed);
     ReleaseTree();
     hwnd_ = 0;
     if (SApplication* application = SApplication::Instance()) application->OnHostDestroyed(window);

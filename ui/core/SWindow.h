@@ -152,6 +152,10 @@ public:
     virtual std::u16string GetAccessibleItemName(int) const { return {}; }
     virtual int GetAccessibleSelection() const { return -1; }
     virtual platform::Rect GetAccessibleItemRect(int) const { return GetWindowRect(); }
+    // Entries shown outside the host window (a drop-down's rows) answer in
+    // screen pixels instead: their row while the list is open, an empty
+    // rectangle while it is closed or the row is scrolled away.
+    virtual std::optional<platform::Rect> GetAccessibleItemScreenRect(int) const { return std::nullopt; }
     virtual bool SelectAccessibleItem(int) { return false; }
     // Opens the control's drop-down list; false when it has none.
     virtual bool OpenDropDown() { return false; }

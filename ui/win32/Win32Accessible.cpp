@@ -67,6 +67,7 @@ LONG States(std::uint32_t states) {
     if (states & kSelected) out |= STATE_SYSTEM_SELECTED;
     if (states & kSelectable) out |= STATE_SYSTEM_SELECTABLE;
     if (states & kReadOnly) out |= STATE_SYSTEM_READONLY;
+    if (states & kOffscreen) out |= STATE_SYSTEM_OFFSCREEN;
     return out;
 }
 

@@ -10,6 +10,7 @@
 #include "base/TextUtil.h"
 #include "platform/Messages.h"
 #include "platform/x11/KeyMapping.h"
+#include "ui/core/Accessible.h"
 #include "ui/core/UiMapWriter.h"
 #include "ui/x11/X11Backend.h"
 #include "ui/x11/X11BackendParts.h"
@@ -79,9 +80,17 @@ void X11Backend::HandleHostEvent(Host& host, XEvent& event) {
         case KeyRelease: OnKey(host, event.xkey); break;
         case FocusIn:
             if (host.inputContext != nullptr) XSetICFocus(host.inputContext);
+            // A pop-up's grab moves the focus for a while only: the window stays active.
+            if (event.xfocus.mode != NotifyGrab && event.xfocus.mode != NotifyUngrab && host.host != nullptr) {
+                NotifyAccessibleWindow(*host.host, AccessibleWindowEvent::Activated);
+            }
             break;
         case FocusOut:
             if (host.inputContext != nullptr) XUnsetICFocus(host.inputContext);
+            if (event.xfocus.mode != NotifyGrab && event.xfocus.mode != NotifyUngrab && host.host != nullptr &&
+                event.xfocus.detail != NotifyInferior) {
+                NotifyAccessibleWindow(*host.host, AccessibleWindowEvent::Deactivated);
+            }
             break;
         default: break;
     }

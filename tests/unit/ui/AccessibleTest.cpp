@@ -6,12 +6,14 @@
 #include <algorithm>
 
 #include "platform/Messages.h"
+#include "sim/headless/PopupScript.h"
 #include "tests/unit/ui/UiFixture.h"
 #include "ui/controls/SComboBox.h"
 #include "ui/controls/SHotKeyCtrl.h"
 #include "ui/controls/SProgress.h"
 #include "ui/controls/STabCtrl.h"
 #include "ui/core/Accessible.h"
+#include "ui/core/DropDownPopup.h"
 
 namespace zintra::ui::test {
 namespace {
@@ -188,6 +190,62 @@ TEST_F(Accessible, LocationsAreScreenRectanglesOfTheControls) {
     EXPECT_EQ(tree->HitTest({screen.left + 5, screen.top + 5}), Named("cbx_Time"));
     EXPECT_FALSE(tree->HitTest({10, 10}));
     EXPECT_EQ(tree->HitTest({root.left + 200, root.bottom - 2}), tree->Root()) << "the footer background";
+}
+
+// A closed list's entries are nowhere on the screen; an open one's are its
+// rows, in the pop-up's pixels (two per unit at 192 DPI), where a click at
+// their centre lands on them.
+TEST_F(Accessible, OpenDropDownEntriesAreTheirRowsOnTheScreen) {
+    ui.desktop.SetMonitors({{{0, 0, 3840, 2160}, {0, 0, 3840, 2080}, 192}});
+    Open("LAYOUT:XML_MAINWND");
+    const auto entries = tree->Children(Named("cbx_Time"));
+    ASSERT_EQ(entries.size(), 10u);
+    const auto offscreen = [&](const AccessibleNode& entry) {
+        return tree->ScreenRect(entry).Width() == 0 && (tree->States(entry) & (kInvisible | kOffscreen)) == (kInvisible | kOffscreen);
+    };
+    EXPECT_TRUE(std::all_of(entries.begin(), entries.end(), offscreen));
+    bool opened = false;
+    ui.backend.SetPopupHook([&](PopupInput& input) {
+        const auto& popup = dynamic_cast<DropDownPopup&>(input);
+        const platform::Rect frame = popup.Spec().rect;
+        for (int i = 0; i < 10; ++i) {
+            const platform::Rect row = tree->ScreenRect(entries[static_cast<std::size_t>(i)]);
+            EXPECT_EQ(row, (platform::Rect{frame.left + 2, frame.top + 2 + 44 * i, frame.right - 2, frame.top + 46 + 44 * i}));
+            EXPECT_EQ(popup.EntryAt({row.left + row.Width() / 2, row.top + row.Height() / 2}), i);
+            EXPECT_EQ(tree->States(entries[static_cast<std::size_t>(i)]) & (kInvisible | kOffscreen), 0u);
+        }
+        opened = true;
+    });
+    ASSERT_TRUE(tree->DoDefaultAction(Named("cbx_Time")));
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(std::all_of(entries.begin(), entries.end(), offscreen)) << "closed again";
+}
+
+// Rows scrolled out of a short list are off the screen; the last one shown
+// is cut at the list's edge, and no row reaches under the scroll bar.
+TEST_F(Accessible, EntriesScrolledOutOfTheOpenListAreOffTheScreen) {
+    Open("LAYOUT:XML_MAINWND");
+    host->FindChildByName("cbx_Time")->SetAttribute("dropHeight", "100");
+    const auto entries = tree->Children(Named("cbx_Time"));
+    const auto shown = [&](int i) { return !(tree->States(entries[static_cast<std::size_t>(i)]) & kInvisible); };
+    const auto rect = [&](int i) { return tree->ScreenRect(entries[static_cast<std::size_t>(i)]); };
+    bool opened = false;
+    ui.backend.SetPopupHook([&](PopupInput& input) {
+        auto& popup = dynamic_cast<DropDownPopup&>(input);
+        const platform::Rect frame = popup.Spec().rect;
+        EXPECT_TRUE(shown(0) && shown(4) && !shown(5) && !shown(9));
+        EXPECT_EQ(rect(4).top, frame.top + 1 + 4 * 22);
+        EXPECT_EQ(rect(4).bottom, frame.bottom - 1) << "cut at the list's edge";
+        EXPECT_EQ(rect(9), platform::Rect{});
+        EXPECT_EQ(popup.EntryAt({rect(0).right, rect(0).top + 5}), -1) << "the scroll bar";
+        popup_script::Key(popup, msg::kVkEnd);
+        EXPECT_TRUE(!shown(0) && !shown(5) && shown(6) && shown(9));
+        EXPECT_EQ(rect(6).top, frame.top + 1);
+        EXPECT_EQ(popup.EntryAt({rect(9).left + 5, rect(9).top + 5}), 9);
+        opened = true;
+    });
+    ASSERT_TRUE(tree->DoDefaultAction(Named("cbx_Time")));
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(Accessible, SettingsTabsArePageTabsAndOnlyTheShownPageIsRead) {
