@@ -37,9 +37,7 @@ public:
 class Accessible : public ::testing::Test {
 protected:
     void Open(const char* layout) {
-        host = std::make_unique<RecordingHost>(layout);
-        ASSERT_NE(host->Create(), 0u);
-        host->ShowWindow(msg::kSwShowNormal);
+        host = ShowHost(layout);
         tree = std::make_unique<AccessibleTree>(*host);
         driver = std::make_unique<HeadlessDriver>(*host, ui.backend);
     }

@@ -21,9 +21,7 @@ using atspi::State;
 class AtspiMappingTest : public ::testing::Test {
 protected:
     void Open(const char* layout) {
-        host = std::make_unique<RecordingHost>(layout);
-        ASSERT_NE(host->Create(), 0u);
-        host->ShowWindow(msg::kSwShowNormal);
+        host = ShowHost(layout);
         tree = std::make_unique<AccessibleTree>(*host);
     }
     AccessibleNode Named(const char* name) const { return tree->NodeFor(*host->FindChildByName(name)); }
