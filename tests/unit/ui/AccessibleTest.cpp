@@ -39,9 +39,7 @@ public:
 class Accessible : public ::testing::Test {
 protected:
     void Open(const char* layout) {
-        host = std::make_unique<RecordingHost>(layout);
-        ASSERT_NE(host->Create(), 0u);
-        host->ShowWindow(msg::kSwShowNormal);
+        host = ShowHost(layout);
         tree = std::make_unique<AccessibleTree>(*host);
         driver = std::make_unique<HeadlessDriver>(*host, ui.backend);
     }
@@ -357,6 +355,43 @@ TEST_F(Accessible, EveryNodeOfEveryWindowHasANameOrAValue) {
         }
         host->DestroyWindow();
     }
+}
+
+class WindowRecorder : public AccessibleObserver {
+public:
+    void OnAccessibleEvent(SHostWnd&, SWindow&, AccessibleEvent) override {}
+    void OnAccessibleWindow(SHostWnd& host, AccessibleWindowEvent event) override {
+        const auto& hosts = AccessibleHosts();
+        seen.push_back({&host, event, std::find(hosts.begin(), hosts.end(), &host) != hosts.end()});
+    }
+    struct Seen {
+        SHostWnd* host;
+        AccessibleWindowEvent event;
+        bool listed;  // whether the host was in the list while the observer heard of it
+    };
+    std::vector<Seen> seen;
+};
+
+TEST_F(Accessible, OpenWindowsAreListedFromOpeningToClosingAndObserversHearBothWhileListed) {
+    WindowRecorder recorder;
+    AccessibleObserver* previous = SetAccessibleObserver(&recorder);
+    Open("LAYOUT:XML_MAINWND");
+    RecordingHost second("LAYOUT:XML_SETTING");
+    ASSERT_NE(second.Create(), 0u);
+    EXPECT_EQ(AccessibleHosts(), (std::vector<SHostWnd*>{host.get(), &second}));
+    second.DestroyWindow();
+    EXPECT_EQ(AccessibleHosts(), (std::vector<SHostWnd*>{host.get()}));
+    host->DestroyWindow();
+    EXPECT_TRUE(AccessibleHosts().empty());
+    // A window that is not open is neither activated nor closed.
+    NotifyAccessibleWindow(second, AccessibleWindowEvent::Activated);
+    SetAccessibleObserver(previous);
+    ASSERT_EQ(recorder.seen.size(), 4u);
+    EXPECT_EQ(recorder.seen[1].host, &second);
+    EXPECT_EQ(recorder.seen[1].event, AccessibleWindowEvent::Opened);
+    EXPECT_EQ(recorder.seen[2].host, &second);
+    EXPECT_EQ(recorder.seen[2].event, AccessibleWindowEvent::Closed);
+    for (const auto& seen : recorder.seen) EXPECT_TRUE(seen.listed);
 }
 
 }  // namespace

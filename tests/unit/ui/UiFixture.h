@@ -2,6 +2,8 @@
 // start-up brings it up, plus a captured log and a stand-in tray icon class.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,5 +106,13 @@ protected:
         if (onEvent) onEvent(event);
     }
 };
+
+// A recording host of `layout`, created and shown.
+inline std::unique_ptr<RecordingHost> ShowHost(const char* layout) {
+    auto host = std::make_unique<RecordingHost>(layout);
+    EXPECT_NE(host->Create(), 0u) << layout;
+    host->ShowWindow(msg::kSwShowNormal);
+    return host;
+}
 
 }  // namespace zintra::ui::test
