@@ -1,7 +1,8 @@
 // The one place that talks to libcurl: an easy handle released once, one
 // setter per transfer option the program uses, and the few facts read back
 // after a transfer. Every transfer makes its own handle; nothing is shared.
-// libcurl's header stays in the .cpp (on Windows it brings in <windows.h>).
+// libcurl's header stays out of it (on Windows it brings in <windows.h>); on
+// Linux the library itself is opened with the first handle (CurlLibrary.h).
 // HTTPS servers are always checked: certificate chain and host name. The
 // environment variable ZINTRA_CA_BUNDLE may name a PEM file of certificate
 // authorities to check them against instead of the system's (tests trust
@@ -16,6 +17,8 @@
 #include <string>
 
 namespace zintra {
+
+class CurlLibrary;
 
 class CurlEasy {
 public:
@@ -84,6 +87,8 @@ public:
     static bool SupportsProtocol(const std::string& protocol);
 
 private:
+    // The library that made handle_; null with it.
+    const CurlLibrary* library_ = nullptr;
     void* handle_ = nullptr;
     bool exceededMaxFileSize_ = false;
     bool failedOnHttpError_ = false;

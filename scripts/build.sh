@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds one target into build/<target>:
 #   native    the tests on the simulated platform
+#   program   the native program alone for scripts/run.sh (build/program): -O1
+#             and no debug information, which compiles a fresh clone in about
+#             half the time of the native build
 #   sanitize  the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   windows   zintra.exe and the end-to-end test helpers, cross-built with MinGW-w64
 #   release   zintra.exe to publish (build/release): as windows, but configuring
@@ -10,13 +13,16 @@
 # ZINTRA_BUILD_TARGETS (blank-separated) builds only those targets.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-target="${1:?usage: build.sh native|sanitize|windows|release|deb}"
+target="${1:?usage: build.sh native|program|sanitize|windows|release|deb}"
 shift
 jobs="$(nproc)"
 common=(-G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 case "$target" in
   native)
     cmake -S "$here" -B "$here/build/native" "${common[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null ;;
+  program)
+    cmake -S "$here" -B "$here/build/program" "${common[@]}" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O1 -DNDEBUG" "$@" >/dev/null ;;
   sanitize)
     CC=clang CXX=clang++ cmake -S "$here" -B "$here/build/sanitize" "${common[@]}" -DCMAKE_BUILD_TYPE=Debug \
       -DZINTRA_SANITIZE=ON -DZINTRA_FUZZ=ON "$@" >/dev/null ;;

@@ -28,6 +28,9 @@ APP_ID = "example.zintra.Zintra"
 # The X11 text rasterizer asks fontconfig for a face that covers zh-cn; any of
 # these gives it one (the first is the one the tests run with).
 CJK_FONTS = "fonts-wqy-microhei | fonts-noto-cjk | fonts-wqy-zenhei"
+# Opened with dlopen on the first transfer, so dpkg-shlibdeps does not see it
+# (the program asks libcurl.so.4 for options 7.85 added).
+OPENED_LIBRARIES = "libcurl4 (>= 7.85.0)"
 DESCRIPTION = """\
 mouse auto-clicker for X11 desktops
  Zintra clicks the mouse for you: pick a click type (left, right or a
@@ -131,7 +134,7 @@ def main():
     depends = library_depends(binary)
     control = (f"Package: zintra\nVersion: {args.version}\nArchitecture: amd64\n"
                f"Maintainer: Zintra <support@zintra.example>\nInstalled-Size: {installed_kib}\n"
-               f"Depends: {depends}, {CJK_FONTS}\nRecommends: xdg-utils\n"
+               f"Depends: {depends}, {OPENED_LIBRARIES}, {CJK_FONTS}\nRecommends: xdg-utils\n"
                f"Section: utils\nPriority: optional\nHomepage: https://www.zintra.example/\n"
                f"Description: {DESCRIPTION}\n")
     install(None, control_dir / "control", text=control)

@@ -2,7 +2,8 @@
 # Installs everything a fresh Debian 12 machine needs to build and test Zintra:
 # the Debian packages, and the Windows builds of libcurl, jsoncpp, pugixml and
 # libpng cross-built from Debian's own source packages into a cache outside the clone.
-# With --native only what building and showing the native program needs.
+# With --native only what building the native program needs; with --show what
+# showing it on a virtual display needs (scripts/run.sh without a desktop).
 # Safe to run again: each step is skipped when its result is already there.
 set -euo pipefail
 # Progress goes to stderr; the one line on stdout is the Windows library prefix.
@@ -14,17 +15,20 @@ mkdir -p "$cache_root"
 exec 9>"$cache_root/.lock"
 flock 9
 
-# What building and showing the native program needs (scripts/run.sh alone):
-# the compiler, its libraries, a virtual display, keys and a screenshot.
+# What building the native program needs (scripts/run.sh on a desktop): the
+# compiler and its libraries, and openssl, which configuring asks for the
+# tests' update signing key.
 native_packages=(
-  cmake ninja-build ccache pkg-config g++ python3
+  cmake ninja-build ccache pkg-config g++ python3 openssl
   libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev libssl-dev
   libx11-dev libxtst-dev libxext-dev libxrandr-dev libxkbcommon-dev libfreetype-dev libfontconfig-dev libsystemd-dev fonts-wqy-microhei
-  xvfb xdotool x11-utils imagemagick openssl
 )
+# Showing it without a desktop: a virtual display (which brings Mesa and LLVM,
+# the larger part of the download), keys and a screenshot.
+show_packages=(xvfb xdotool x11-utils imagemagick)
 # Everything else the tests and the Windows build need.
 packages=(
-  "${native_packages[@]}" clang
+  "${native_packages[@]}" "${show_packages[@]}" clang
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 x11-apps
   dpkg-dev nsis osslsigncode
@@ -35,9 +39,10 @@ packages=(
   lintian desktop-file-utils appstream
   uim-xim locales zenity
 )
-if [ "${1:-}" = --native ]; then
-  packages=("${native_packages[@]}")
-fi
+case "${1:-}" in
+  --native) packages=("${native_packages[@]}") ;;
+  --show) packages=("${show_packages[@]}") ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -47,10 +52,12 @@ if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # No fsync after every unpacked file: on a virtual machine's disk that was
+  # half the time of a first install; a crash during it means installing again.
+  apt-get install -y -q --no-install-recommends -o Dpkg::Options::=--force-unsafe-io "${missing[@]}"
 fi
 # The native program needs nothing cross-built.
-if [ "${1:-}" = --native ]; then
+if [ "${1:-}" = --native ] || [ "${1:-}" = --show ]; then
   exit 0
 fi
 

@@ -6,9 +6,15 @@
 
 namespace zintra::ui {
 
-FontconfigFaces::~FontconfigFaces() { FcFini(); }
+FontconfigFaces::FontconfigFaces() : loaded_(std::async(std::launch::async, [] { FcInit(); }).share()) {}
+
+FontconfigFaces::~FontconfigFaces() {
+    loaded_.wait();
+    FcFini();
+}
 
 std::optional<FontFile> FontconfigFaces::Locate(const Font& font) const {
+    loaded_.wait();
     FcPattern* pattern = FcPatternCreate();
     const std::string family = Utf16ToUtf8(font.face);
     if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));

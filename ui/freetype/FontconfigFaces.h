@@ -4,6 +4,7 @@
 // depends on one).
 #pragma once
 
+#include <future>
 #include <optional>
 
 #include "ui/freetype/FreeTypeTextRasterizer.h"
@@ -12,14 +13,19 @@ namespace zintra::ui {
 
 class FontconfigFaces {
 public:
-    FontconfigFaces() = default;
+    // Starts reading fontconfig's configuration and caches (some 50 ms) on a
+    // thread of its own, so the start goes on towards the first window meanwhile.
+    FontconfigFaces();
     // The program's only fontconfig user: its caches go with it.
     ~FontconfigFaces();
     FontconfigFaces(const FontconfigFaces&) = delete;
     FontconfigFaces& operator=(const FontconfigFaces&) = delete;
 
-    // Nothing when fontconfig matches no file.
+    // Nothing when fontconfig matches no file. Waits for the reading.
     std::optional<FontFile> Locate(const Font& font) const;
+
+private:
+    std::shared_future<void> loaded_;
 };
 
 }  // namespace zintra::ui

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "online/CurlEasy.h"
+#include "online/CurlLibrary.h"
 #include "online/HttpFetch.h"
 #include "tests/unit/support/TestHttpServer.h"
 
@@ -17,7 +18,10 @@ using namespace std::chrono_literals;
 class HttpFetchTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server_.Running()); }
-    void TearDown() override { SetFetchAttemptTimeoutForTesting(0ms); }
+    void TearDown() override {
+        SetFetchAttemptTimeoutForTesting(0ms);
+        CurlLibrary::SimulateMissingForTesting(false);
+    }
 
     test::TestHttpServer server_;
 };
@@ -155,6 +159,40 @@ TEST(TransferSink, FileSinkWritesToTheStreamAndLeavesTheBufferAlone) {
 }
 
 TEST(CurlEasy, SecureUrlsAreSupported) { EXPECT_TRUE(CurlEasy::SupportsProtocol("https")); }
+
+TEST_F(HttpFetchTest, WithoutLibcurlEveryTransferFailsAndTheNextOneWithItGoesThrough) {
+    CurlLibrary::SimulateMissingForTesting(true);
+    {
+        CurlEasy easy;
+        EXPECT_FALSE(easy);
+        easy.SetUrl(server_.Url("/echo"));
+        easy.SetFollowLocation(true);
+        EXPECT_FALSE(easy.Perform());
+        EXPECT_EQ(easy.ResponseCode(), 0);
+        EXPECT_EQ(easy.ContentLengthDownload(), 0);
+        EXPECT_EQ(easy.EffectiveUrl(), "");
+    }
+    EXPECT_FALSE(CurlEasy::SupportsProtocol("https"));
+    TransferSink sink;
+    EXPECT_FALSE(HttpFetch(server_.Url("/echo"), "a=1", sink));
+    EXPECT_EQ(sink.buffer, nullptr);
+
+    // A handle made while the library is there keeps it to the end.
+    CurlLibrary::SimulateMissingForTesting(false);
+    CurlEasy made;
+    CurlLibrary::SimulateMissingForTesting(true);
+    made.SetUrl(server_.Url("/echo"));
+    made.SetWriteFunction(AppendToSink);
+    made.SetWriteData(&sink);
+    EXPECT_TRUE(made.Perform());
+    EXPECT_EQ(made.ResponseCode(), 200);
+    CurlLibrary::SimulateMissingForTesting(false);
+
+    sink.Clear();
+    ASSERT_TRUE(HttpFetch(server_.Url("/echo"), nullptr, sink));
+    EXPECT_EQ(sink.Text(), "GET\n\n");
+    EXPECT_EQ(server_.Log()["requests"].size(), 3u) << "nothing was sent without the library";
+}
 
 }  // namespace
 }  // namespace zintra
