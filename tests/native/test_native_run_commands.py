@@ -17,7 +17,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from native_harness import NativeProgram, NativeTestCase, X11ClickTarget, mouse_data, read_store, wait_for  # noqa: E402
-from test_native_tray import BusPeer, PrivateSessionBus  # noqa: E402
+from test_native_tray import BusPeer, SessionBusTestCase  # noqa: E402
 
 NOT_RUNNING = "zintra：Zintra 没有在运行，命令没有执行\n"
 NOTICE_TITLE = "Zintra：热键只在本程序的窗口中有效"
@@ -105,20 +105,13 @@ class NativeRunCommands(NativeTestCase):
         self.assertIn("退出码 2", text)
 
 
-class NativeShortcutNotice(NativeTestCase):
+class NativeShortcutNotice(SessionBusTestCase):
     """Desktop notices go to the tests' notification server on a private bus."""
 
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        cls.bus = PrivateSessionBus()
-        cls.desktop.env["DBUS_SESSION_BUS_ADDRESS"] = cls.bus.address
         cls.desktop.env.pop("WAYLAND_DISPLAY", None)
-
-    @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        cls.bus.close()
 
     def setUp(self):
         self.desktop.clear_settings()
