@@ -28,12 +28,27 @@ int StoreSwitch(const LongOptionContext& context, bool on) {
     return 0;
 }
 
+int TellInstance(const LongOptionContext& context, LongOptionAction action) {
+    switch (context.tellInstance(action)) {
+        case InstanceAnswer::Done: return 0;
+        case InstanceAnswer::NotRunning:
+            std::fputs("zintra：Zintra 没有在运行，命令没有执行\n", context.err);
+            return kNotRunningExitCode;
+        case InstanceAnswer::NoAnswer: break;
+    }
+    std::fputs("zintra：正在运行的 Zintra 没有回应，命令没有执行\n", context.err);
+    return 1;
+}
+
 int Run(const LongOption& option, const LongOptionContext& context) {
     switch (option.action) {
         case LongOptionAction::Help: std::fputs(HelpText().c_str(), context.out); return 0;
         case LongOptionAction::Version: std::fputs((VersionText() + "\n").c_str(), context.out); return 0;
         case LongOptionAction::ReportsOff: return StoreSwitch(context, false);
         case LongOptionAction::ReportsOn: return StoreSwitch(context, true);
+        case LongOptionAction::Toggle:
+        case LongOptionAction::Start:
+        case LongOptionAction::Stop: return TellInstance(context, option.action);
     }
     return 0;
 }
@@ -55,6 +70,9 @@ std::string HelpText() {
         text += "  " + name + std::string(option.help) + "\n";
     }
     text +=
+        "\n"
+        "--toggle、--start 和 --stop 交给正在运行的 Zintra 执行，可以设为桌面快捷键；\n"
+        "Zintra 没有在运行时，它们显示一行提示并以退出码 " + std::to_string(kNotRunningExitCode) + " 结束。\n"
         "\n"
         "每天第一次启动时，程序会把加密的使用统计（渠道号、版本、网卡地址、时间）\n"
         "发送到统计服务器；用 --no-reports 或环境变量 DO_NOT_TRACK=1 关闭。\n";

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "clicker/ClickTypes.h"
+#include "hotkey/ShortcutNotice.h"
 #include "hotkey/StartStopHotkey.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
@@ -64,6 +65,8 @@ void CMainDlg::EnterTray() {
     const bool added = icon != nullptr && icon->AddTrayIcon();
     // A hidden start with nothing to bring the window back shows it minimised.
     if (TrayMissing() && !IsWindowVisible()) ShowWindow(msg::kSwShowMinimized);
+    // Said even without an icon: the desktop shows the notice all the same.
+    if (icon != nullptr && !storeUnavailable_ && TellDesktopShortcut(*icon)) return;
     if (!added) return;
     if (storeUnavailable_) {
         icon->ShowBalloon(kStoreUnavailableNotice, u"Zintra");
@@ -71,6 +74,17 @@ void CMainDlg::EnterTray() {
     }
     // A balloon still showing from an earlier run goes away.
     icon->ShowBalloon(u"", nullptr);
+}
+
+bool CMainDlg::TellDesktopShortcut(SShellNotifyIcon& icon) {
+    platform::Platform& platform = platform::Current();
+    if (!ShortcutNoticeDue(platform)) return false;
+    std::fputs("zintra: the hotkey works here only while a Zintra window has the focus; "
+               "bind `zintra --toggle` to a desktop shortcut instead\n",
+               stderr);
+    icon.ShowBalloon(kShortcutNotice, kShortcutNoticeTitle);
+    RememberShortcutNotice(platform.GetRegistry());
+    return true;
 }
 
 void CMainDlg::ShowBalloon(std::u16string_view text, std::u16string_view title) {
@@ -126,11 +140,31 @@ std::optional<std::intptr_t> CMainDlg::OnWindowMessage(std::uint32_t message, st
         case msg::kMainWindowQuery:
             return 0;
         case msg::kShowMainWindow:
-            BringToFront();
+            if (wParam == 0) {
+                BringToFront();
+            } else {
+                OnRunCommand(wParam);
+            }
             return 0;
         default:
             return std::nullopt;
     }
+}
+
+void CMainDlg::OnRunCommand(std::uintptr_t command) {
+    if (command != msg::kRunToggle && command != msg::kRunStart && command != msg::kRunStop) return;
+    // The command is one press of the start/stop hotkey, so it goes where a
+    // press would: to the settings window's count test while that window is open.
+    ui::SHostWnd* holder = this;
+    bool running = engine_.Running();
+    if (settingsOpen_ && settingDlg_) {
+        holder = settingDlg_.get();
+        running = settingDlg_->TestRunning();
+    }
+    // --start and --stop press it only when the press starts or stops something.
+    if ((command == msg::kRunStart && running) || (command == msg::kRunStop && !running)) return;
+    const auto keys = static_cast<std::intptr_t>((settings_.hotkeyVk << 16) | (settings_.hotkeyModifiers & 0xFFFF));
+    holder->SendMessage(msg::kHotKey, static_cast<std::uintptr_t>(kStartStopHotkeyId), keys);
 }
 
 void CMainDlg::OnInitDialog() {
@@ -235,7 +269,9 @@ void CMainDlg::OpenSettings() {
     UnregisterStartStopHotkey(ui::CurrentBackend(), GetHwnd());
     settingDlg_ = std::make_unique<CSettingDlg>();
     settingDlg_->SetSettings(&settings_);
+    settingsOpen_ = true;
     settingDlg_->DoModal(GetHwnd());
+    settingsOpen_ = false;
     RegisterHotkey();
 }
 

@@ -30,7 +30,9 @@ public:
     static std::u16string SiteAddress();
 
     // Puts the layout's icon into the notification area (after the first show).
-    // When the settings could not be stored it tells so there, once.
+    // When the settings could not be stored it tells so there, once; else, the
+    // first time the hotkey reaches only our own windows, how to bind
+    // `zintra --toggle` to a desktop shortcut.
     void EnterTray();
     static constexpr const char16_t* kStoreUnavailableNotice = u"无法保存设置，本次使用默认设置运行";
     static constexpr const char16_t* kNoBrowserNotice = u"无法打开网页：没有找到可以打开网页的浏览器";
@@ -48,6 +50,9 @@ private:
     // No icon shows and nothing else would bring a hidden window back.
     bool TrayMissing() const;
     void ShowBalloon(std::u16string_view text, std::u16string_view title) override;
+    // Tells once, where the hotkey reaches only our own windows, how to bind
+    // `zintra --toggle` to a desktop shortcut. True when it told.
+    bool TellDesktopShortcut(SShellNotifyIcon& icon);
 
     // ClickWindow: the engine's timer and visibility go through this window.
     void SetClickTimer(std::uint32_t milliseconds) override { SetTimer(kClickTimerId, milliseconds); }
@@ -66,6 +71,8 @@ private:
     void SyncIntervalList();
     void OnHotkeyChosen();
     void OpenSettings();
+    // `zintra --toggle`, `--start` or `--stop` (msg::kRunToggle...) from the command line.
+    void OnRunCommand(std::uintptr_t command);
     void OpenAddress(const std::u16string& address);
 
     ClickSettings settings_;
@@ -76,6 +83,7 @@ private:
     bool storeUnavailable_ = false;  // the settings could not be loaded or stored
     // The last settings window; it lives until the next one is opened.
     std::unique_ptr<CSettingDlg> settingDlg_;
+    bool settingsOpen_ = false;  // the settings window holds the start/stop hotkey
 };
 
 }  // namespace zintra

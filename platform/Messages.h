@@ -51,6 +51,11 @@ inline constexpr std::uint32_t kDownloadProgress = kUser + 503;  // UM_DOWNLOAD_
 inline constexpr std::uint32_t kDownloadDone = kUser + 504;      // UM_DOWNLOAD_DONE, wParam 1 on success
 inline constexpr std::uint32_t kTrayNotify = kUser + 1111;       // UM_TRAY_NOTIFY, lParam the mouse message
 inline constexpr std::uint32_t kShowMainWindow = kUser + 1112;   // a second start asks for the main window
+// wParam of kShowMainWindow: 0 to show it, or what `zintra --toggle`, `--start`
+// and `--stop` ask of the start/stop hotkey.
+inline constexpr std::uintptr_t kRunToggle = 1;
+inline constexpr std::uintptr_t kRunStart = 2;
+inline constexpr std::uintptr_t kRunStop = 3;
 inline constexpr std::uint32_t kMainWindowQuery = 1624;          // answered with 0 by the main window
 
 // ShowWindow commands.

@@ -77,6 +77,11 @@ public:
     // Linux desktop may have no tray at all.
     virtual bool KeepsWindowWithoutTray() const { return false; }
 
+    // Whether the desktop hands the start/stop hotkey to the program only while
+    // one of its own windows has the focus. Windows and an X11 session deliver
+    // it everywhere; a Wayland session shows an X11 program no other window's keys.
+    virtual bool HotkeyOnlyInOwnWindows() const { return false; }
+
     // The tray menu, for panels that draw the menu themselves: an entry
     // chosen there arrives as WM_COMMAND (low word its command, high word 0)
     // at the tray record's window, as from the program's own menu. Where the

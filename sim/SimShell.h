@@ -21,6 +21,7 @@ public:
     std::intptr_t StartInstaller(const std::string& path) override;
     void DestroyIcon(platform::IconHandle icon) override { destroyedIcons_.push_back(icon); }
     bool KeepsWindowWithoutTray() const override { return keepsWindow_; }
+    bool HotkeyOnlyInOwnWindows() const override { return hotkeyConfined_; }
     void SetTrayMenu(const std::vector<platform::TrayMenuEntry>& entries) override { trayMenu_ = entries; }
 
     // ---- Test controls ----
@@ -38,6 +39,8 @@ public:
     void RefuseIcons(bool refuse) { refuse_ = refuse; }
     // Behaves as a desktop where no tray may ever show the icon (Linux).
     void SetKeepsWindowWithoutTray(bool keeps) { keepsWindow_ = keeps; }
+    // Behaves as a desktop that shows the hotkey only to the program's own windows.
+    void SetHotkeyOnlyInOwnWindows(bool confined) { hotkeyConfined_ = confined; }
     // Simulates a restart of the taskbar: the icons are gone.
     void RestartTaskbar() { shown_.reset(); }
     platform::NativeWindow ForegroundWindow() const { return foreground_; }
@@ -57,6 +60,7 @@ private:
     std::vector<std::u16string> balloons_;
     bool refuse_ = false;
     bool keepsWindow_ = false;
+    bool hotkeyConfined_ = false;
     std::vector<platform::TrayMenuEntry> trayMenu_;
     std::map<std::u16string, std::uint32_t> messages_;
     platform::NativeWindow foreground_ = 0;

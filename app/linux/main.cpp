@@ -12,15 +12,35 @@
 #include "app/Program.h"
 #include "platform/linux/FileStore.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxProcess.h"
 #include "platform/linux/TextConversion.h"
 #include "platform/x11/X11Desktop.h"
 #include "ui/atspi/AtspiBridge.h"
 #include "ui/x11/X11Backend.h"
 
+namespace {
+
+// A run command goes over the socket beside the running instance's lock.
+zintra::InstanceAnswer TellRunningInstance(zintra::LongOptionAction action) {
+    using zintra::platform::linux_x11::InstanceReply;
+    using zintra::platform::linux_x11::InstanceRequest;
+    const InstanceRequest request = action == zintra::LongOptionAction::Start  ? InstanceRequest::Start
+                                    : action == zintra::LongOptionAction::Stop ? InstanceRequest::Stop
+                                                                               : InstanceRequest::Toggle;
+    switch (zintra::platform::linux_x11::LinuxProcess::AskRunningInstance(zintra::kSingleInstanceMutex, request)) {
+        case InstanceReply::Answered: return zintra::InstanceAnswer::Done;
+        case InstanceReply::NobodyListens: return zintra::InstanceAnswer::NotRunning;
+        case InstanceReply::NoAnswer: break;
+    }
+    return zintra::InstanceAnswer::NoAnswer;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    // --help, --version and the report switch need no display, and only the
-    // switch opens the store.
+    // The long options need no display; only the report switch opens the
+    // store, and the run commands only talk to the running instance.
     std::unique_ptr<zintra::platform::linux_x11::FileStore> store;
     zintra::LongOptionContext options;
     options.store = [&store]() -> zintra::platform::Registry& {
@@ -28,6 +48,7 @@ int main(int argc, char** argv) {
             zintra::platform::linux_x11::FileStore::DefaultPath());
         return *store;
     };
+    options.tellInstance = TellRunningInstance;
     if (auto exitCode = zintra::RunLongOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
         return *exitCode;
     }

@@ -14,8 +14,41 @@ namespace zintra::platform::linux_x11 {
 
 namespace {
 
-constexpr char kRequest[] = "show\n";
-constexpr char kShown[] = "shown\n";
+// Each request's line and the line that answers it. "show" is what every
+// earlier version sends: it stays as it was.
+struct RequestLine {
+    InstanceRequest request;
+    const char* line;
+    const char* answer;
+};
+constexpr RequestLine kRequestLines[] = {
+    {InstanceRequest::Show, "show\n", "shown\n"},
+    {InstanceRequest::Toggle, "toggle\n", "done\n"},
+    {InstanceRequest::Start, "start\n", "done\n"},
+    {InstanceRequest::Stop, "stop\n", "done\n"},
+};
+constexpr std::size_t kLongestLine = 16;
+
+const RequestLine* LineOf(InstanceRequest request) {
+    for (const RequestLine& line : kRequestLines) {
+        if (line.request == request) return &line;
+    }
+    return nullptr;
+}
+
+const RequestLine* RequestIn(const std::string& text) {
+    for (const RequestLine& line : kRequestLines) {
+        if (text == line.line) return &line;
+    }
+    return nullptr;
+}
+
+// Whether the other end of `socket` runs as this user.
+bool PeerIsUs(int socket) {
+    ucred peer{};
+    socklen_t size = sizeof(peer);
+    return getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
+}
 
 // The socket address of `path`; false when the path is too long for one.
 bool AddressOf(const std::string& path, sockaddr_un& address) {
@@ -110,31 +143,37 @@ void InstanceChannel::Dispatch() {
 
 void InstanceChannel::Answer(int connection) {
     // Only this user's own starts: the folder is private, the peer is checked too.
-    ucred peer{};
-    socklen_t size = sizeof(peer);
-    if (getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::getuid()) return;
-    // The second start writes its request at once; a silent peer never holds the window up for long.
+    if (!PeerIsUs(connection)) return;
+    // The asking start writes its request at once; a silent peer never holds the window up for long.
     SetReceiveTimeout(connection, 500);
-    if (ReadLine(connection, sizeof(kRequest)) != kRequest) return;
-    if (onShow_ && onShow_()) SendAll(connection, kShown);
+    // Anything else is closed unanswered, as an older asker expects of an unknown word.
+    const RequestLine* line = RequestIn(ReadLine(connection, kLongestLine));
+    if (line != nullptr && onRequest_ && onRequest_(line->request)) SendAll(connection, line->answer);
 }
 
-bool InstanceChannel::AskToShow(const std::string& path, int waitMilliseconds) {
+InstanceReply InstanceChannel::Ask(const std::string& path, InstanceRequest request, int connectMilliseconds,
+                                   int answerMilliseconds) {
     sockaddr_un address{};
-    if (!AddressOf(path, address)) return false;
+    const RequestLine* line = LineOf(request);
+    if (line == nullptr || !AddressOf(path, address)) return InstanceReply::NobodyListens;
     // The running instance may still be starting: its socket comes with its lock.
     constexpr int kStep = 50;
     int socket = Connect(address);
-    for (int waited = 0; socket < 0 && waited < waitMilliseconds; waited += kStep) {
+    for (int waited = 0; socket < 0 && waited < connectMilliseconds; waited += kStep) {
         const timespec pause{0, kStep * 1000000L};
         ::nanosleep(&pause, nullptr);
         socket = Connect(address);
     }
-    if (socket < 0) return false;
-    SetReceiveTimeout(socket, waitMilliseconds);
-    const bool shown = SendAll(socket, kRequest) && ReadLine(socket, sizeof(kShown)) == kShown;
+    if (socket < 0) return InstanceReply::NobodyListens;
+    // A socket another user put there is nobody we would ask.
+    if (!PeerIsUs(socket)) {
+        ::close(socket);
+        return InstanceReply::NobodyListens;
+    }
+    SetReceiveTimeout(socket, answerMilliseconds);
+    const bool answered = SendAll(socket, line->line) && ReadLine(socket, kLongestLine) == line->answer;
     ::close(socket);
-    return shown;
+    return answered ? InstanceReply::Answered : InstanceReply::NoAnswer;
 }
 
 }  // namespace zintra::platform::linux_x11

@@ -1,5 +1,6 @@
 // The process services on Linux: the single-instance lock with the channel
-// on which a second start asks for the main window, and the working folder;
+// on which a second start asks for the main window (and the run commands
+// ask for a start or a stop), and the working folder;
 // there is no component model to start.
 #pragma once
 
@@ -24,6 +25,10 @@ public:
     void UninitializeComponents() override {}
     bool AskRunningInstanceToShow(const std::u16string& name) override;
     void AcceptShowRequests(NativeWindow window, std::uint32_t message) override;
+
+    // `zintra --toggle` and its kin: sends `request` to the running instance
+    // of the lock `name` without taking the lock, waiting for nobody to start.
+    static InstanceReply AskRunningInstance(const std::u16string& name, InstanceRequest request);
 
     // The loop that the requests are posted into; null detaches it.
     void Attach(DesktopLoop* loop) { loop_ = loop; }

@@ -4,6 +4,7 @@
 
 #include "platform/linux/DetachedProcess.h"
 #include "platform/linux/LinuxTray.h"
+#include "platform/linux/SessionKind.h"
 #include "platform/linux/TextConversion.h"
 
 namespace zintra::platform::linux_x11 {
@@ -24,6 +25,9 @@ std::uint32_t LinuxShell::RegisterWindowMessage(const std::u16string& name) {
 }
 
 bool LinuxShell::SetForegroundWindow(NativeWindow) { return false; }
+
+// Our hotkey is an X11 grab: under XWayland it sees only keys meant for X11 windows.
+bool LinuxShell::HotkeyOnlyInOwnWindows() const { return CurrentSessionKind() == SessionKind::Wayland; }
 
 bool LinuxShell::OpenUrl(const std::u16string& url) {
     const std::string address = ToUtf8(url);

@@ -27,6 +27,7 @@ public:
     void DestroyIcon(IconHandle) override {}
     // Stock desktops (GNOME without an extension) have no tray to come back from.
     bool KeepsWindowWithoutTray() const override { return true; }
+    bool HotkeyOnlyInOwnWindows() const override;
     void SetTrayMenu(const std::vector<TrayMenuEntry>& entries) override;
 
 private:

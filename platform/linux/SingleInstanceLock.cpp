@@ -48,6 +48,13 @@ std::string SingleInstanceLockPath(const std::u16string& name) {
     return FallbackFolder() + "/zintra-" + SafeName(name) + ".lock";
 }
 
+std::vector<std::string> SingleInstanceLockPlaces(const std::u16string& name) {
+    std::vector<std::string> places{SingleInstanceLockPath(name)};
+    const std::string cache = CacheFolder();
+    if (!cache.empty()) places.push_back(cache + "/zintra-" + SafeName(name) + ".lock");
+    return places;
+}
+
 bool EnsurePrivateFolder(const std::string& path) {
     if (path.empty()) return false;
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
@@ -76,7 +83,7 @@ LockResult SingleInstanceLock::Acquire(const std::u16string& name) {
         std::fputs("zintra: no private folder for the instance lock; running without one\n", stderr);
         return LockResult::Unusable;
     }
-    return AcquireAt(cache + "/zintra-" + SafeName(name) + ".lock");
+    return AcquireAt(SingleInstanceLockPlaces(name).back());
 }
 
 LockResult SingleInstanceLock::AcquireAt(const std::string& path) {

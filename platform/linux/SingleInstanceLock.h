@@ -5,12 +5,16 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zintra::platform::linux_x11 {
 
 // Where the lock of `name` lives: $XDG_RUNTIME_DIR, else the user's private
 // folder zintra-<uid> in the temporary folder.
 std::string SingleInstanceLockPath(const std::u16string& name);
+// Every place an instance may keep that lock: the one above, then the cache
+// folder it falls back to when the temporary one is not ours alone.
+std::vector<std::string> SingleInstanceLockPlaces(const std::u16string& name);
 
 // `path` as a folder that is ours alone: created 0700 when missing; an
 // existing one must be a real folder (not a link) owned by us that nobody

@@ -77,19 +77,27 @@ class BusPeer:
             self.process.wait(10)
 
 
-class NativeTrayOnTheSessionBus(NativeTestCase):
+class SessionBusTestCase(NativeTestCase):
+    """A display and a private session bus per class."""
+
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
         cls.bus = PrivateSessionBus()
         cls.desktop.env["DBUS_SESSION_BUS_ADDRESS"] = cls.bus.address
-        # Icon themes of the test's own only: an installed package must not change what the item says.
-        cls.desktop.env["XDG_DATA_DIRS"] = str(cls.desktop.home / "no-data")
 
     @classmethod
     def tearDownClass(cls):
         super().tearDownClass()
         cls.bus.close()
+
+
+class NativeTrayOnTheSessionBus(SessionBusTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        # Icon themes of the test's own only: an installed package must not change what the item says.
+        cls.desktop.env["XDG_DATA_DIRS"] = str(cls.desktop.home / "no-data")
 
     def setUp(self):
         self.desktop.store_path.parent.mkdir(parents=True, exist_ok=True)

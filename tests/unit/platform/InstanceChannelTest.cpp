@@ -16,6 +16,7 @@
 #include "platform/linux/CombinedEvents.h"
 #include "platform/linux/InstanceChannel.h"
 #include "platform/linux/LinuxProcess.h"
+#include "platform/Messages.h"
 
 namespace zintra::platform::linux_x11 {
 namespace {
@@ -41,22 +42,29 @@ private:
     std::thread thread_;
 };
 
+struct Posted {
+    NativeWindow window;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    bool operator==(const Posted&) const = default;
+};
+
 class RecordingLoop final : public DesktopLoop {
 public:
-    bool PostMessage(NativeWindow window, std::uint32_t message, std::uintptr_t, std::intptr_t) override {
+    bool PostMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) override {
         std::lock_guard<std::mutex> hold(lock_);
-        posted_.emplace_back(window, message);
+        posted_.push_back({window, message, wParam});
         return true;
     }
     std::vector<IconPicture> IconPictures(IconHandle) override { return {}; }
-    std::vector<std::pair<NativeWindow, std::uint32_t>> Posted() {
+    std::vector<Posted> AllPosted() {
         std::lock_guard<std::mutex> hold(lock_);
         return posted_;
     }
 
 private:
     std::mutex lock_;
-    std::vector<std::pair<NativeWindow, std::uint32_t>> posted_;
+    std::vector<Posted> posted_;
 };
 
 class InstanceChannelTest : public ::testing::Test {
@@ -93,9 +101,9 @@ TEST_F(InstanceChannelTest, ASecondStartIsAnsweredOnlyWhenTheWindowTakesTheReque
         << "nobody else may connect";
     std::atomic<int> requests{0};
     std::atomic<bool> accept{true};
-    channel.OnShowRequest([&] {
+    channel.OnRequest([&](InstanceRequest request) {
         ++requests;
-        return accept.load();
+        return request == InstanceRequest::Show && accept.load();
     });
     Dispatcher dispatcher(channel);
     EXPECT_TRUE(InstanceChannel::AskToShow(Socket(), 5000));
@@ -106,22 +114,51 @@ TEST_F(InstanceChannelTest, ASecondStartIsAnsweredOnlyWhenTheWindowTakesTheReque
     EXPECT_EQ(requests, 3);
 }
 
-TEST_F(InstanceChannelTest, AnythingButTheRequestIsIgnored) {
-    InstanceChannel channel;
-    ASSERT_TRUE(channel.Listen(Socket()));
-    std::atomic<int> requests{0};
-    channel.OnShowRequest([&] { return ++requests > 0; });
-    Dispatcher dispatcher(channel);
+// What the instance answers to `line` sent over a raw connection; "" when it closed without a word.
+std::string RawExchange(const std::string& path, const std::string& line) {
     const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", Socket().c_str());
-    ASSERT_EQ(::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(::send(socket, "quit\n", 5, 0), 5);
+    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
+    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) return "no connection";
+    static_cast<void>(::send(socket, line.data(), line.size(), 0));
     char answer[16];
-    EXPECT_EQ(::recv(socket, answer, sizeof(answer), 0), 0) << "closed without an answer";
+    const ssize_t got = ::recv(socket, answer, sizeof(answer), 0);
     ::close(socket);
-    EXPECT_EQ(requests, 0);
+    return got > 0 ? std::string(answer, static_cast<std::size_t>(got)) : std::string();
+}
+
+TEST_F(InstanceChannelTest, EachRequestReachesTheHandlerAndAnythingElseIsClosedUnanswered) {
+    InstanceChannel channel;
+    ASSERT_TRUE(channel.Listen(Socket()));
+    std::mutex lock;
+    std::vector<InstanceRequest> seen;
+    channel.OnRequest([&](InstanceRequest request) {
+        std::lock_guard<std::mutex> hold(lock);
+        seen.push_back(request);
+        return true;
+    });
+    Dispatcher dispatcher(channel);
+    // What an earlier version sends and expects back.
+    EXPECT_EQ(RawExchange(Socket(), "show\n"), "shown\n");
+    for (const InstanceRequest request : {InstanceRequest::Toggle, InstanceRequest::Start, InstanceRequest::Stop}) {
+        EXPECT_EQ(InstanceChannel::Ask(Socket(), request, 0, 5000), InstanceReply::Answered);
+    }
+    for (const char* unknown : {"quit\n", "toggle", "Toggle\n", "start stop\n", "toggle\nshow\n", ""}) {
+        EXPECT_EQ(RawExchange(Socket(), unknown), "") << "closed without an answer: " << unknown;
+    }
+    std::lock_guard<std::mutex> hold(lock);
+    EXPECT_EQ(seen, (std::vector<InstanceRequest>{InstanceRequest::Show, InstanceRequest::Toggle,
+                                                  InstanceRequest::Start, InstanceRequest::Stop}));
+}
+
+TEST_F(InstanceChannelTest, ACommandNobodyTookIsNoAnswerAndNoListenerIsNobody) {
+    EXPECT_EQ(InstanceChannel::Ask(Socket(), InstanceRequest::Toggle, 0, 200), InstanceReply::NobodyListens);
+    InstanceChannel channel;
+    ASSERT_TRUE(channel.Listen(Socket()));
+    channel.OnRequest([](InstanceRequest) { return false; });
+    Dispatcher dispatcher(channel);
+    EXPECT_EQ(InstanceChannel::Ask(Socket(), InstanceRequest::Stop, 0, 2000), InstanceReply::NoAnswer);
 }
 
 TEST_F(InstanceChannelTest, NobodyListeningOrAPlaceTooLongIsNoAnswer) {
@@ -151,11 +188,13 @@ TEST_F(InstanceChannelTest, TheLockHolderPostsTheRequestToItsWindowAndTheSocketG
         LinuxProcess second;
         ASSERT_FALSE(second.CreateSingleInstanceMutex(name));
         EXPECT_TRUE(second.AskRunningInstanceToShow(name));
-        EXPECT_EQ(loop.Posted(), (std::vector<std::pair<NativeWindow, std::uint32_t>>{{42, 0x1234}}));
+        EXPECT_EQ(LinuxProcess::AskRunningInstance(name, InstanceRequest::Stop), InstanceReply::Answered);
+        EXPECT_EQ(loop.AllPosted(), (std::vector<Posted>{{42, 0x1234, 0}, {42, 0x1234, msg::kRunStop}}));
         LinuxProcess other;
         EXPECT_FALSE(other.AskRunningInstanceToShow(u"{never held}"));
     }
     EXPECT_FALSE(fs::exists(socket)) << "the instance took its socket with it";
+    EXPECT_EQ(LinuxProcess::AskRunningInstance(name, InstanceRequest::Toggle), InstanceReply::NobodyListens);
 }
 
 TEST(CombinedEvents, WakesForAnyPartAndKeepsTheNearestDeadline) {

@@ -1,0 +1,28 @@
+// Where the desktop lets the start/stop hotkey reach the program only while one
+// of its own windows has the focus (an X11 program in a Wayland session), the
+// user is told once how to bind `zintra --toggle` to a desktop shortcut
+// instead; a value in the store remembers that it was said.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace zintra {
+
+inline constexpr char16_t kShortcutNoticeTitle[] = u"Zintra：热键只在本程序的窗口中有效";
+inline constexpr char16_t kShortcutNotice[] =
+    u"在 Wayland 桌面里，热键只在 Zintra 的窗口有焦点时有效。要在任何窗口里开始或停止点击，"
+    u"请把命令 zintra --toggle 设为桌面快捷键：GNOME 在“设置 → 键盘 → 自定义快捷键”，"
+    u"KDE 在“系统设置 → 快捷键 → 自定义快捷键”，sway 在配置文件里加一行 "
+    u"bindsym F8 exec zintra --toggle。";
+
+// The store value under the program's key: REG_DWORD 1 once the notice was shown.
+inline constexpr char16_t kShortcutNoticeValue[] = u"ShortcutNoticeShown";
+
+// Whether the notice is to be shown now: the hotkey is confined to our own
+// windows and the store does not say it was shown before.
+bool ShortcutNoticeDue(platform::Platform& platform);
+
+// Records in the store that the notice was shown; false when it cannot be written.
+bool RememberShortcutNotice(platform::Registry& registry);
+
+}  // namespace zintra
