@@ -20,6 +20,7 @@ native_packages=(
   cmake ninja-build ccache pkg-config g++ python3
   libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev libssl-dev
   libx11-dev libxtst-dev libxext-dev libxrandr-dev libxkbcommon-dev libfreetype-dev libfontconfig-dev libsystemd-dev fonts-wqy-microhei
+  libwayland-dev libwayland-bin wayland-protocols
   xvfb xdotool x11-utils imagemagick openssl
 )
 # Everything else the tests and the Windows build need.
@@ -34,6 +35,7 @@ packages=(
   passwd util-linux
   lintian desktop-file-utils appstream
   uim-xim locales zenity
+  sway xwayland grim
 )
 if [ "${1:-}" = --native ]; then
   packages=("${native_packages[@]}")

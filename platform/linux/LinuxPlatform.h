@@ -33,6 +33,9 @@ public:
 
     void AttachLoop(DesktopLoop* loop) override;
     EventSource& DesktopEvents() override;
+    // One more descriptor for the loop to watch beside the session bus (the
+    // display path's own connection); `source` must outlive the platform.
+    void AddEvents(EventSource& source) { events_.Add(source); }
 
     Registry& GetRegistry() override { return store_; }
     MouseInput& GetMouseInput() override { return input_; }
