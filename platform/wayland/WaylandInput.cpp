@@ -23,18 +23,17 @@ std::string WaylandInput::InputProblem() {
 
 std::uint32_t WaylandInput::SendMouseEvents(const MouseEvent* events, std::uint32_t count) {
     if (!pointer_.Connected()) return 0;
-    // Asked once per batch, after any motion reached both the compositor and
-    // Xwayland: what is under the pointer does not change within a click.
-    bool asked = false, toX11 = false;
     for (std::uint32_t i = 0; i < count; ++i) {
         const MouseEvent& e = events[i];
-        if ((e.flags & msg::kMouseEventMove) != 0) {
-            MoveTo(e);
-            asked = false;
-        }
-        if (!asked) {
-            toX11 = overX11Window_();
-            asked = true;
+        if ((e.flags & msg::kMouseEventMove) != 0 && (e.flags & msg::kMouseEventAbsolute) != 0) MoveTo(e);
+        // Asked at each event: a motion may have brought another window under the pointer.
+        const bool toX11 = overX11Window_();
+        if (toX11 && (e.flags & msg::kMouseEventMove) != 0) {
+            // Xwayland's own pointer, where an X11 window's click lands; XTest
+            // motion never moves the compositor's, so it is sent only here.
+            MouseEvent motion = e;
+            motion.flags &= msg::kMouseEventMove | msg::kMouseEventAbsolute | msg::kMouseEventVirtualDesk;
+            x11_.SendMouseEvents(&motion, 1);
         }
         Buttons(e, toX11);
     }
@@ -43,12 +42,6 @@ std::uint32_t WaylandInput::SendMouseEvents(const MouseEvent* events, std::uint3
 }
 
 void WaylandInput::MoveTo(const MouseEvent& event) {
-    // XTest places Xwayland's pointer (an X11 window's click lands there) but
-    // never moves the compositor's; the virtual pointer moves that one.
-    MouseEvent motion = event;
-    motion.flags &= msg::kMouseEventMove | msg::kMouseEventAbsolute | msg::kMouseEventVirtualDesk;
-    x11_.SendMouseEvents(&motion, 1);
-    if ((event.flags & msg::kMouseEventAbsolute) == 0) return;
     const Size screen = x11_.PrimaryScreenSize();
     const auto denormalise = [](std::int32_t value, std::int32_t extent) {
         return static_cast<std::int32_t>((static_cast<std::int64_t>(value) * extent + 65535) / 65536);

@@ -86,6 +86,8 @@ class SwayDesktop(NativeDesktop):
         self.name = self.env["DISPLAY"]
         self.size = SIZE
         wait_for(lambda: self.run("xdotool", "getmouselocation").returncode == 0, 30, what="Xwayland")
+        # Xwayland takes its keymap as the first key arrives, which that key may not survive.
+        self.xdotool("key", "shift")
         # No pointer device yet: the seat has a pointer once the program's virtual one exists.
 
     @staticmethod
@@ -169,6 +171,7 @@ class SwayX11ClickTarget(X11ClickTarget):
 
     def focus(self):
         self.desktop.focus_title(self.TITLE)
+        wait_for(lambda: self.desktop.xdotool("getactivewindow") == self.window, 10, what="the X11 target's focus")
         time.sleep(0.2)
 
     def press(self, *keys):
