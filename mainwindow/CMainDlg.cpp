@@ -65,6 +65,11 @@ void CMainDlg::EnterTray() {
     // A hidden start with nothing to bring the window back shows it minimised.
     if (TrayMissing() && !IsWindowVisible()) ShowWindow(msg::kSwShowMinimized);
     if (!added) return;
+    // Clicks that cannot reach the desktop matter more than settings that cannot be kept.
+    if (!startInputProblem_.empty()) {
+        icon->ShowBalloon(startInputProblem_.c_str(), u"Zintra");
+        return;
+    }
     if (storeUnavailable_) {
         icon->ShowBalloon(kStoreUnavailableNotice, u"Zintra");
         return;
@@ -89,6 +94,11 @@ void CMainDlg::HideDuringRun() {
 }
 
 void CMainDlg::ShowAfterRun() { BringToFront(); }
+
+void CMainDlg::ShowInputProblem(std::u16string_view problem) {
+    BringToFront();
+    ShowBalloon(problem, u"Zintra");
+}
 
 void CMainDlg::BringToFront() {
     ui::Backend& windows = ui::CurrentBackend();
@@ -141,6 +151,12 @@ void CMainDlg::OnInitDialog() {
     if (!settings_.Load(platform::Current().GetRegistry())) {
         storeUnavailable_ = true;
         std::fputs("zintra: the settings cannot be stored; running on the defaults\n", stderr);
+    }
+    // A desktop that lets no click through is said at once, not at the first run.
+    const std::string inputProblem = platform::Current().GetMouseInput().InputProblem();
+    if (!inputProblem.empty()) {
+        std::fprintf(stderr, "zintra: %s\n", inputProblem.c_str());
+        startInputProblem_ = Utf8ToUtf16(inputProblem);
     }
 
     SyncIntervalList();
