@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/TextUtil.h"
 #include "clicker/ClickTypes.h"
 #include "platform/Messages.h"
 
@@ -105,15 +106,41 @@ void BuildTrialClickEvents(std::int32_t clickType, platform::Point target, const
 ClickEngine::ClickEngine(ClickSettings& settings, platform::Platform& platform, RuntimeRandom& random)
     : settings_(settings), platform_(platform), random_(random) {}
 
-ClickEngine::~ClickEngine() { EndPreciseTiming(); }
+ClickEngine::~ClickEngine() {
+    *alive_ = false;
+    EndPreciseTiming();
+}
 
 void ClickEngine::Toggle() {
-    running_ = !running_;
-    if (settings_.closeRightTip == 0 && notifier_ != nullptr) {
-        notifier_->ShowBalloon(running_ ? kRunStartedNotice : kRunStoppedNotice, u"");
+    if (running_) return StopRun();
+    if (preparing_) {
+        preparing_ = false;  // a late answer finds another start number
+        ++startNumber_;
+        return;
     }
+    preparing_ = true;
+    const std::uint64_t number = ++startNumber_;
+    platform_.GetMouseInput().PrepareRun([this, alive = alive_, number](bool ready) {
+        if (!*alive || number != startNumber_ || !preparing_) return;
+        preparing_ = false;
+        if (ready) {
+            StartRun();
+        } else {
+            RefuseRun();
+        }
+    });
+}
+
+void ClickEngine::StopRun() {
+    running_ = false;
+    if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStoppedNotice, u"");
     // A stop sends nothing: the next tick finds the run over and ends the timer.
-    if (!running_ || window_ == nullptr) return;
+}
+
+void ClickEngine::StartRun() {
+    running_ = true;
+    if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStartedNotice, u"");
+    if (window_ == nullptr) return;
 
     if (settings_.hideMain == 1) window_->HideDuringRun();
     clickCount_ = 0;
@@ -126,6 +153,19 @@ void ClickEngine::Toggle() {
     window_->SetClickTimer(pacer_.Start(now, ClickPeriodMilliseconds(settings_, random_)));
     screenKnown_ = false;  // monitors may have changed since the last run
     SendClick(now);
+}
+
+void ClickEngine::RefuseRun() {
+    if (running_) {
+        running_ = false;
+        if (window_ != nullptr) window_->KillClickTimer();
+        EndPreciseTiming();
+        if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStoppedNotice, u"");
+    }
+    if (window_ == nullptr) return;
+    // Shown again even when hidden for the run: the user has to read why.
+    window_->ShowAfterRun();
+    window_->ShowInputProblem(Utf8ToUtf16(platform_.GetMouseInput().InputProblem()));
 }
 
 bool ClickEngine::OnTimer(std::uintptr_t timerId) {
@@ -165,7 +205,10 @@ void ClickEngine::SendClick(std::uint64_t now) {
         settings_.useFixedPos == 1 ? platform::Point{settings_.posX, settings_.posY} : mouse.CursorPosition();
 
     BuildClickEvents(settings_, target, screen_, events_);
-    mouse.SendMouseEvents(events_, 3);
+    if (mouse.SendMouseEvents(events_, 3) == 0 && !mouse.InputProblem().empty()) {
+        RefuseRun();
+        return;
+    }
     ++clickCount_;
 }
 

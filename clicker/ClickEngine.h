@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "base/WindowIds.h"
@@ -72,6 +73,8 @@ public:
     virtual void HideDuringRun() = 0;
     // Shown again, on top, without moving or repainting.
     virtual void ShowAfterRun() = 0;
+    // Why clicks cannot reach the desktop, said where the user looks.
+    virtual void ShowInputProblem(std::u16string_view problem) = 0;
 };
 
 class ClickEngine {
@@ -85,17 +88,26 @@ public:
     void SetWindow(ClickWindow* window) { window_ = window; }
     void SetNotifier(RunNotifier* notifier) { notifier_ = notifier; }
 
-    // One press of the start/stop hotkey.
+    // One press of the start/stop hotkey. A start first asks the input for
+    // the desktop's permission (MouseInput::PrepareRun) and begins only when
+    // it is ready; a press while the desktop is still asked calls the start off.
     void Toggle();
     // WM_TIMER. Returns whether the message should go on to default handling:
     // false only for the tick at which the click limit ends a run.
     bool OnTimer(std::uintptr_t timerId);
 
     bool Running() const { return running_; }
+    // A start waits for the desktop's answer.
+    bool Preparing() const { return preparing_; }
     std::int32_t ClickCount() const { return clickCount_; }
 
 private:
-    // One click at the pointer or the fixed position.
+    void StartRun();
+    void StopRun();
+    // Ends the run (if any) because input cannot reach the desktop, and says why.
+    void RefuseRun();
+    // One click at the pointer or the fixed position; an input that sends
+    // nothing and says why ends the run.
     void SendClick(std::uint64_t now);
     void EndPreciseTiming();
 
@@ -105,6 +117,11 @@ private:
     ClickWindow* window_ = nullptr;
     RunNotifier* notifier_ = nullptr;
     bool running_ = false;
+    bool preparing_ = false;
+    // Tells a late answer of the desktop which start it belongs to, and
+    // whether the engine still exists.
+    std::uint64_t startNumber_ = 0;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool preciseTiming_ = false;
     std::int32_t clickCount_ = 0;
     ClickPacer pacer_;

@@ -10,6 +10,7 @@
 # implementation folders allowed to meet it, the tests).
 set(ZINTRA_IMPLEMENTATION_FOLDERS
   platform/linux
+  platform/wayland
   platform/win32
   platform/x11
   ui/freetype

@@ -68,6 +68,11 @@ void CMainDlg::EnterTray() {
     // Said even without an icon: the desktop shows the notice all the same.
     if (icon != nullptr && !storeUnavailable_ && TellDesktopShortcut(*icon)) return;
     if (!added) return;
+    // Clicks that cannot reach the desktop matter more than settings that cannot be kept.
+    if (!startInputProblem_.empty()) {
+        icon->ShowBalloon(startInputProblem_.c_str(), u"Zintra");
+        return;
+    }
     if (storeUnavailable_) {
         icon->ShowBalloon(kStoreUnavailableNotice, u"Zintra");
         return;
@@ -103,6 +108,11 @@ void CMainDlg::HideDuringRun() {
 }
 
 void CMainDlg::ShowAfterRun() { BringToFront(); }
+
+void CMainDlg::ShowInputProblem(std::u16string_view problem) {
+    BringToFront();
+    ShowBalloon(problem, u"Zintra");
+}
 
 void CMainDlg::BringToFront() {
     ui::Backend& windows = ui::CurrentBackend();
@@ -175,6 +185,12 @@ void CMainDlg::OnInitDialog() {
     if (!settings_.Load(platform::Current().GetRegistry())) {
         storeUnavailable_ = true;
         std::fputs("zintra: the settings cannot be stored; running on the defaults\n", stderr);
+    }
+    // A desktop that lets no click through is said at once, not at the first run.
+    const std::string inputProblem = platform::Current().GetMouseInput().InputProblem();
+    if (!inputProblem.empty()) {
+        std::fprintf(stderr, "zintra: %s\n", inputProblem.c_str());
+        startInputProblem_ = Utf8ToUtf16(inputProblem);
     }
 
     SyncIntervalList();

@@ -61,6 +61,8 @@ private:
     void EndPreciseTiming() override { preciseTiming_.End(); }
     void HideDuringRun() override;
     void ShowAfterRun() override;
+    // A notice, beside the window shown again.
+    void ShowInputProblem(std::u16string_view problem) override;
     // Shown (restored when minimised) and stacked above the other windows.
     void BringToFront();
 
@@ -81,6 +83,8 @@ private:
     ClickEngine engine_;
     bool initialised_ = false;
     bool storeUnavailable_ = false;  // the settings could not be loaded or stored
+    // Why input cannot reach the desktop as the program starts; said once.
+    std::u16string startInputProblem_;
     // The last settings window; it lives until the next one is opened.
     std::unique_ptr<CSettingDlg> settingDlg_;
     bool settingsOpen_ = false;  // the settings window holds the start/stop hotkey

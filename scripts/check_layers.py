@@ -35,6 +35,8 @@ LAYERS: dict[str, list[str]] = {
     "platform/linux": [*PLATFORM, "base"],
     # What an X11 display adds to a Linux desktop.
     "platform/x11": ["platform/linux", *PLATFORM, "base"],
+    # What a Wayland session adds: the wlroots virtual pointer and the choice of input.
+    "platform/wayland": ["platform/linux", *PLATFORM, "base"],
     "platform/win32": PLATFORM,
     "base": PLATFORM,
     "ui/render": BASE,
@@ -60,7 +62,7 @@ LAYERS: dict[str, list[str]] = {
     "res/win32": ["res", "ui/win32", "platform/win32", *UI],
     "app": APP,
     # Only the entry of a system sees its implementations.
-    "app/linux": [*APP, "ui/x11", "ui/atspi", "ui/freetype", "platform/x11", "platform/linux"],
+    "app/linux": [*APP, "ui/x11", "ui/atspi", "ui/freetype", "platform/x11", "platform/wayland", "platform/linux"],
     "app/win32": [*APP, "ui/win32", "platform/win32"],
     # The simulated desktop and the test backend, for tests only.
     "sim": UI,

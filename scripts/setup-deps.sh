@@ -22,6 +22,7 @@ native_packages=(
   cmake ninja-build ccache pkg-config g++ python3 openssl
   libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev libssl-dev
   libx11-dev libxtst-dev libxext-dev libxrandr-dev libxkbcommon-dev libfreetype-dev libfontconfig-dev libsystemd-dev fonts-wqy-microhei
+  libwayland-dev libwayland-bin wayland-protocols
 )
 # Showing it without a desktop: a virtual display (which brings Mesa and LLVM,
 # the larger part of the download), keys and a screenshot.
@@ -38,6 +39,7 @@ packages=(
   passwd util-linux
   lintian desktop-file-utils appstream
   uim-xim locales zenity
+  sway xwayland grim
 )
 case "${1:-}" in
   --native) packages=("${native_packages[@]}") ;;

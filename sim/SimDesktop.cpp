@@ -173,8 +173,26 @@ const SimMonitor& SimDesktop::MonitorNearest(platform::Point point) const {
     return *nearest;
 }
 
+void SimDesktop::PrepareRun(std::function<void(bool ready)> done) {
+    ++prepareRunCalls_;
+    if (answerLater_) {
+        pendingPrepare_ = std::move(done);
+        return;
+    }
+    done(readyToRun_);
+}
+
+bool SimDesktop::AnswerPrepareRun(bool ready) {
+    if (!pendingPrepare_) return false;
+    auto done = std::move(pendingPrepare_);
+    pendingPrepare_ = nullptr;
+    done(ready);
+    return true;
+}
+
 std::uint32_t SimDesktop::SendMouseEvents(const platform::MouseEvent* events, std::uint32_t count) {
     ++sendInputCalls_;
+    if (!inputProblem_.empty()) return 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         const auto& e = events[i];
         sentEvents_.push_back(e);

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -90,6 +91,8 @@ public:
     // MouseInput
     std::uint32_t SendMouseEvents(const platform::MouseEvent* events, std::uint32_t count) override;
     platform::Point CursorPosition() override { return cursor_; }
+    std::string InputProblem() override { return inputProblem_; }
+    void PrepareRun(std::function<void(bool ready)> done) override;
     platform::Size PrimaryScreenSize() override;
     platform::Rect VirtualDesktop() override;
 
@@ -147,6 +150,18 @@ public:
 
     // Pointer and screen.
     void MoveCursor(platform::Point p) { cursor_ = p; }
+    // Input that cannot reach the desktop: while `problem` is set nothing is
+    // sent (SendMouseEvents answers 0) and InputProblem says it.
+    void SetInputProblem(std::string problem) { inputProblem_ = std::move(problem); }
+    // How the desktop answers the next PrepareRun: at once, ready or not, or
+    // only when AnswerPrepareRun is called.
+    void SetRunReadiness(bool ready, bool later = false) {
+        readyToRun_ = ready;
+        answerLater_ = later;
+    }
+    // Answers the PrepareRun left waiting; false when none is.
+    bool AnswerPrepareRun(bool ready);
+    int PrepareRunCalls() const { return prepareRunCalls_; }
     // One monitor of this size (with a 40-pixel task bar), as at start.
     void SetScreenSize(platform::Size size);
     // Several monitors; the first is the primary one and must sit at (0, 0).
@@ -234,6 +249,11 @@ private:
     int flushCount_ = 0;
 
     platform::Point cursor_{};
+    std::string inputProblem_;
+    bool readyToRun_ = true;
+    bool answerLater_ = false;
+    int prepareRunCalls_ = 0;
+    std::function<void(bool)> pendingPrepare_;
     std::vector<SimMonitor> monitors_{SimMonitor{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96}};
     std::vector<platform::MouseEvent> sentEvents_;
     int sendInputCalls_ = 0;

@@ -1,7 +1,8 @@
 // The Linux entry: composes the program for an X11 desktop — the X11
 // services (connection, XTest input, keys, the XEmbed tray) under the Linux
 // platform, and the X11 toolkit backend over both — and hands over to the
-// program. Another display path adds its own services and backend here.
+// program. In a Wayland session the windows still go through Xwayland, and
+// the clicks take the path the session offers (platform/wayland/SessionInput).
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -13,7 +14,9 @@
 #include "platform/linux/FileStore.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxProcess.h"
+#include "platform/linux/SessionKind.h"
 #include "platform/linux/TextConversion.h"
+#include "platform/wayland/SessionInput.h"
 #include "platform/x11/X11Desktop.h"
 #include "ui/atspi/AtspiBridge.h"
 #include "ui/x11/X11Backend.h"
@@ -58,7 +61,11 @@ int main(int argc, char** argv) {
         std::fputs("zintra: cannot open the X display (is DISPLAY set?)\n", stderr);
         return 1;
     }
-    auto* platform = new zintra::platform::linux_x11::LinuxPlatform(x11->Input(), x11->Keys(), &x11->Dock());
+    auto* input = new zintra::platform::wayland::SessionInput(zintra::platform::linux_x11::CurrentSessionKind(),
+                                                               x11->Input(),
+                                                               [x11] { return x11->Input().PointerOverClientWindow(); });
+    auto* platform = new zintra::platform::linux_x11::LinuxPlatform(input->Input(), x11->Keys(), &x11->Dock());
+    if (input->Events() != nullptr) platform->AddDesktopEvents(*input->Events());
     zintra::platform::SetCurrent(platform);
     // The command line as the Windows program gets it: the arguments after the program's name.
     std::string line;

@@ -45,7 +45,8 @@ public:
     AutoStart* GetAutoStart() override { return &autostart_; }
 
     // The user's session bus (opened on first use), for services the
-    // display path adds, and their descriptors for the loop to poll too.
+    // display path adds, and their descriptors for the loop to poll too
+    // (the display path's own connections, the accessibility bus).
     SessionBus& GetSessionBus();
     // `source` must outlive the platform's loop.
     void AddDesktopEvents(EventSource& source) { events_.Add(source); }

@@ -20,7 +20,7 @@ public:
     X11Desktop& operator=(const X11Desktop&) = delete;
 
     bool Connected() const { return display_ != nullptr; }
-    MouseInput& Input() { return input_; }
+    XTestInput& Input() { return input_; }
     Keyboard& Keys() { return keyboard_; }
     linux_x11::TrayDock& Dock() { return trayIcon_; }
 

@@ -41,13 +41,24 @@ std::uint32_t XTestInput::SendMouseEvents(const MouseEvent* events, std::uint32_
     return count;
 }
 
-Point XTestInput::CursorPosition() {
-    if (display_ == nullptr) return {};
+bool XTestInput::QueryPointer(Point& at) {
+    if (display_ == nullptr) return false;
     Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, x = 0, y = 0;
+    int x = 0, y = 0;
     unsigned int mask = 0;
-    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y, &mask);
-    return {rootX, rootY};
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &at.x, &at.y, &x, &y, &mask);
+    return child != None;
+}
+
+Point XTestInput::CursorPosition() {
+    Point at;
+    QueryPointer(at);
+    return at;
+}
+
+bool XTestInput::PointerOverClientWindow() {
+    Point at;
+    return QueryPointer(at);
 }
 
 Size XTestInput::PrimaryScreenSize() {

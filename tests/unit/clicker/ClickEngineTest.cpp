@@ -126,6 +126,75 @@ TEST_F(ClickEngineTest, LongPressTicksEvery10MsAndNeverReleasesTheButton) {
     }
 }
 
+// Input paths that need the desktop's permission, or lose their way to it.
+constexpr char kProblem[] = "桌面关闭了会话";
+
+TEST_F(ClickEngineTest, AStartWaitsForTheDesktopAndAPressMeanwhileCallsItOff) {
+    desktop.SetRunReadiness(true, true);
+    Press();
+    EXPECT_TRUE(engine.Preparing());
+    EXPECT_FALSE(engine.Running());
+    desktop.AdvanceBy(500);
+    EXPECT_EQ(Clicks(), 0u) << "nothing before the desktop answers";
+    ASSERT_TRUE(desktop.AnswerPrepareRun(true));
+    EXPECT_TRUE(engine.Running());
+    EXPECT_EQ(Clicks(), 1u) << "the first click as the answer comes";
+    Press();
+    desktop.AdvanceBy(200);
+
+    Press();
+    Press();  // called off before the answer
+    EXPECT_FALSE(engine.Preparing());
+    ASSERT_TRUE(desktop.AnswerPrepareRun(true));
+    desktop.AdvanceBy(500);
+    EXPECT_FALSE(engine.Running()) << "a late answer starts nothing";
+    EXPECT_EQ(Clicks(), 1u);
+    EXPECT_EQ(desktop.PrepareRunCalls(), 2);
+}
+
+TEST_F(ClickEngineTest, ARefusedStartClicksNothingSaysWhyAndTheNextStartAsksAgain) {
+    desktop.SetInputProblem(kProblem);
+    desktop.SetRunReadiness(false);
+    Press();
+    desktop.AdvanceBy(500);
+    EXPECT_FALSE(engine.Running());
+    EXPECT_EQ(desktop.SendInputCalls(), 0);
+    EXPECT_EQ(clickWindow->problems, std::vector<std::u16string>{u"桌面关闭了会话"});
+    EXPECT_TRUE(notifier.texts.empty()) << "no run started, so none stopped";
+
+    desktop.SetInputProblem("");
+    desktop.SetRunReadiness(true);
+    Press();
+    EXPECT_TRUE(engine.Running());
+    EXPECT_EQ(Clicks(), 1u);
+    EXPECT_EQ(desktop.PrepareRunCalls(), 2);
+}
+
+TEST_F(ClickEngineTest, InputLostMidRunStopsTheRunCleanlyAndShowsTheWindowAndTheProblem) {
+    settings.hideMain = 1;
+    Press();
+    desktop.AdvanceBy(100);
+    EXPECT_EQ(Clicks(), 2u);
+    EXPECT_FALSE(desktop.IsWindowVisible(window)) << "hidden while clicking";
+    desktop.SetInputProblem(kProblem);
+    desktop.AdvanceBy(100);
+    EXPECT_FALSE(engine.Running());
+    EXPECT_EQ(engine.ClickCount(), 2) << "the click that went nowhere is not counted";
+    EXPECT_FALSE(desktop.TimerPeriod(window, kClickTimerId));
+    EXPECT_EQ(desktop.PreciseTimingDepth(), 0);
+    EXPECT_TRUE(desktop.IsWindowVisible(window));
+    EXPECT_EQ(clickWindow->problems, std::vector<std::u16string>{u"桌面关闭了会话"});
+    EXPECT_EQ(notifier.texts.back(), u"鼠标连点器已经停止");
+    const int sends = desktop.SendInputCalls();
+    desktop.AdvanceBy(1000);
+    EXPECT_EQ(desktop.SendInputCalls(), sends) << "nothing more is tried";
+
+    desktop.SetInputProblem("");
+    Press();
+    EXPECT_EQ(desktop.PrepareRunCalls(), 2) << "the next start asks again";
+    EXPECT_TRUE(engine.Running());
+}
+
 TEST(ClickPeriod, PresetsFollowFloatToDoubleTruncation) {
     RuntimeRandom random;
     ClickSettings s;

@@ -412,6 +412,26 @@ TEST_F(MainWindowTest, UnavailableStoreRunsOnTheDefaultsWithTheHotkeyAndSaysSoOn
     EXPECT_EQ(notices, 1) << "one notice in the notification area";
 }
 
+TEST_F(MainWindowTest, InputThatCannotReachTheDesktopIsSaidOnceAtStartAndAtEachRefusedStart) {
+    desktop.SetInputProblem("无法点击");
+    desktop.SetRunReadiness(false);
+    ::testing::internal::CaptureStderr();
+    Start();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors, "zintra: 无法点击\n");
+    ASSERT_FALSE(desktop.ShellState().Balloons().empty());
+    EXPECT_EQ(desktop.ShellState().Balloons().back(), u"无法点击");
+    const std::size_t balloons = desktop.ShellState().Balloons().size();
+
+    main->ShowWindow(msg::kSwHide);
+    ASSERT_TRUE(PressHotkey());
+    desktop.AdvanceBy(500);
+    EXPECT_TRUE(desktop.SentEvents().empty());
+    EXPECT_TRUE(main->IsWindowVisible()) << "shown again to say why";
+    EXPECT_EQ(desktop.ShellState().Balloons().size(), balloons + 1);
+    EXPECT_EQ(desktop.ShellState().Balloons().back(), u"无法点击");
+}
+
 TEST_F(MainWindowTest, ClicksGoOnWhileADialogIsOpen) {
     Start();
     ASSERT_TRUE(PressHotkey());

@@ -3,6 +3,9 @@
 // showing it again on top.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "clicker/ClickEngine.h"
 #include "platform/Messages.h"
 #include "sim/SimDesktop.h"
@@ -22,6 +25,10 @@ public:
         desktop_.ShowWindow(window_, msg::kSwShow);
         desktop_.SetWindowPos(window_, 0, platform::Rect{}, msg::kSwpNoSize | msg::kSwpNoMove | msg::kSwpNoRedraw);
     }
+
+    void ShowInputProblem(std::u16string_view problem) override { problems.emplace_back(problem); }
+
+    std::vector<std::u16string> problems;  // as shown, in order
 
 private:
     sim::SimDesktop& desktop_;

@@ -1,0 +1,37 @@
+// Clicks in a wlroots Wayland session, where no one path reaches every
+// window: XTest reaches X11 windows only, and virtual-pointer clicks on X11
+// windows under Xwayland are unreliable once the focus has moved between
+// windows. So each click goes to the window under the pointer by the path
+// that reaches it: XTest for an X11 window, the virtual pointer otherwise.
+#pragma once
+
+#include <functional>
+
+#include "platform/MouseInput.h"
+#include "platform/wayland/VirtualPointer.h"
+
+namespace zintra::platform::wayland {
+
+class WaylandInput final : public MouseInput {
+public:
+    // `x11` is the XTest input of the program's Xwayland connection, which
+    // also reads the pointer and the screen; `overX11Window` tells whether
+    // the pointer is over an X11 window now. Both and `pointer` must outlive this.
+    WaylandInput(MouseInput& x11, VirtualPointer& pointer, std::function<bool()> overX11Window);
+
+    std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) override;
+    Point CursorPosition() override { return x11_.CursorPosition(); }
+    Size PrimaryScreenSize() override { return x11_.PrimaryScreenSize(); }
+    Rect VirtualDesktop() override { return x11_.VirtualDesktop(); }
+    std::string InputProblem() override;
+
+private:
+    void MoveTo(const MouseEvent& event);
+    void Buttons(const MouseEvent& event, bool toX11);
+
+    MouseInput& x11_;
+    VirtualPointer& pointer_;
+    std::function<bool()> overX11Window_;
+};
+
+}  // namespace zintra::platform::wayland
