@@ -13,6 +13,7 @@
 #include "platform/linux/FileStore.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/PortalRemoteDesktop.h"
+#include "platform/linux/PortalShortcuts.h"
 #include "platform/linux/SessionKind.h"
 #include "platform/linux/TextConversion.h"
 #include "platform/x11/X11Desktop.h"
@@ -57,5 +58,11 @@ int main(int argc, char** argv) {
         line += argv[i];
     }
     zintra::ui::X11Backend backend(*x11, *platform);
+    if (portal != nullptr) {
+        // Keys grabbed through X reach us there only while an X11 program has the focus.
+        auto* shortcuts = new linux_x11::PortalShortcuts;
+        shortcuts->Attach(platform->Bus());
+        backend.UseDesktopShortcuts(shortcuts);
+    }
     return zintra::RunProgram(zintra::platform::linux_x11::FromUtf8(line), backend);
 }

@@ -23,6 +23,7 @@ from native_harness import (NativeProgram, NativeTestCase, X11ClickTarget, mouse
 from test_native_tray import PEER_PYTHON, PrivateSessionBus  # noqa: E402
 
 PORTAL = Path(__file__).resolve().parent / "desktop_portal.py"
+PORTAL_PATH = "/org/freedesktop/portal/desktop"
 LEFT, RIGHT = 0x110, 0x111
 REFUSED = "桌面没有允许本程序控制鼠标，所以没有点击。再次开始时，可以在桌面弹出的对话框中允许。"
 CLOSED = "桌面结束了本程序对鼠标的控制，连点已经停止。再次开始时桌面会重新询问。"
@@ -69,11 +70,13 @@ class StandInPortal:
         rows = [json.loads(line) for line in self.log.read_text(encoding="utf-8").splitlines() if line.strip()]
         return [row for row in rows if event is None or row["event"] == event]
 
-    def calls(self, method=None):
-        return [row for row in self.entries("call") if method is None or row["method"] == method]
+    def calls(self, method=None, interface=None):
+        """The calls of the method (any) on the interface (any but the shortcuts')."""
+        return [row for row in self.entries("call") if (method is None or row["method"] == method) and
+                (row["interface"] == interface if interface else row["interface"] != "GlobalShortcuts")]
 
     def sequence(self):
-        """The calls in order, each as Interface.Method."""
+        """The calls for clicking in order, each as Interface.Method."""
         return [f"{row['interface']}.{row['method']}" for row in self.calls()]
 
     def buttons(self):
@@ -253,6 +256,30 @@ class NativeClicksThroughThePortal(NativeTestCase):
         wait_for(lambda: NO_PORTAL in self.log_text(), 10, what="the message")
         self.assertIn("xdg-desktop-portal", self.log_text())
         self.assertIsNone(self.program.process.poll())
+
+    def test_the_desktop_shortcut_is_bound_from_the_hotkey_and_starts_and_stops_clicking(self):
+        ctrl_shift = 0x0002 | 0x0004
+        self.start(mouse_data(interval=0.05, vk=0x77, modifiers=ctrl_shift), "--desktop-trigger", "Ctrl+Alt+K")
+        bind = wait_for(lambda: self.portal.calls("BindShortcuts", "GlobalShortcuts"), 10,
+                        what="the shortcut bound")[0]["args"]
+        create, = self.portal.calls("CreateSession", "GlobalShortcuts")
+        self.assertEqual(bind[0], f"{PORTAL_PATH}/session/{bind[0].split('/')[-2]}/"
+                         f"{create['args'][0]['session_handle_token']}")
+        (shortcut_id, details), = bind[1]
+        self.assertEqual((shortcut_id, details["preferred_trigger"]), ("start-stop", "CTRL+SHIFT+F8"))
+        self.assertTrue(details["description"])
+        # The desktop chose other keys: the user is told which.
+        wait_for(lambda: "桌面为开始/停止连点设定的快捷键是：Ctrl+Alt+K" in self.log_text(), 10, what="the keys said")
+        self.portal.control("Activate", "start-stop")
+        wait_for(lambda: len(self.portal.buttons()) >= 6, 10, what="clicks started by the shortcut")
+        self.portal.control("Activate", "start-stop")
+        time.sleep(0.5)
+        stopped_at = len(self.portal.buttons())
+        time.sleep(0.5)
+        self.assertEqual(len(self.portal.buttons()), stopped_at, "the second press stopped clicking")
+        self.portal.control("Activate", "another-shortcut")
+        time.sleep(0.5)
+        self.assertEqual(len(self.portal.buttons()), stopped_at, "only our shortcut counts")
 
 
 if __name__ == "__main__":
