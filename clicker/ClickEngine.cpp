@@ -116,7 +116,7 @@ void ClickEngine::Toggle() {
     }
     if (running_) {
         running_ = false;
-        if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStoppedNotice, u"");
+        ShowRunNotice();
         // A stop sends nothing: the next tick finds the run over and ends the timer.
         return;
     }
@@ -137,7 +137,7 @@ void ClickEngine::Toggle() {
 
 void ClickEngine::BeginRun() {
     running_ = true;
-    if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStartedNotice, u"");
+    ShowRunNotice();
     if (window_ == nullptr) return;
 
     if (settings_.hideMain == 1) window_->HideDuringRun();
@@ -151,6 +151,12 @@ void ClickEngine::BeginRun() {
     window_->SetClickTimer(pacer_.Start(now, ClickPeriodMilliseconds(settings_, random_)));
     screenKnown_ = false;  // monitors may have changed since the last run
     SendClick(now);
+}
+
+void ClickEngine::ShowRunNotice() {
+    if (settings_.closeRightTip == 0 && notifier_ != nullptr) {
+        notifier_->ShowBalloon(running_ ? kRunStartedNotice : kRunStoppedNotice, u"");
+    }
 }
 
 void ClickEngine::ReportInputProblem() {

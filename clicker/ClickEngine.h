@@ -98,6 +98,8 @@ public:
 private:
     // Starts a run once the input path is ready.
     void BeginRun();
+    // The start or stop notice for the run's state, unless turned off.
+    void ShowRunNotice();
     // Tells the user why input cannot reach the desktop.
     void ReportInputProblem();
     // One click at the pointer or the fixed position.

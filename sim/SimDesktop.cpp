@@ -173,8 +173,23 @@ const SimMonitor& SimDesktop::MonitorNearest(platform::Point point) const {
     return *nearest;
 }
 
+void SimDesktop::PrepareRun(std::function<void(bool ready)> done) {
+    if (!askBeforeRuns_) {
+        done(true);
+        return;
+    }
+    pendingRun_ = std::move(done);
+}
+
+void SimDesktop::AnswerInputRequest(bool ready) {
+    auto done = std::move(pendingRun_);
+    pendingRun_ = nullptr;
+    if (done) done(ready);
+}
+
 std::uint32_t SimDesktop::SendMouseEvents(const platform::MouseEvent* events, std::uint32_t count) {
     ++sendInputCalls_;
+    if (!inputProblem_.empty()) return 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         const auto& e = events[i];
         sentEvents_.push_back(e);

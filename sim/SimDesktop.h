@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -92,6 +93,15 @@ public:
     platform::Point CursorPosition() override { return cursor_; }
     platform::Size PrimaryScreenSize() override;
     platform::Rect VirtualDesktop() override;
+    std::string InputProblem() override { return inputProblem_; }
+    void PrepareRun(std::function<void(bool ready)> done) override;
+    // A desktop that asks its user before input may reach it: each run's
+    // PrepareRun waits for AnswerInputRequest.
+    void AskBeforeRuns(bool ask) { askBeforeRuns_ = ask; }
+    bool InputRequestPending() const { return static_cast<bool>(pendingRun_); }
+    void AnswerInputRequest(bool ready);
+    // Why input cannot reach the desktop (empty: it can); while set, input sends nothing.
+    void SetInputProblem(std::string problem) { inputProblem_ = std::move(problem); }
 
     // Hotkeys
     bool RegisterHotKey(platform::NativeWindow window, int id, std::uint32_t modifiers,
@@ -236,6 +246,9 @@ private:
     platform::Point cursor_{};
     std::vector<SimMonitor> monitors_{SimMonitor{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96}};
     std::vector<platform::MouseEvent> sentEvents_;
+    bool askBeforeRuns_ = false;
+    std::function<void(bool)> pendingRun_;
+    std::string inputProblem_;
     int sendInputCalls_ = 0;
     int screenGeometryReads_ = 0;
     platform::Rect AllMonitors() const;

@@ -21,7 +21,6 @@ Debian's own python3, which has the dbus and gi modules.
 """
 
 import argparse
-import json
 import sys
 
 from dbus.mainloop.glib import DBusGMainLoop
@@ -29,6 +28,8 @@ from dbus.mainloop.glib import DBusGMainLoop
 import dbus
 import dbus.service
 from gi.repository import GLib
+
+from desktop_bus_peers import Log
 
 NAME = "org.freedesktop.portal.Desktop"
 PATH = "/org/freedesktop/portal/desktop"
@@ -76,15 +77,6 @@ class Session(dbus.service.Object):
     @dbus.service.signal("org.freedesktop.portal.Session", signature="a{sv}")
     def Closed(self, details):
         pass
-
-
-class Log:
-    def __init__(self, path):
-        self.file = open(path, "a", encoding="utf-8")
-
-    def write(self, **entry):
-        self.file.write(json.dumps(entry, ensure_ascii=False) + "\n")
-        self.file.flush()
 
 
 class Shortcuts(dbus.service.Object):

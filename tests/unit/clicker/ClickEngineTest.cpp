@@ -381,5 +381,57 @@ TEST_F(ClickEngineTest, AnotherTimerDuringARunNeitherClicksNorStopsIt) {
     EXPECT_EQ(Clicks(), 2u);
 }
 
+TEST_F(ClickEngineTest, ARunWaitsForTheDesktopsPermissionAndARefusalIsSaid) {
+    desktop.AskBeforeRuns(true);
+    Press();
+    EXPECT_TRUE(desktop.InputRequestPending());
+    EXPECT_FALSE(engine.Running());
+    EXPECT_EQ(Clicks(), 0u) << "nothing before the desktop answers";
+    EXPECT_TRUE(notifier.texts.empty());
+
+    desktop.SetInputProblem("桌面没有允许");
+    desktop.AnswerInputRequest(false);
+    EXPECT_FALSE(engine.Running());
+    EXPECT_EQ(desktop.SendInputCalls(), 0);
+    EXPECT_FALSE(desktop.TimerPeriod(window, kClickTimerId));
+    EXPECT_EQ(notifier.texts, (std::vector<std::u16string>{u"桌面没有允许"}));
+
+    // The next press asks again; allowed, the run starts as any other.
+    desktop.SetInputProblem("");
+    Press();
+    desktop.AnswerInputRequest(true);
+    EXPECT_TRUE(engine.Running());
+    EXPECT_EQ(Clicks(), 1u);
+    desktop.AdvanceBy(100);
+    EXPECT_EQ(Clicks(), 2u);
+    EXPECT_EQ(notifier.texts.back(), u"鼠标连点器已经开始");
+}
+
+TEST_F(ClickEngineTest, APressWhileTheDesktopAsksCancelsTheStart) {
+    desktop.AskBeforeRuns(true);
+    Press();
+    Press();
+    desktop.AnswerInputRequest(true);
+    EXPECT_FALSE(engine.Running()) << "the late answer starts nothing";
+    EXPECT_EQ(desktop.SendInputCalls(), 0);
+    EXPECT_TRUE(notifier.texts.empty());
+}
+
+TEST_F(ClickEngineTest, InputLostInMidRunEndsTheRunAndSaysWhy) {
+    settings.useLimitCount = 0;
+    Press();
+    desktop.AdvanceBy(200);
+    EXPECT_EQ(Clicks(), 3u);
+    desktop.SetInputProblem("桌面结束了");
+    desktop.AdvanceBy(100);
+    EXPECT_FALSE(engine.Running());
+    EXPECT_EQ(engine.ClickCount(), 3);
+    EXPECT_EQ(notifier.texts.back(), u"桌面结束了");
+    desktop.AdvanceBy(300);
+    EXPECT_FALSE(desktop.TimerPeriod(window, kClickTimerId)) << "the timer ends as after a stop";
+    EXPECT_EQ(desktop.PreciseTimingDepth(), 0);
+    EXPECT_EQ(Clicks(), 3u);
+}
+
 }  // namespace
 }  // namespace zintra
