@@ -120,26 +120,33 @@ void ClickEngine::Toggle() {
     }
     preparing_ = true;
     const std::uint64_t number = ++startNumber_;
-    platform_.GetMouseInput().PrepareRun([this, alive = alive_, number](bool ready) {
+    auto asking = std::make_shared<bool>(true);
+    platform_.GetMouseInput().PrepareRun([this, alive = alive_, number, asking](bool ready) {
         if (!*alive || number != startNumber_ || !preparing_) return;
         preparing_ = false;
         if (ready) {
-            StartRun();
+            StartRun(*asking ? RunStart::ClickAtOnce : RunStart::ClickAfterOnePeriod);
         } else {
             RefuseRun();
         }
     });
+    *asking = false;
+}
+
+void ClickEngine::ShowRunNotice() {
+    if (settings_.closeRightTip != 0 || notifier_ == nullptr) return;
+    notifier_->ShowBalloon(running_ ? kRunStartedNotice : kRunStoppedNotice, u"");
 }
 
 void ClickEngine::StopRun() {
     running_ = false;
-    if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStoppedNotice, u"");
+    ShowRunNotice();
     // A stop sends nothing: the next tick finds the run over and ends the timer.
 }
 
-void ClickEngine::StartRun() {
+void ClickEngine::StartRun(RunStart start) {
     running_ = true;
-    if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStartedNotice, u"");
+    ShowRunNotice();
     if (window_ == nullptr) return;
 
     if (settings_.hideMain == 1) window_->HideDuringRun();
@@ -148,11 +155,13 @@ void ClickEngine::StartRun() {
         window_->BeginPreciseTiming();
         preciseTiming_ = true;
     }
-    // The run's grid starts with its first click, sent at once.
+    // The run's grid starts with its first click, sent at once, unless the
+    // desktop's permission dialog has only just been answered: it may still
+    // be going away under the pointer and take that click.
     const std::uint64_t now = platform_.GetClock().MonotonicMilliseconds();
     window_->SetClickTimer(pacer_.Start(now, ClickPeriodMilliseconds(settings_, random_)));
     screenKnown_ = false;  // monitors may have changed since the last run
-    SendClick(now);
+    if (start == RunStart::ClickAtOnce) SendClick(now);
 }
 
 void ClickEngine::RefuseRun() {
@@ -160,7 +169,7 @@ void ClickEngine::RefuseRun() {
         running_ = false;
         if (window_ != nullptr) window_->KillClickTimer();
         EndPreciseTiming();
-        if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStoppedNotice, u"");
+        ShowRunNotice();
     }
     if (window_ == nullptr) return;
     // Shown again even when hidden for the run: the user has to read why.

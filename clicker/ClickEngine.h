@@ -102,10 +102,13 @@ public:
     std::int32_t ClickCount() const { return clickCount_; }
 
 private:
-    void StartRun();
+    enum class RunStart { ClickAtOnce, ClickAfterOnePeriod };
+    void StartRun(RunStart start);
     void StopRun();
     // Ends the run (if any) because input cannot reach the desktop, and says why.
     void RefuseRun();
+    // The start or stop notice for the run's state, unless turned off.
+    void ShowRunNotice();
     // One click at the pointer or the fixed position; an input that sends
     // nothing and says why ends the run.
     void SendClick(std::uint64_t now);

@@ -14,6 +14,8 @@
 #include "platform/linux/FileStore.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxProcess.h"
+#include "platform/linux/PortalRemoteDesktop.h"
+#include "platform/linux/PortalShortcuts.h"
 #include "platform/linux/SessionKind.h"
 #include "platform/linux/TextConversion.h"
 #include "platform/wayland/SessionInput.h"
@@ -61,11 +63,21 @@ int main(int argc, char** argv) {
         std::fputs("zintra: cannot open the X display (is DISPLAY set?)\n", stderr);
         return 1;
     }
-    auto* input = new zintra::platform::wayland::SessionInput(zintra::platform::linux_x11::CurrentSessionKind(),
-                                                               x11->Input(),
+    namespace linux_x11 = zintra::platform::linux_x11;
+    const linux_x11::SessionKind session = linux_x11::CurrentSessionKind();
+    auto* input = new zintra::platform::wayland::SessionInput(session, x11->Input(),
                                                                [x11] { return x11->Input().PointerOverClientWindow(); });
-    auto* platform = new zintra::platform::linux_x11::LinuxPlatform(input->Input(), x11->Keys(), &x11->Dock());
+    // A Wayland desktop without the virtual-pointer protocol (GNOME, KDE)
+    // lets programs click through its remote-desktop portal, which asks the
+    // user first and says itself when the desktop has no portal.
+    linux_x11::PortalRemoteDesktop* portal = nullptr;
+    if (session == linux_x11::SessionKind::Wayland && input->Events() == nullptr) {
+        portal = new linux_x11::PortalRemoteDesktop(x11->Input());
+    }
+    zintra::platform::MouseInput& clicks = portal != nullptr ? *portal : input->Input();
+    auto* platform = new linux_x11::LinuxPlatform(clicks, x11->Keys(), &x11->Dock());
     if (input->Events() != nullptr) platform->AddDesktopEvents(*input->Events());
+    if (portal != nullptr) portal->Attach(platform->GetSessionBus(), platform->GetRegistry());
     zintra::platform::SetCurrent(platform);
     // The command line as the Windows program gets it: the arguments after the program's name.
     std::string line;
@@ -77,5 +89,11 @@ int main(int argc, char** argv) {
     // Screen readers find the windows on the session's accessibility bus, when it runs one.
     zintra::ui::AtspiBridge accessibility(platform->GetSessionBus());
     if (accessibility.Start()) platform->AddDesktopEvents(accessibility);
+    if (portal != nullptr) {
+        // Keys grabbed through X reach us there only while an X11 program has the focus.
+        auto* shortcuts = new linux_x11::PortalShortcuts;
+        shortcuts->Attach(platform->GetSessionBus());
+        backend.UseDesktopShortcuts(shortcuts);
+    }
     return zintra::RunProgram(zintra::platform::linux_x11::FromUtf8(line), backend);
 }

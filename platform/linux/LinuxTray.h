@@ -33,7 +33,7 @@ public:
     // The registered number of "TaskbarCreated".
     void SetTaskbarCreatedMessage(std::uint32_t message) { taskbarCreated_ = message; }
     EventSource& Events() { return bus_; }
-    // The session bus the tray item and the notices use.
+    // The one session bus connection, shared with the desktop's other services.
     SessionBus& Bus() { return bus_; }
 
     bool NotifyIcon(TrayAction action, const TrayIconData& data);

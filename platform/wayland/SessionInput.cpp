@@ -12,8 +12,9 @@ SessionInput::SessionInput(linux_x11::SessionKind kind, MouseInput& x11, std::fu
     if (pointer_ != nullptr) {
         owned_ = std::make_unique<WaylandInput>(x11, *pointer_, std::move(overX11Window));
     }
-    // The desktop portal's remote desktop goes here, before the last resort:
-    // if (owned_ == nullptr) owned_ = <the portal's MouseInput, when the session bus offers it>;
+    // Without a virtual pointer the program's entry puts the desktop's
+    // remote-desktop portal in this input's place (it needs the platform's
+    // session bus); this one then only says that nothing gets through.
     if (owned_ == nullptr) owned_ = std::make_unique<UnreachableInput>(x11);
     input_ = owned_.get();
 }

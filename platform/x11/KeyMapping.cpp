@@ -2,8 +2,10 @@
 
 #include <X11/X.h>
 #include <X11/keysym.h>
+#include <xkbcommon/xkbcommon.h>
 
 #include <iterator>
+#include <utility>
 
 #include "platform/Messages.h"
 
@@ -100,6 +102,19 @@ std::uint32_t MaskToModifiers(unsigned int mask) {
     if (mask & ShiftMask) modifiers |= msg::kModShift;
     if (mask & Mod4Mask) modifiers |= msg::kModWin;
     return modifiers;
+}
+
+std::string PortalTrigger(std::uint32_t modifiers, std::uint32_t virtualKey) {
+    char name[64] = {};
+    const unsigned long keysym = VirtualKeyToKeysym(virtualKey);
+    if (keysym == 0 || xkb_keysym_get_name(static_cast<xkb_keysym_t>(keysym), name, sizeof(name)) <= 0) return {};
+    std::string trigger;
+    const std::pair<std::uint32_t, const char*> names[] = {
+        {msg::kModControl, "CTRL+"}, {msg::kModAlt, "ALT+"}, {msg::kModShift, "SHIFT+"}, {msg::kModWin, "LOGO+"}};
+    for (const auto& [bit, text] : names) {
+        if (modifiers & bit) trigger += text;
+    }
+    return trigger + name;
 }
 
 }  // namespace zintra::platform::x11

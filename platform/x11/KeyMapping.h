@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zintra::platform::x11 {
 
@@ -16,5 +17,9 @@ std::uint32_t KeysymToVirtualKey(unsigned long keysym);
 // (Mod1 = Alt, Mod4 = Super) and back. Lock masks never count as modifiers.
 unsigned int ModifiersToMask(std::uint32_t modifiers);
 std::uint32_t MaskToModifiers(unsigned int mask);
+
+// A hotkey in the desktop shortcut portal's form: modifiers, then the key's
+// keysym name, joined by '+' ("CTRL+SHIFT+F8"); empty for a key without one.
+std::string PortalTrigger(std::uint32_t modifiers, std::uint32_t virtualKey);
 
 }  // namespace zintra::platform::x11

@@ -19,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/linux/DesktopLoop.h"
@@ -27,6 +28,10 @@
 #include "ui/core/LayoutDocument.h"
 #include "ui/render/ImageCache.h"
 #include "ui/x11/X11TextRasterizer.h"
+
+namespace zintra::platform::linux_x11 {
+class PortalShortcuts;
+}  // namespace zintra::platform::linux_x11
 
 namespace zintra::ui {
 
@@ -96,6 +101,10 @@ public:
     bool RegisterHotKey(platform::NativeWindow window, int id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     bool UnregisterHotKey(platform::NativeWindow window, int id) override;
+    // In a Wayland session: the start/stop hotkey is also bound through the
+    // desktop's shortcut portal, whose presses arrive as the grab's would.
+    // `shortcuts` must outlive the backend.
+    void UseDesktopShortcuts(platform::linux_x11::PortalShortcuts* shortcuts) { desktopShortcuts_ = shortcuts; }
 
     // The input method's server started, or went away (X11InputMethod.cpp).
     void OnInputMethodStarted();
@@ -163,6 +172,9 @@ private:
     void RegrabHotkeys();
     // A key press on the root window: a hotkey of ours goes to its window. False for other windows.
     bool DeliverHotkey(const XKeyEvent& key);
+    // The desktop shortcut follows the start/stop hotkey just registered.
+    void FollowWithDesktopShortcut(const Hotkey& hotkey);
+    void DeliverDesktopShortcut();
     void ForgetTimersAndHotkeys(platform::NativeWindow window);
     bool CreateHostXWindow(Host& host, const HostWindowSpec& spec, int width, int height);
     void SetHostProperties(Window xid, const HostWindowSpec& spec, int width, int height);
@@ -223,6 +235,9 @@ private:
     };
     std::optional<Firing> firing_;
     std::vector<Hotkey> hotkeys_;
+    platform::linux_x11::PortalShortcuts* desktopShortcuts_ = nullptr;
+    std::optional<Hotkey> shortcutTarget_;  // where the desktop shortcut's presses go; none: nowhere
+    std::string shortcutTrigger_;           // the keys last bound there
     std::set<platform::NativeWindow> disabled_;  // owners of running modal dialogs
     std::mutex postedLock_;
     std::deque<Posted> posted_;

@@ -5,7 +5,9 @@
 
 #include <vector>
 
+#include "base/WindowIds.h"
 #include "platform/Messages.h"
+#include "platform/linux/PortalShortcuts.h"
 #include "platform/x11/KeyMapping.h"
 #include "ui/x11/X11Backend.h"
 #include "ui/x11/X11BackendParts.h"
@@ -78,7 +80,25 @@ bool X11Backend::RegisterHotKey(NativeWindow window, int id, std::uint32_t modif
     }
     if (!GrabHotkey(hotkey, true)) return false;
     hotkeys_.push_back(hotkey);
+    FollowWithDesktopShortcut(hotkey);
     return true;
+}
+
+void X11Backend::FollowWithDesktopShortcut(const Hotkey& hotkey) {
+    if (desktopShortcuts_ == nullptr || hotkey.id != kStartStopHotkeyId) return;
+    shortcutTarget_ = hotkey;
+    // The same keys for another window keep the binding the desktop already made.
+    const std::string trigger = platform::x11::PortalTrigger(hotkey.modifiers, hotkey.virtualKey);
+    if (trigger == shortcutTrigger_) return;
+    shortcutTrigger_ = trigger;
+    desktopShortcuts_->Bind(trigger, [this] { DeliverDesktopShortcut(); });
+}
+
+void X11Backend::DeliverDesktopShortcut() {
+    if (!shortcutTarget_) return;
+    const Hotkey& hotkey = *shortcutTarget_;
+    const auto lParam = static_cast<std::intptr_t>((hotkey.virtualKey << 16) | (hotkey.modifiers & 0xFFFF));
+    PostMessage(hotkey.window, msg::kHotKey, static_cast<std::uintptr_t>(hotkey.id), lParam);
 }
 
 void X11Backend::RegrabHotkeys() {
@@ -94,6 +114,9 @@ bool X11Backend::UnregisterHotKey(NativeWindow window, int id) {
     for (auto it = hotkeys_.begin(); it != hotkeys_.end(); ++it) {
         if (it->window == window && it->id == id) {
             GrabHotkey(*it, false);
+            if (shortcutTarget_ && shortcutTarget_->window == window && shortcutTarget_->id == id) {
+                shortcutTarget_.reset();
+            }
             hotkeys_.erase(it);
             return true;
         }

@@ -138,7 +138,9 @@ TEST_F(ClickEngineTest, AStartWaitsForTheDesktopAndAPressMeanwhileCallsItOff) {
     EXPECT_EQ(Clicks(), 0u) << "nothing before the desktop answers";
     ASSERT_TRUE(desktop.AnswerPrepareRun(true));
     EXPECT_TRUE(engine.Running());
-    EXPECT_EQ(Clicks(), 1u) << "the first click as the answer comes";
+    EXPECT_EQ(Clicks(), 0u) << "the desktop's dialog may still be under the pointer";
+    desktop.AdvanceBy(100);
+    EXPECT_EQ(Clicks(), 1u) << "the first click one period after the answer";
     Press();
     desktop.AdvanceBy(200);
 
