@@ -34,6 +34,11 @@ packages=(
   passwd util-linux
   lintian desktop-file-utils appstream
   uim-xim locales zenity
+  # A real GNOME Wayland session for the tests: mutter with Xwayland, the desktop
+  # portals, PipeWire for screen-cast streams and GStreamer to read a frame of one.
+  mutter xwayland xdg-desktop-portal xdg-desktop-portal-gnome pipewire wireplumber
+  gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  libwayland-dev wayland-protocols
 )
 if [ "${1:-}" = --native ]; then
   packages=("${native_packages[@]}")

@@ -1,0 +1,126 @@
+"""Clicks in a real GNOME Wayland session: mutter headless with Xwayland,
+xdg-desktop-portal with the GNOME back-end, PipeWire where it runs. The
+desktop's own "Remote desktop" dialog is answered by the test through
+mutter's remote-desktop API; clicks are counted by a Wayland-native window,
+which XTest never reaches."""
+
+import os
+import shutil
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent))
+from harness.desktop import wait_for  # noqa: E402
+from harness.gnome_session import APPROVE, DENY, GnomeSession, missing_packages  # noqa: E402
+from harness.native import native_output_dir  # noqa: E402
+
+LEFT, RIGHT = 272, 273
+# The counter nearly fills the screen; the pointer is moved well inside it.
+COUNTER_SIZE = (1200, 900)
+INTO_COUNTER = (600, 500)
+
+
+def read_counts(path):
+    """{"LD": n, ...} and "AT": (x, y) from the counter's file; {} before its first button."""
+    try:
+        text = path.read_text()
+    except FileNotFoundError:
+        return {}
+    counts = {}
+    for line in text.splitlines():
+        name, *values = line.split()
+        counts[name] = tuple(float(v) for v in values) if name == "AT" else int(values[0])
+    return counts
+
+
+class GnomeSessionCase(unittest.TestCase):
+    """One GNOME session for the class, with the Wayland-native counter under the pointer."""
+
+    @classmethod
+    def setUpClass(cls):
+        missing = missing_packages()
+        if missing:
+            raise unittest.SkipTest(f"{missing} is not installed (scripts/setup-deps.sh installs it)")
+        cls.out = native_output_dir() / cls.__name__
+        shutil.rmtree(cls.out, ignore_errors=True)
+        cls.out.mkdir(parents=True)
+        cls.session = GnomeSession(cls.out)
+        os.chown(cls.out, cls.session.uid, cls.session.gid)
+        cls.counts_file = cls.session.home / "counts"
+        width, height = COUNTER_SIZE
+        cls.session.spawn("counter", [os.environ["ZINTRA_WL_CLICK_COUNTER"], str(cls.counts_file), "zintra counter",
+                                      str(width), str(height)])
+        wait_for(lambda: Path(f"{cls.counts_file}.ready").exists(), 30, what="the Wayland counter")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    def counts(self):
+        return read_counts(self.counts_file)
+
+    def wait_counts(self, expected, timeout=20):
+        """Waits until the counter holds at least `expected` ({"LD": n, ...}); its counts then."""
+        def reached():
+            counts = self.counts()
+            return counts if all(counts.get(k, 0) >= n for k, n in expected.items()) else None
+        try:
+            return wait_for(reached, timeout, interval=0.1, what=f"clicks {expected}")
+        except TimeoutError:
+            self.fail(f"the counter holds {self.counts()}, not {expected}")
+
+    def point_into_counter(self, helper):
+        """Moves the pointer over the counter: to the screen's corner first (motion stops at its edges), then
+        in. mutter gives a window the pointer only on motion after the dialog closes."""
+        helper.command("move -5000 -5000")
+        helper.command("move %d %d" % INTO_COUNTER)
+
+    def screenshot(self, helper, name):
+        answer = helper.command(f"screenshot {self.out / name}")
+        self.assertTrue(answer.startswith("done"), answer)
+        return helper.expect(("saved", "unsaved"), 30)
+
+
+class PortalInGnome(GnomeSessionCase):
+    """The RemoteDesktop portal itself, as the program uses it: the proof that
+    the session, the dialog's answer and the counter work together."""
+
+    def start_portal(self, helper, keys):
+        self.assertEqual(helper.command("portal-start"), "done portal-start")
+        answers = []
+
+        def answered():
+            answers.append(helper.expect(("started", "refused"), 0))
+            return answers[-1]
+        self.assertTrue(self.session.answer_dialog(keys, answered), "the portal's dialog was never answered")
+        return answers[-1]
+
+    def test_an_approved_session_clicks_a_wayland_window_at_the_pointer(self):
+        with self.session.remote() as helper:
+            before = self.counts()
+            self.assertEqual(self.start_portal(helper, APPROVE), "started 2")  # 2: the pointer
+            self.point_into_counter(helper)
+            for button in (LEFT, LEFT, RIGHT):
+                self.assertEqual(helper.command(f"portal-click {button}"), "done portal-click")
+            counts = self.wait_counts({"LD": before.get("LD", 0) + 2, "LU": before.get("LU", 0) + 2,
+                                       "RD": before.get("RD", 0) + 1, "RU": before.get("RU", 0) + 1})
+            time.sleep(0.5)
+            self.assertEqual(self.counts(), counts, "more clicks arrived than were sent")
+            if self.session.pipewire:
+                self.assertEqual(self.screenshot(helper, "portal-session.png"), "saved")
+
+    def test_a_refused_dialog_gives_no_session_and_no_clicks(self):
+        with self.session.remote() as helper:
+            before = self.counts()
+            self.assertEqual(self.start_portal(helper, DENY), "refused 1")
+            self.point_into_counter(helper)
+            answer = helper.command(f"portal-click {LEFT}")
+            self.assertTrue(answer.startswith("error portal-click"), answer)
+            time.sleep(0.5)
+            self.assertEqual(self.counts(), before)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
