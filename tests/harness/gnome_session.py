@@ -58,6 +58,8 @@ class GnomeSession:
         self.dir.mkdir(parents=True, exist_ok=True)
         self.size = (width, height)
         self.uid, self.gid = ensure_user()
+        # The user's programs write here (their maps, screenshots); the logs are ours.
+        os.chown(self.dir, self.uid, self.gid)
         self.processes = []
         self.logs = []
         self.runtime = Path(tempfile.mkdtemp(prefix="zintra-wl-run-"))
@@ -104,6 +106,15 @@ class GnomeSession:
                                    start_new_session=True, **kwargs)
         self.processes.append(process)
         return process
+
+    def start(self, program, *args, log_name=None, env=None):
+        """A program of the session as the test user (the native harness's NativeProgram runs zintra so)."""
+        name = Path(log_name or Path(program).name).stem
+        return self.spawn(name, [str(program), *map(str, args)], env=env)
+
+    def xdotool(self, *args):
+        """xdotool on the session's Xwayland display."""
+        return self.run(["xdotool", *map(str, args)]).stdout.strip()
 
     def run(self, args, timeout=30, **kwargs):
         """Runs a short command of the session as the test user."""

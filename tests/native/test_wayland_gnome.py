@@ -14,7 +14,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent))
 from harness.desktop import wait_for  # noqa: E402
 from harness.gnome_session import APPROVE, DENY, GnomeSession, missing_packages  # noqa: E402
-from harness.native import native_output_dir  # noqa: E402
+from harness.native import NativeProgram, native_output_dir  # noqa: E402
+from harness.screen import pixels  # noqa: E402
 
 LEFT, RIGHT = 272, 273
 # The counter nearly fills the screen; the pointer is moved well inside it.
@@ -47,7 +48,6 @@ class GnomeSessionCase(unittest.TestCase):
         shutil.rmtree(cls.out, ignore_errors=True)
         cls.out.mkdir(parents=True)
         cls.session = GnomeSession(cls.out)
-        os.chown(cls.out, cls.session.uid, cls.session.gid)
         cls.counts_file = cls.session.home / "counts"
         width, height = COUNTER_SIZE
         cls.session.spawn("counter", [os.environ["ZINTRA_WL_CLICK_COUNTER"], str(cls.counts_file), "zintra counter",
@@ -120,6 +120,34 @@ class PortalInGnome(GnomeSessionCase):
             self.assertTrue(answer.startswith("error portal-click"), answer)
             time.sleep(0.5)
             self.assertEqual(self.counts(), before)
+
+
+class ZintraInGnome(GnomeSessionCase):
+    """The program itself in the GNOME Wayland session, an X11 client of its Xwayland."""
+
+    def setUp(self):
+        self.session.env.update({
+            # Servers the program talks to: a loopback port that refuses at once.
+            "ZINTRA_UPDATE_URL": "http://127.0.0.1:9/update/update.json",
+            "ZINTRA_REPORT_URL": "http://127.0.0.1:9/data.html",
+        })
+
+    def test_its_window_shows_on_the_wayland_desktop(self):
+        program = NativeProgram(self.session, "zintra")
+        try:
+            frame = program.window("mainWindow")
+            self.assertTrue(self.session.pipewire, "PipeWire did not start: see pipewire.log")
+            # mutter keeps a new window that asked for no focus below the focused one, as a launcher would not.
+            self.session.xdotool("search", "--name", "^Zintra$", "windowactivate", "--sync")
+            with self.session.remote() as helper:
+                self.assertEqual(self.screenshot(helper, "zintra-in-gnome.png"), "saved")
+            # The screen-cast shows what mutter composes: the window, not the counter's colour behind it.
+            _, _, pixel = pixels(self.out / "zintra-in-gnome.png")
+            behind = pixel(COUNTER_SIZE[0] - 5, COUNTER_SIZE[1] - 5)
+            self.assertNotEqual(pixel(*frame.centre), behind, f"zintra's window {frame} is not on the screen")
+        finally:
+            program.process.terminate()
+            program.process.wait(10)
 
 
 if __name__ == "__main__":
