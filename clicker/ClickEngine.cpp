@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/TextUtil.h"
 #include "clicker/ClickTypes.h"
 #include "platform/Messages.h"
 
@@ -108,12 +109,36 @@ ClickEngine::ClickEngine(ClickSettings& settings, platform::Platform& platform, 
 ClickEngine::~ClickEngine() { EndPreciseTiming(); }
 
 void ClickEngine::Toggle() {
-    running_ = !running_;
-    if (settings_.closeRightTip == 0 && notifier_ != nullptr) {
-        notifier_->ShowBalloon(running_ ? kRunStartedNotice : kRunStoppedNotice, u"");
+    if (waitingForInput_) {
+        // Pressed again while the desktop still asks: the run never starts.
+        waitingForInput_ = false;
+        return;
     }
-    // A stop sends nothing: the next tick finds the run over and ends the timer.
-    if (!running_ || window_ == nullptr) return;
+    if (running_) {
+        running_ = false;
+        if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStoppedNotice, u"");
+        // A stop sends nothing: the next tick finds the run over and ends the timer.
+        return;
+    }
+    // The input path may first need the desktop's permission; most answer at once.
+    waitingForInput_ = true;
+    const std::uint64_t request = ++inputRequest_;
+    std::weak_ptr<int> alive = alive_;
+    platform_.GetMouseInput().PrepareRun([this, request, alive](bool ready) {
+        if (alive.expired() || request != inputRequest_ || !waitingForInput_) return;
+        waitingForInput_ = false;
+        if (ready) {
+            BeginRun();
+        } else {
+            ReportInputProblem();
+        }
+    });
+}
+
+void ClickEngine::BeginRun() {
+    running_ = true;
+    if (settings_.closeRightTip == 0 && notifier_ != nullptr) notifier_->ShowBalloon(kRunStartedNotice, u"");
+    if (window_ == nullptr) return;
 
     if (settings_.hideMain == 1) window_->HideDuringRun();
     clickCount_ = 0;
@@ -126,6 +151,12 @@ void ClickEngine::Toggle() {
     window_->SetClickTimer(pacer_.Start(now, ClickPeriodMilliseconds(settings_, random_)));
     screenKnown_ = false;  // monitors may have changed since the last run
     SendClick(now);
+}
+
+void ClickEngine::ReportInputProblem() {
+    const std::string problem = platform_.GetMouseInput().InputProblem();
+    // Said whatever the notice setting: the user pressed start and nothing happens.
+    if (!problem.empty() && notifier_ != nullptr) notifier_->ShowBalloon(Utf8ToUtf16(problem), u"Zintra");
 }
 
 bool ClickEngine::OnTimer(std::uintptr_t timerId) {
@@ -166,6 +197,13 @@ void ClickEngine::SendClick(std::uint64_t now) {
 
     BuildClickEvents(settings_, target, screen_, events_);
     mouse.SendMouseEvents(events_, 3);
+    if (!mouse.InputProblem().empty()) {
+        // The desktop took the input away (or refuses this click): the run
+        // ends as a stop does, and says why.
+        running_ = false;
+        ReportInputProblem();
+        return;
+    }
     ++clickCount_;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "base/WindowIds.h"
@@ -95,6 +96,10 @@ public:
     std::int32_t ClickCount() const { return clickCount_; }
 
 private:
+    // Starts a run once the input path is ready.
+    void BeginRun();
+    // Tells the user why input cannot reach the desktop.
+    void ReportInputProblem();
     // One click at the pointer or the fixed position.
     void SendClick(std::uint64_t now);
     void EndPreciseTiming();
@@ -105,6 +110,10 @@ private:
     ClickWindow* window_ = nullptr;
     RunNotifier* notifier_ = nullptr;
     bool running_ = false;
+    // A start waits for the input path's answer; a press meanwhile cancels it.
+    bool waitingForInput_ = false;
+    std::uint64_t inputRequest_ = 0;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // answers arriving after the engine ends are dropped
     bool preciseTiming_ = false;
     std::int32_t clickCount_ = 0;
     ClickPacer pacer_;

@@ -12,6 +12,8 @@
 #include "app/Program.h"
 #include "platform/linux/FileStore.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/PortalRemoteDesktop.h"
+#include "platform/linux/SessionKind.h"
 #include "platform/linux/TextConversion.h"
 #include "platform/x11/X11Desktop.h"
 #include "ui/x11/X11Backend.h"
@@ -36,7 +38,17 @@ int main(int argc, char** argv) {
         std::fputs("zintra: cannot open the X display (is DISPLAY set?)\n", stderr);
         return 1;
     }
-    auto* platform = new zintra::platform::linux_x11::LinuxPlatform(x11->Input(), x11->Keys(), &x11->Dock());
+    namespace linux_x11 = zintra::platform::linux_x11;
+    // In a Wayland session XTest reaches only X11 programs: clicks go through
+    // the desktop's portal, which asks the user first.
+    zintra::platform::MouseInput* input = &x11->Input();
+    linux_x11::PortalRemoteDesktop* portal = nullptr;
+    if (linux_x11::CurrentSessionKind() == linux_x11::SessionKind::Wayland) {
+        portal = new linux_x11::PortalRemoteDesktop(x11->Input());
+        input = portal;
+    }
+    auto* platform = new linux_x11::LinuxPlatform(*input, x11->Keys(), &x11->Dock());
+    if (portal != nullptr) portal->Attach(platform->Bus(), platform->GetRegistry());
     zintra::platform::SetCurrent(platform);
     // The command line as the Windows program gets it: the arguments after the program's name.
     std::string line;

@@ -24,4 +24,6 @@ void LinuxPlatform::AttachLoop(DesktopLoop* loop) {
 
 EventSource& LinuxPlatform::DesktopEvents() { return events_; }
 
+SessionBus& LinuxPlatform::Bus() { return tray_->Bus(); }
+
 }  // namespace zintra::platform::linux_x11

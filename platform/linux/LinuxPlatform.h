@@ -15,6 +15,7 @@
 #include "platform/linux/LinuxProcess.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/LinuxSystem.h"
+#include "platform/linux/SessionBus.h"
 #include "platform/linux/TrayDock.h"
 #include "platform/linux/XdgAutostart.h"
 
@@ -33,6 +34,8 @@ public:
 
     void AttachLoop(DesktopLoop* loop) override;
     EventSource& DesktopEvents() override;
+    // The program's session bus connection, for the desktop's portals.
+    SessionBus& Bus();
 
     Registry& GetRegistry() override { return store_; }
     MouseInput& GetMouseInput() override { return input_; }

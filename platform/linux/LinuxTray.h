@@ -33,6 +33,8 @@ public:
     // The registered number of "TaskbarCreated".
     void SetTaskbarCreatedMessage(std::uint32_t message) { taskbarCreated_ = message; }
     EventSource& Events() { return bus_; }
+    // The one session bus connection, shared with the desktop's other services.
+    SessionBus& Bus() { return bus_; }
 
     bool NotifyIcon(TrayAction action, const TrayIconData& data);
     // The menu that panels drawing their own show; its commands go to the record's window.
