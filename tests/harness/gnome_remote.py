@@ -6,6 +6,8 @@ commands on stdin, one a line, and reads answers on stdout.
                      remote-desktop API, into whatever has the keyboard focus
                      (the portal's dialog when it is up); "42+15" is a chord
   move DX DY         moves the pointer by that much through the same session
+  click X Y          a left click at that point of the screen: the pointer to the
+                     top left corner first (motion stops at the edges), then there
   portal-start       asks the RemoteDesktop portal for a pointer session;
                      answers "started DEVICES" or "refused CODE"
   portal-click BTN   a press and a release of a Linux button code at the pointer
@@ -47,6 +49,15 @@ class MutterKeys:
 
     def move(self, dx, dy):
         self._open().NotifyPointerMotionRelative(float(dx), float(dy))
+
+    def click(self, x, y):
+        session = self._open()
+        session.NotifyPointerMotionRelative(-10000.0, -10000.0)
+        session.NotifyPointerMotionRelative(float(x), float(y))
+        time.sleep(0.2)
+        for state in (True, False):
+            session.NotifyPointerButton(272, state)
+            time.sleep(0.1)
 
     def press(self, keys):
         self._open()
@@ -149,6 +160,8 @@ def main():
                 keys.press(args)
             elif name == "move":
                 keys.move(*args)
+            elif name == "click":
+                keys.click(*args)
             elif name == "portal-start":
                 portal.start()
             elif name == "screenshot":

@@ -13,14 +13,18 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent))
 from harness.desktop import wait_for  # noqa: E402
-from harness.gnome_session import APPROVE, DENY, GnomeSession, missing_packages  # noqa: E402
-from harness.native import NativeProgram, native_output_dir  # noqa: E402
+from harness.gnome_session import APPROVE, APPROVE_WITH_SCREEN, DENY, DENY_WITH_SCREEN, GnomeSession, missing_packages  # noqa: E402
+from harness.clicks import mouse_data  # noqa: E402
+from harness.native import NativeProgram, native_output_dir, store_text  # noqa: E402
 from harness.screen import pixels  # noqa: E402
 
 LEFT, RIGHT = 272, 273
+# The dialog's last click ("Share") leaves the pointer there, over the counter.
+SHARE_WITH_SCREEN = tuple(int(v) for v in APPROVE_WITH_SCREEN[-1].split()[1:])
+REFUSED = "桌面没有允许本程序控制鼠标，所以没有点击。再次开始时，可以在桌面弹出的对话框中允许。"
 # The counter nearly fills the screen; the pointer is moved well inside it.
 COUNTER_SIZE = (1200, 900)
-INTO_COUNTER = (600, 500)
+INTO_COUNTER = (200, 200)
 
 
 def read_counts(path):
@@ -132,23 +136,77 @@ class ZintraInGnome(GnomeSessionCase):
             "ZINTRA_REPORT_URL": "http://127.0.0.1:9/data.html",
         })
 
+    def tearDown(self):
+        if getattr(self, "program", None) is not None and self.program.process.poll() is None:
+            self.program.process.terminate()
+            self.program.process.wait(10)
+
+    def start(self, record):
+        """zintra on `record`, its window raised, the pointer over the counter (not over zintra)."""
+        store = self.session.home / "config" / "zintra" / "store"
+        store.parent.mkdir(parents=True, exist_ok=True)
+        store.write_text(store_text({"MouseData": (3, record)}))
+        for path in (store.parent.parent, store.parent, store):
+            os.chown(path, self.session.uid, self.session.gid)
+        self.program = NativeProgram(self.session, "zintra")
+        # mutter keeps a new window that asked for no focus below the focused one, as a launcher would not.
+        self.session.xdotool("search", "--name", "^Zintra$", "windowactivate", "--sync")
+        with self.session.remote() as helper:
+            self.point_into_counter(helper)
+        time.sleep(0.5)
+
+    def log_text(self):
+        return self.program.log_path.read_text(encoding="utf-8", errors="replace")
+
     def test_its_window_shows_on_the_wayland_desktop(self):
-        program = NativeProgram(self.session, "zintra")
-        try:
-            frame = program.window("mainWindow")
-            self.assertTrue(self.session.pipewire, "PipeWire did not start: see pipewire.log")
-            # mutter keeps a new window that asked for no focus below the focused one, as a launcher would not.
-            self.session.xdotool("search", "--name", "^Zintra$", "windowactivate", "--sync")
+        self.start(mouse_data())
+        frame = self.program.window("mainWindow")
+        self.assertTrue(self.session.pipewire, "PipeWire did not start: see pipewire.log")
+        if True:
             with self.session.remote() as helper:
                 self.assertEqual(self.screenshot(helper, "zintra-in-gnome.png"), "saved")
             # The screen-cast shows what mutter composes: the window, not the counter's colour behind it.
             _, _, pixel = pixels(self.out / "zintra-in-gnome.png")
             behind = pixel(COUNTER_SIZE[0] - 5, COUNTER_SIZE[1] - 5)
             self.assertNotEqual(pixel(*frame.centre), behind, f"zintra's window {frame} is not on the screen")
-        finally:
-            program.process.terminate()
-            program.process.wait(10)
 
+    def run_approved(self, record, expected):
+        """Starts a run of `record` with F8, approves the desktop's dialog; the counts once `expected` more came."""
+        self.start(record)
+        before = self.counts()
+        self.session.xdotool("key", "F8")
+        # The program asks for the screen too (for fixed points): the dialog lists the monitor.
+        picture = self.out / f"{self.id().rsplit('.', 1)[-1]}-dialog.png"
+        self.assertTrue(self.session.answer_dialog(APPROVE_WITH_SCREEN, lambda: self.counts() != before, picture),
+                        f"no click after the dialog; the program said: {self.log_text()}")
+        counts = self.wait_counts({k: before.get(k, 0) + n for k, n in expected.items()})
+        time.sleep(1)
+        self.assertEqual(self.counts(), counts, "the run went past its limit")
+        return counts
+
+    def test_clicks_at_the_pointer_reach_a_wayland_window_without_moving_it(self):
+        for click_type, down, up in ((0, "LD", "LU"), (1, "RD", "RU")):
+            with self.subTest(click_type=click_type):
+                try:
+                    counts = self.run_approved(mouse_data(click_type=click_type, use_limit=1, limit=4),
+                                               {down: 4, up: 4})
+                    self.assertEqual(counts["AT"], SHARE_WITH_SCREEN, "the pointer moved")
+                finally:
+                    self.tearDown()
+
+    def test_a_fixed_point_is_clicked_through_the_screen_cast(self):
+        self.assertTrue(self.session.pipewire, "PipeWire did not start: see pipewire.log")
+        counts = self.run_approved(mouse_data(use_limit=1, limit=3, use_fixed=1, x=300, y=250), {"LD": 3, "LU": 3})
+        self.assertEqual(counts["AT"], (300, 250))
+
+    def test_a_refused_dialog_is_said_and_nothing_is_clicked(self):
+        self.start(mouse_data(use_limit=1, limit=3))
+        before = self.counts()
+        self.session.xdotool("key", "F8")
+        self.assertTrue(self.session.answer_dialog(DENY_WITH_SCREEN, lambda: REFUSED in self.log_text()),
+                        f"the program said: {self.log_text()}")
+        time.sleep(1)
+        self.assertEqual(self.counts(), before)
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
