@@ -22,7 +22,6 @@ from harness.desktop import wait_for
 
 USER = "zintra-wl"
 MUTTER_REMOTE_DESKTOP = "org.gnome.Mutter.RemoteDesktop"
-PORTAL = "org.freedesktop.portal.Desktop"
 # What a session needs installed; a test skips naming the first one missing.
 REQUIRED = ("/usr/bin/mutter", "/usr/libexec/xdg-desktop-portal", "/usr/libexec/xdg-desktop-portal-gnome",
             "/usr/bin/dbus-daemon")
