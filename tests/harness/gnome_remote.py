@@ -2,10 +2,8 @@
 user on its session bus (the bus admits only its own user): the test writes
 commands on stdin, one a line, and reads answers on stdout.
 
-  keys KEY...        presses and releases Linux key codes through mutter's own
-                     remote-desktop API, into whatever has the keyboard focus
-                     (the portal's dialog when it is up); "42+15" is a chord
-  move DX DY         moves the pointer by that much through the same session
+  move DX DY         moves the pointer by that much through a remote-desktop
+                     session of mutter's own
   click X Y          a left click at that point of the screen: the pointer to the
                      top left corner first (motion stops at the edges), then there
   portal-start       asks the RemoteDesktop portal for a pointer session;
@@ -31,7 +29,7 @@ def say(text):
     print(text, flush=True)
 
 
-class MutterKeys:
+class MutterPointer:
     """A remote-desktop session of mutter's own, kept for the whole run (mutter ends it with its caller)."""
 
     def __init__(self, bus):
@@ -58,17 +56,6 @@ class MutterKeys:
         for state in (True, False):
             session.NotifyPointerButton(272, state)
             time.sleep(0.1)
-
-    def press(self, keys):
-        self._open()
-        for key in keys:
-            chord = [dbus.UInt32(int(code)) for code in key.split("+")]
-            for code in chord:
-                self.session.NotifyKeyboardKeycode(code, True)
-            for code in reversed(chord):
-                self.session.NotifyKeyboardKeycode(code, False)
-            # GTK reads a burst of keys as one: let each land on its own.
-            time.sleep(0.3)
 
 
 def screenshot(bus, path, done):
@@ -145,7 +132,7 @@ class PortalClient:
 def main():
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
-    keys = MutterKeys(bus)
+    pointer = MutterPointer(bus)
     portal = PortalClient(bus)
     loop = GLib.MainLoop()
 
@@ -156,12 +143,10 @@ def main():
             return False
         name, *args = line.split()
         try:
-            if name == "keys":
-                keys.press(args)
-            elif name == "move":
-                keys.move(*args)
+            if name == "move":
+                pointer.move(*args)
             elif name == "click":
-                keys.click(*args)
+                pointer.click(*args)
             elif name == "portal-start":
                 portal.start()
             elif name == "screenshot":

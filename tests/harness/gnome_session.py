@@ -5,8 +5,9 @@ mutter refuses root, so everything runs as the unprivileged test user
 `zintra-wl` with a private XDG_RUNTIME_DIR.
 
 The portal's own "Remote desktop" dialog is answered through mutter's
-remote-desktop D-Bus API: a session of the test's own presses keys in the
-focused dialog (`approve_dialog`, `deny_dialog`)."""
+remote-desktop D-Bus API: a session of the test's own clicks its controls
+(`answer_dialog` with APPROVE or DENY). Screenshots come from mutter's
+screen-cast API through PipeWire (there is no other way to see the screen)."""
 
 import os
 import pwd
