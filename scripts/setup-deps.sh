@@ -40,6 +40,10 @@ packages=(
   lintian desktop-file-utils appstream
   uim-xim locales zenity
   sway xwayland grim
+  # A real GNOME Wayland session for the tests: mutter with Xwayland, the desktop
+  # portals, PipeWire for screen-cast streams and GStreamer to read a frame of one.
+  mutter xdg-desktop-portal xdg-desktop-portal-gnome pipewire wireplumber
+  gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 case "${1:-}" in
   --native) packages=("${native_packages[@]}") ;;
