@@ -83,6 +83,8 @@ private:
     // Whether a listener hears `event` ("object:state-changed:focused").
     bool Wanted(const char* event) const;
     void EmitStateChanged(const atspi::NodeKey& key, const char* state, bool on);
+    // The showing and visible states of a drop-down's entries, after it opened or closed.
+    void EmitEntriesShown(const AccessibleTree& tree, const AccessibleNode& box, bool active);
     void EmitPropertyChange(const atspi::NodeKey& key, const char* property, const std::u16string& value);
     void EmitChildrenChanged(const atspi::NodeKey& parent, bool added, int index, const atspi::NodeKey& child);
     void EmitWindow(const atspi::NodeKey& key, const char* member, const char* event);

@@ -99,6 +99,8 @@ void AtspiBridge::OnAccessibleEvent(SHostWnd& host, SWindow& control, Accessible
             }
             EmitStateChanged(key, "enabled", atspi::Has(states, atspi::State::Enabled));
             EmitStateChanged(key, "sensitive", atspi::Has(states, atspi::State::Sensitive));
+            // A drop-down opened or closed: its entries appear or go.
+            if (tree.Role(node) == AccessibleRole::ComboBox) EmitEntriesShown(tree, node, IsActive(host));
             break;
         }
         case AccessibleEvent::ValueChange: {
@@ -115,6 +117,17 @@ void AtspiBridge::OnAccessibleEvent(SHostWnd& host, SWindow& control, Accessible
             if (Wanted("object:selection-changed")) Emit(key, kObjectEvents, "SelectionChanged", "", 0, "i", {});
             break;
         default: break;
+    }
+}
+
+void AtspiBridge::EmitEntriesShown(const AccessibleTree& tree, const AccessibleNode& box, bool active) {
+    if (!Wanted("object:state-changed:showing") && !Wanted("object:state-changed:visible")) return;
+    const AtspiMapping mapping;
+    for (const AccessibleNode& entry : tree.Children(box)) {
+        const atspi::StateSet states = mapping.States(tree, entry, active);
+        const NodeKey key = AtspiMapping::KeyOf(tree, entry);
+        EmitStateChanged(key, "showing", atspi::Has(states, atspi::State::Showing));
+        EmitStateChanged(key, "visible", atspi::Has(states, atspi::State::Visible));
     }
 }
 

@@ -75,6 +75,8 @@ void SComboBox::DropDown() {
     for (int i = 0; i < list.GetCount(); ++i) request.entries.push_back(list.GetText(i));
     request.selected = list.GetCurSel();
     request.itemHeight = list.GetItemHeight();
+    // Readers that keep states are told the entries show, and that they went.
+    request.shownOrHidden = [this] { NotifyAccessible(*this, AccessibleEvent::StateChange); };
     DropDownPopup popup(*backend, list, std::move(request));
     openList_ = &popup;
     const int chosen = popup.Run();

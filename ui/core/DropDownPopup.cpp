@@ -56,9 +56,11 @@ int DropDownPopup::Run() {
     armed_ = false;
     if (!Open(spec)) return -1;
     open_ = true;
+    if (request_.shownOrHidden) request_.shownOrHidden();
     const bool running = backend_.RunPopupLoop(*this, open_);
     if (list_.DraggingScrollBar()) list_.ReleaseScrollBar();
     Close();
+    if (request_.shownOrHidden) request_.shownOrHidden();
     // The caller applies the choice as a change of its own.
     list_.HighlightEntry(original);
     return running ? chosen_ : -1;

@@ -3,6 +3,7 @@
 // the wheel, its scroll bar and the keys, until a choice or a cancel.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct DropDownSpec {
     std::vector<std::u16string> entries;  // the texts of the items, in order
     int selected = -1;      // the entry selected when the list opens
     int itemHeight = 22;    // layout units per entry
+    // Told once the list shows and again once it has gone (screen readers follow).
+    std::function<void()> shownOrHidden;
 };
 
 class DropDownPopup final : public PopupWindow, public PopupInput {
