@@ -10,7 +10,6 @@ remote-desktop D-Bus API: a session of the test's own clicks its controls
 screen-cast API through PipeWire (there is no other way to see the screen)."""
 
 import os
-import pwd
 import queue
 import shutil
 import subprocess
@@ -20,8 +19,8 @@ import time
 from pathlib import Path
 
 from harness.desktop import wait_for
+from harness.wayland import USER, test_user as ensure_user  # one test user for every compositor
 
-USER = "zintra-wl"
 MUTTER_REMOTE_DESKTOP = "org.gnome.Mutter.RemoteDesktop"
 # What a session needs installed; a test skips naming the first one missing.
 REQUIRED = ("/usr/bin/mutter", "/usr/libexec/xdg-desktop-portal", "/usr/libexec/xdg-desktop-portal-gnome",
@@ -41,16 +40,6 @@ HELPER = Path(__file__).with_name("gnome_remote.py")
 def missing_packages():
     """The first program a GNOME session needs that is not installed, or None."""
     return next((path for path in REQUIRED if not os.path.exists(path)), None)
-
-
-def ensure_user():
-    """The test user, made once; its uid and gid."""
-    try:
-        entry = pwd.getpwnam(USER)
-    except KeyError:
-        subprocess.run(["useradd", "-m", USER], check=True, capture_output=True)
-        entry = pwd.getpwnam(USER)
-    return entry.pw_uid, entry.pw_gid
 
 
 class GnomeSession:
