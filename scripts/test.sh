@@ -91,10 +91,10 @@ run_fuzzers() {  # each fuzz target for a bounded time, on a scratch copy of its
 }
 
 run_layer_check
-# The native suite drives real compositors and desktop services: an end-to-end
+# The native suites drive real compositors and desktop services: an end-to-end
 # test that fails is run once more before it counts as failed.
 run_suite native native -j "$(nproc)" --repeat until-pass:2
-run_suite sanitize sanitize -j "$(nproc)"
+run_suite sanitize sanitize -j "$(nproc)" --repeat until-pass:2
 run_fuzzers
 run_suite windows windows
 

@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
     }
     namespace linux_x11 = zintra::platform::linux_x11;
     const linux_x11::SessionKind session = linux_x11::CurrentSessionKind();
-    auto* input = new zintra::platform::wayland::SessionInput(session, x11->Input(),
+    // Held in statics so the leak check at exit still finds them.
+    static auto* input = new zintra::platform::wayland::SessionInput(session, x11->Input(),
                                                                [x11] { return x11->Input().PointerOverClientWindow(); });
     // A Wayland desktop without the virtual-pointer protocol (GNOME, KDE)
     // lets programs click through its remote-desktop portal, which asks the
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
     if (accessibility.Start()) platform->AddDesktopEvents(accessibility);
     if (portal != nullptr) {
         // Keys grabbed through X reach us there only while an X11 program has the focus.
-        auto* shortcuts = new linux_x11::PortalShortcuts;
+        static auto* shortcuts = new linux_x11::PortalShortcuts;
         shortcuts->Attach(platform->GetSessionBus());
         backend.UseDesktopShortcuts(shortcuts);
     }
