@@ -69,7 +69,6 @@ X11Backend::X11Backend(platform::x11::X11DesktopHooks& x11, platform::linux_x11:
     TakeStartupId();
     if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
     XSetLocaleModifiers("");
-    OpenInputMethod();
     // Hotkeys arrive as key presses on the root window.
     XSelectInput(display_, root_, KeyPressMask);
     WatchMonitors();

@@ -179,6 +179,8 @@ private:
     bool CreateHostXWindow(Host& host, const HostWindowSpec& spec, int width, int height);
     void SetHostProperties(Window xid, const HostWindowSpec& spec, int width, int height);
     void OpenInputMethod();
+    // Opens the input method and gives every open window its context.
+    void ConnectInputMethod();
     void CloseInputMethod();
     void CreateInputContext(Host& host);
     // Reads the launcher's startup id and keeps it from the programs we start.
@@ -220,6 +222,10 @@ private:
     double scale_ = 1.0;
     XIM inputMethod_ = nullptr;
     bool waitingForInputMethod_ = false;
+    // Opening the input method reads the locale's compose table (tens of
+    // milliseconds), so it waits until the first window has been painted.
+    bool inputMethodAsked_ = false;
+    bool inputMethodDue_ = false;
     std::string startupId_;  // until the start is complete
     X11TextRasterizer text_;
     ImageCache images_;

@@ -130,6 +130,11 @@ bool X11Backend::PumpLoop(const std::function<bool()>& running) {
         }
         if (DispatchTimer()) continue;
         RenderDirty();
+        if (inputMethodDue_) {
+            XFlush(display_);  // the first paint goes out before the compose table is read
+            ConnectInputMethod();
+            continue;
+        }
         WaitForWork();
     }
     return !quitting_;

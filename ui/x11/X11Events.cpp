@@ -55,6 +55,7 @@ void X11Backend::HandleHostEvent(Host& host, XEvent& event) {
             } else {
                 PutPicture(host.xid, host.gc, host.picture, host.argb, host.visual, host.depth);
             }
+            if (!inputMethodAsked_) inputMethodDue_ = true;
             break;
         case MapNotify:
             CompleteStartup(host.xid);

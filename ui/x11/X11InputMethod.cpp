@@ -2,6 +2,8 @@
 // context per host window. A server that stops takes its contexts with it;
 // typing then goes on without one, and the program connects again, with new
 // contexts, as soon as a server is there (also one that starts after us).
+// It is opened once the first window has been painted: until then keys are
+// looked up without it, each once, as they would be with no input method.
 #include "ui/x11/X11Backend.h"
 #include "ui/x11/X11BackendParts.h"
 
@@ -18,6 +20,7 @@ void InputMethodGone(XIM, XPointer backend, XPointer) { reinterpret_cast<X11Back
 }  // namespace
 
 void X11Backend::OpenInputMethod() {
+    inputMethodAsked_ = true;
     inputMethod_ = XOpenIM(display_, nullptr, nullptr, nullptr);
     if (inputMethod_ == nullptr) {
         // The server named may start later.
@@ -50,6 +53,11 @@ void X11Backend::OnInputMethodStarted() {
     XUnregisterIMInstantiateCallback(display_, nullptr, nullptr, nullptr, InputMethodStarted,
                                      reinterpret_cast<XPointer>(this));
     waitingForInputMethod_ = false;
+    ConnectInputMethod();
+}
+
+void X11Backend::ConnectInputMethod() {
+    inputMethodDue_ = false;
     OpenInputMethod();
     if (inputMethod_ == nullptr) return;
     Window focus = 0;
