@@ -4,6 +4,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "ui/render/TextLines.h"
 
@@ -29,6 +30,17 @@ struct FreeTypeTextRasterizer::Face {
             pixelSize = size;
         }
         return FT_Load_Char(face, c, render ? FT_LOAD_RENDER : FT_LOAD_DEFAULT) == 0 ? face->glyph : nullptr;
+    }
+    // Layouts measure the same labels again and again (and once more to draw
+    // them): an advance is loaded from the face once per size.
+    std::unordered_map<std::uint64_t, int> advances;
+    int AdvanceOf(char16_t c, int size) {
+        const std::uint64_t key = (static_cast<std::uint64_t>(size) << 16) | c;
+        if (auto it = advances.find(key); it != advances.end()) return it->second;
+        const FT_GlyphSlot glyph = Load(c, size, false);
+        const int advance = glyph != nullptr ? static_cast<int>(glyph->advance.x >> 6) : 0;
+        advances.emplace(key, advance);
+        return advance;
     }
 };
 
@@ -63,8 +75,7 @@ FreeTypeTextRasterizer::Face* FreeTypeTextRasterizer::FaceFor(const Font& font) 
 }
 
 int FreeTypeTextRasterizer::Advance(Face& face, const Font& font, char16_t c) {
-    const FT_GlyphSlot glyph = face.Load(c, std::max(1, font.size), false);
-    return (glyph != nullptr ? static_cast<int>(glyph->advance.x >> 6) : 0) + (font.bold ? 1 : 0);
+    return face.AdvanceOf(c, std::max(1, font.size)) + (font.bold ? 1 : 0);
 }
 
 void FreeTypeTextRasterizer::DrawGlyph(Face& face, const Font& font, CoverageMask& mask, char16_t c, int x, int top) {
