@@ -63,11 +63,3 @@ class KdeSession(GnomeSession):
         result = self.run(["dbus-send", "--session", "--print-reply", f"--dest={KGLOBALACCEL}", path,
                            f"{interface}.{method}", *args])
         return result.stdout if result.returncode == 0 else None
-
-    def portal_version(self, interface):
-        """The version the portal offers of `interface` ("RemoteDesktop"), or None without it."""
-        result = self.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.portal.Desktop",
-                           "/org/freedesktop/portal/desktop", "org.freedesktop.DBus.Properties.Get",
-                           f"string:org.freedesktop.portal.{interface}", "string:version"], timeout=60)
-        words = result.stdout.split()
-        return int(words[-1]) if result.returncode == 0 and words else None

@@ -21,8 +21,8 @@ from test_wayland_gnome import read_counts  # noqa: E402
 COUNTER_SIZE = (1200, 900)
 # kwin centres the counter on the 1280x1024 screen.
 COUNTER_AT = ((1280 - COUNTER_SIZE[0]) // 2, (1024 - COUNTER_SIZE[1]) // 2)
-# kglobalaccel names an action [component, action, component's and action's friendly names].
-SHORTCUT = ["zintrakeys", "start-stop", "", ""]
+# kglobalaccel's component (the KDE portal names it after the session's token) and action.
+COMPONENT, ACTION = "zintrakeys", "start-stop"
 # Qt's key code for Ctrl+Shift+F8, as kglobalaccel stores the keys it grabs.
 CTRL_SHIFT_F8 = 0x04000000 | 0x02000000 | 0x01000037
 
@@ -71,15 +71,15 @@ class ZintraInKde(unittest.TestCase):
         self.program = NativeProgram(self.session, "zintra")
 
     def shortcut_keys(self):
-        reply = self.session.kglobalaccel(f"/component/{SHORTCUT[0]}", "org.kde.kglobalaccel.Component",
+        reply = self.session.kglobalaccel(f"/component/{COMPONENT}", "org.kde.kglobalaccel.Component",
                                           "allShortcutInfos")
         words = reply.split() if reply else []
         # Its keys, then its default keys.
         return [int(value) for kind, value in zip(words, words[1:]) if kind == "int32"][:1]
 
     def press_shortcut(self):
-        self.assertIsNotNone(self.session.kglobalaccel(f"/component/{SHORTCUT[0]}", "org.kde.kglobalaccel.Component",
-                                                       "invokeShortcut", f"string:{SHORTCUT[1]}"))
+        self.assertIsNotNone(self.session.kglobalaccel(f"/component/{COMPONENT}", "org.kde.kglobalaccel.Component",
+                                                       "invokeShortcut", f"string:{ACTION}"))
 
     def wait_counts(self, expected, timeout=20):
         """Waits until the counter holds at least `expected` ({"LD": n, ...}); its counts then."""
