@@ -43,9 +43,13 @@ class ZintraInKde(unittest.TestCase):
         })
         cls.counts_file = cls.session.home / "counts"
         width, height = COUNTER_SIZE
-        cls.session.spawn("counter", [os.environ["ZINTRA_WL_CLICK_COUNTER"], str(cls.counts_file), "zintra counter",
-                                      str(width), str(height)])
-        wait_for(lambda: Path(f"{cls.counts_file}.ready").exists(), 30, what="the Wayland counter")
+        try:
+            cls.session.spawn("counter", [os.environ["ZINTRA_WL_CLICK_COUNTER"], str(cls.counts_file),
+                                          "zintra counter", str(width), str(height)])
+            wait_for(lambda: Path(f"{cls.counts_file}.ready").exists(), 30, what="the Wayland counter")
+        except BaseException:
+            cls.session.close()  # tearDownClass does not run after a failed setUpClass
+            raise
 
     @classmethod
     def tearDownClass(cls):
