@@ -44,6 +44,9 @@ packages=(
   # portals, PipeWire for screen-cast streams and GStreamer to read a frame of one.
   mutter xdg-desktop-portal xdg-desktop-portal-gnome pipewire wireplumber
   gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # A real KDE Plasma Wayland session: kwin (which serves the global shortcuts),
+  # the KDE portal and the Qt Wayland plugin it runs on.
+  kwin-wayland libkf5globalaccel-bin xdg-desktop-portal-kde qtwayland5
 )
 case "${1:-}" in
   --native) packages=("${native_packages[@]}") ;;

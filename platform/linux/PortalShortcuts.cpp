@@ -44,10 +44,18 @@ void PortalShortcuts::Bind(const std::string& trigger, std::function<void()> act
     }
     requests_.Call(
         bus, kGlobalShortcuts, "CreateSession",
-        [](sd_bus_message* call, const std::string& token) {
+        [this](sd_bus_message* call, const std::string& token) {
             int r = sd_bus_message_open_container(call, 'a', "{sv}");
             if (r >= 0) r = PortalRequests::AppendHandleToken(call, token);
             if (r >= 0) r = sd_bus_message_append(call, "{sv}", "session_handle_token", "s", "zintrakeys");
+            // KDE Plasma 5.27 binds only the shortcuts named here, and its
+            // BindShortcuts opens the desktop's settings instead.
+            if (r >= 0) r = sd_bus_message_open_container(call, 'e', "sv");
+            if (r >= 0) r = sd_bus_message_append(call, "s", "shortcuts");
+            if (r >= 0) r = sd_bus_message_open_container(call, 'v', "a(sa{sv})");
+            if (r >= 0) r = AppendShortcuts(call);
+            if (r >= 0) r = sd_bus_message_close_container(call);
+            if (r >= 0) r = sd_bus_message_close_container(call);
             if (r >= 0) r = sd_bus_message_close_container(call);
             return r;
         },
@@ -59,9 +67,25 @@ void PortalShortcuts::Bind(const std::string& trigger, std::function<void()> act
                                                 sd_bus_message_read(value, "o", &handle) >= 0)) {
                     session_ = handle;
                 }
+                if (key == "shortcuts") ReadShortcuts(value);
             });
-            if (!session_.empty()) BindShortcut();
+            if (session_.empty()) return;
+            if (bound_) {
+                Announce();
+            } else {
+                BindShortcut();
+            }
         });
+}
+
+int PortalShortcuts::AppendShortcuts(sd_bus_message* call) const {
+    int r = sd_bus_message_open_container(call, 'a', "(sa{sv})");
+    if (r >= 0) r = sd_bus_message_open_container(call, 'r', "sa{sv}");
+    if (r >= 0) r = sd_bus_message_append(call, "sa{sv}", kShortcutId, 2, "description", "s", kDescription,
+                                          "preferred_trigger", "s", trigger_.c_str());
+    if (r >= 0) r = sd_bus_message_close_container(call);
+    if (r >= 0) r = sd_bus_message_close_container(call);
+    return r;
 }
 
 void PortalShortcuts::BindShortcut() {
@@ -69,12 +93,7 @@ void PortalShortcuts::BindShortcut() {
         bus_->Get(), kGlobalShortcuts, "BindShortcuts",
         [this](sd_bus_message* call, const std::string& token) {
             int r = sd_bus_message_append(call, "o", session_.c_str());
-            if (r >= 0) r = sd_bus_message_open_container(call, 'a', "(sa{sv})");
-            if (r >= 0) r = sd_bus_message_open_container(call, 'r', "sa{sv}");
-            if (r >= 0) r = sd_bus_message_append(call, "sa{sv}", kShortcutId, 2, "description", "s", kDescription,
-                                                  "preferred_trigger", "s", trigger_.c_str());
-            if (r >= 0) r = sd_bus_message_close_container(call);
-            if (r >= 0) r = sd_bus_message_close_container(call);
+            if (r >= 0) r = AppendShortcuts(call);
             if (r >= 0) r = sd_bus_message_append(call, "s", "");
             if (r >= 0) r = sd_bus_message_open_container(call, 'a', "{sv}");
             if (r >= 0) r = PortalRequests::AppendHandleToken(call, token);
@@ -88,22 +107,30 @@ void PortalShortcuts::BindShortcut() {
 
 void PortalShortcuts::OnBound(sd_bus_message* results) {
     ReadVardict(results, [this](const std::string& key, sd_bus_message* value) {
-        if (key != "shortcuts" || sd_bus_message_enter_container(value, 'a', "(sa{sv})") < 0) return;
-        while (sd_bus_message_enter_container(value, 'r', "sa{sv}") > 0) {
-            const char* id = nullptr;
-            sd_bus_message_read(value, "s", &id);
-            const bool ours = id != nullptr && std::string(id) == kShortcutId;
-            ReadVardict(value, [this, ours](const std::string& name, sd_bus_message* property) {
-                const char* text = nullptr;
-                if (ours && name == "trigger_description" && sd_bus_message_read(property, "s", &text) >= 0) {
-                    desktopTrigger_ = text;
-                }
-            });
-            sd_bus_message_exit_container(value);
-            bound_ = bound_ || ours;
-        }
-        sd_bus_message_exit_container(value);
+        if (key == "shortcuts") ReadShortcuts(value);
     });
+    Announce();
+}
+
+void PortalShortcuts::ReadShortcuts(sd_bus_message* value) {
+    if (sd_bus_message_enter_container(value, 'a', "(sa{sv})") < 0) return;
+    while (sd_bus_message_enter_container(value, 'r', "sa{sv}") > 0) {
+        const char* id = nullptr;
+        sd_bus_message_read(value, "s", &id);
+        const bool ours = id != nullptr && std::string(id) == kShortcutId;
+        ReadVardict(value, [this, ours](const std::string& name, sd_bus_message* property) {
+            const char* text = nullptr;
+            if (ours && name == "trigger_description" && sd_bus_message_read(property, "s", &text) >= 0) {
+                desktopTrigger_ = text;
+            }
+        });
+        sd_bus_message_exit_container(value);
+        bound_ = bound_ || ours;
+    }
+    sd_bus_message_exit_container(value);
+}
+
+void PortalShortcuts::Announce() {
     if (bound_ && OtherKeys(trigger_, desktopTrigger_)) {
         // The user's keys are not the ones that work: say which do.
         const std::string text = kOtherKeysText + desktopTrigger_;

@@ -38,7 +38,13 @@ public:
 
 private:
     void BindShortcut();
+    // Our one shortcut as the portal's a(sa{sv}) list.
+    int AppendShortcuts(sd_bus_message* call) const;
     void OnBound(sd_bus_message* results);
+    // Reads a "shortcuts" list of a response: whether ours is bound, and to which keys.
+    void ReadShortcuts(sd_bus_message* value);
+    // Tells the user when the desktop bound other keys than theirs.
+    void Announce();
     static int OnActivated(sd_bus_message* signal, void* self, sd_bus_error* error);
 
     SessionBus* bus_ = nullptr;

@@ -9,6 +9,7 @@ commands on stdin, one a line, and reads answers on stdout.
   portal-start       asks the RemoteDesktop portal for a pointer session;
                      answers "started DEVICES" or "refused CODE"
   portal-click BTN   a press and a release of a Linux button code at the pointer
+  portal-move DX DY  moves the pointer by that much through the portal's session
   screenshot PATH    the whole monitor as a PNG, through mutter's screen-cast
                      API and PipeWire (GStreamer's pipewiresrc)
 """
@@ -124,6 +125,9 @@ class PortalClient:
 
         self._request(lambda o: self.portal.CreateSession(o), {"session_handle_token": "zintra"}, created)
 
+    def move(self, dx, dy):
+        self.portal.NotifyPointerMotion(self.session, {}, float(dx), float(dy))
+
     def click(self, button):
         for state in (1, 0):
             self.portal.NotifyPointerButton(self.session, {}, button, dbus.UInt32(state))
@@ -153,6 +157,8 @@ def main():
                 screenshot(bus, args[0], lambda ok: say("saved" if ok else "unsaved"))
             elif name == "portal-click":
                 portal.click(int(args[0]))
+            elif name == "portal-move":
+                portal.move(*args)
             say(f"done {name}")
         except dbus.DBusException as error:
             say(f"error {name} {error.get_dbus_name()}: {error.get_dbus_message()}")

@@ -62,7 +62,7 @@ class GnomeSession:
         self.env = self._base_env()
         try:
             self._start_bus()
-            self._start_mutter()
+            self._start_compositor()
             self.pipewire = pipewire and self._start_pipewire()
         except BaseException:
             self.close()
@@ -118,7 +118,7 @@ class GnomeSession:
                             f"--address=unix:path={self.runtime}/bus"])
         wait_for(lambda: (self.runtime / "bus").exists(), 20, what="the session bus")
 
-    def _start_mutter(self):
+    def _start_compositor(self):
         # mutter runs the command once Xwayland is up, with DISPLAY and XAUTHORITY set: it hands them over.
         env_file = self.runtime / "session.env"
         width, height = self.size
