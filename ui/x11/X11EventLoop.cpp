@@ -38,6 +38,12 @@ bool X11Backend::DispatchPosted() {
     return true;
 }
 
+std::uint64_t NextTimerDue(std::uint64_t due, std::uint64_t step, std::uint64_t now) {
+    std::uint64_t next = due + step;
+    if (next <= now) next += ((now - next) / step + 1) * step;
+    return next;
+}
+
 bool X11Backend::DispatchTimer() {
     const std::uint64_t now = NowMicroseconds();
     // Caret blinks are the backend's own; the host never sees them.
@@ -52,8 +58,7 @@ bool X11Backend::DispatchTimer() {
         if (it->second.due <= now && (next == timers_.end() || it->second.due < next->second.due)) next = it;
     }
     if (next == timers_.end()) return false;
-    // Like WM_TIMER: the next expiry counts from this one's delivery.
-    next->second.due = now + next->second.period * 1000ull;
+    next->second.due = NextTimerDue(next->second.due, next->second.period * 1000ull, now);
     const auto [window, id] = next->first;
     firing_ = Firing{window, id, now};
     Deliver(window, msg::kTimer, id, 0);
