@@ -49,7 +49,7 @@ def configure():
 def unavailable():
     """Why sway cannot run here, or None."""
     if os.geteuid() != 0:
-        return "it runs sway as the user zintra-wl, which needs root to set up (sway itself refuses root)"
+        return "needs root: sway refuses root, so the bench makes the user zintra-wl and runs sway as that user"
     for command in ("sway", "Xwayland", "setpriv", "swaymsg", "xdotool", "wayland-scanner", "cc"):
         if shutil.which(command) is None:
             return f"{command} is not installed (scripts/setup-deps.sh --test)"

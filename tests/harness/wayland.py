@@ -73,6 +73,14 @@ class SwayDesktop(NativeDesktop):
                                env=dict(self.env, WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
                                         WLR_RENDERER="pixman"))
         self.processes.remove(self.sway)
+        try:
+            self._wait_until_ready()
+        except BaseException:
+            self.close()  # a session that did not come up leaves nothing running
+            raise
+        # No pointer device yet: the seat has a pointer once the program's virtual one exists.
+
+    def _wait_until_ready(self):
         sockets = lambda: sorted(self.runtime.glob("sway-ipc.*.sock")) and sorted(self.runtime.glob("wayland-*[0-9]"))
         wait_for(sockets, 30, what="sway's sockets")
         self.env["WAYLAND_DISPLAY"] = sorted(self.runtime.glob("wayland-*[0-9]"))[0].name
@@ -88,7 +96,6 @@ class SwayDesktop(NativeDesktop):
         wait_for(lambda: self.run("xdotool", "getmouselocation").returncode == 0, 30, what="Xwayland")
         # Xwayland takes its keymap as the first key arrives, which that key may not survive.
         self.xdotool("key", "shift")
-        # No pointer device yet: the seat has a pointer once the program's virtual one exists.
 
     @staticmethod
     def _config(windows):

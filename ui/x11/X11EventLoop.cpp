@@ -144,7 +144,7 @@ void X11Backend::SetTimer(NativeWindow window, std::uintptr_t id, std::uint32_t 
     // The same limits as window timers elsewhere: at least 10 ms.
     const std::uint32_t period = std::clamp<std::uint32_t>(milliseconds, 10u, 0x7FFFFFFFu);
     // A timer set again while its own tick is being handled (the click engine
-    // does this on every click) counts from that tick's delivery, so the
+    // does this when the period changes) counts from that tick's delivery, so the
     // handler's own work does not stretch every period.
     const std::uint64_t from = firing_ && firing_->window == window && firing_->id == id ? firing_->delivered
                                                                                          : NowMicroseconds();
