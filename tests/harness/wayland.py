@@ -73,6 +73,14 @@ class SwayDesktop(NativeDesktop):
                                env=dict(self.env, WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
                                         WLR_RENDERER="pixman"))
         self.processes.remove(self.sway)
+        try:
+            self._wait_until_ready()
+        except BaseException:
+            self.close()  # a session that did not come up leaves nothing running
+            raise
+        # No pointer device yet: the seat has a pointer once the program's virtual one exists.
+
+    def _wait_until_ready(self):
         sockets = lambda: sorted(self.runtime.glob("sway-ipc.*.sock")) and sorted(self.runtime.glob("wayland-*[0-9]"))
         wait_for(sockets, 30, what="sway's sockets")
         self.env["WAYLAND_DISPLAY"] = sorted(self.runtime.glob("wayland-*[0-9]"))[0].name
@@ -88,7 +96,6 @@ class SwayDesktop(NativeDesktop):
         wait_for(lambda: self.run("xdotool", "getmouselocation").returncode == 0, 30, what="Xwayland")
         # Xwayland takes its keymap as the first key arrives, which that key may not survive.
         self.xdotool("key", "shift")
-        # No pointer device yet: the seat has a pointer once the program's virtual one exists.
 
     @staticmethod
     def _config(windows):
@@ -139,15 +146,19 @@ class SwayDesktop(NativeDesktop):
 class WaylandClickCounter:
     """The Wayland-native window that counts the wl_pointer buttons it gets."""
 
-    def __init__(self, desktop, rect, name="wl-counts"):
+    def __init__(self, desktop, rect, name="wl-counts", timed=False):
+        """`timed`: also log each button event with the time it arrived (`events`)."""
         left, top, right, bottom = rect
         self.rect = rect
         self.path = desktop.dir / f"{name}.txt"
-        self.path.unlink(missing_ok=True)
+        self.events_path = desktop.dir / f"{name}.events" if timed else None
         ready = Path(f"{self.path}.ready")
-        ready.unlink(missing_ok=True)
+        for path in (self.path, ready, self.events_path):
+            if path is not None:
+                path.unlink(missing_ok=True)
+        extra = [self.events_path] if timed else []
         self.process = desktop.start(os.environ["ZINTRA_WL_CLICK_COUNTER"], self.path, WL_COUNTER_TITLE,
-                                     right - left, bottom - top, log_name=f"{name}.log")
+                                     right - left, bottom - top, *extra, log_name=f"{name}.log")
         wait_for(ready.exists, 30, what="the Wayland click counter")
         time.sleep(0.3)  # floated into place
 
@@ -164,6 +175,16 @@ class WaylandClickCounter:
             parts = line.split()
             result[parts[0]] = tuple(int(v) for v in parts[1:]) if parts[0] == "AT" else int(parts[1])
         return result
+
+    def events(self):
+        """[(milliseconds, kind, x, y)] as they arrived (CLOCK_MONOTONIC, as the X11 target logs them)."""
+        if self.events_path is None or not self.events_path.exists():
+            return []
+        lines = [line.split() for line in self.events_path.read_text().splitlines()]
+        return [(float(p[0]), p[1], int(p[2]), int(p[3])) for p in lines if len(p) == 4]
+
+    def downs(self):
+        return [e for e in self.events() if e[1].endswith("D")]
 
 
 class SwayX11ClickTarget(X11ClickTarget):

@@ -41,7 +41,7 @@ class WaylandClicking(unittest.TestCase):
         os.chown(self.desktop.store_path.parent, self.desktop.uid, self.desktop.gid)
         os.chown(self.desktop.store_path, self.desktop.uid, self.desktop.gid)
         self.x11 = SwayX11ClickTarget(self.desktop, rect=X11_RECT)
-        self.wl = WaylandClickCounter(self.desktop, WL_RECT)
+        self.wl = WaylandClickCounter(self.desktop, WL_RECT, timed=True)
         self.program = NativeProgram(self.desktop, "zintra")
         time.sleep(1.0)  # the hotkey is grabbed as the program starts
         self.desktop.move_pointer(*pointer)
@@ -65,6 +65,8 @@ class WaylandClicking(unittest.TestCase):
         self.run_limited(10)
         self.assertEqual(self.wl_clicks(), {"LD": 5, "LU": 5})
         self.assertEqual(self.wl.counts()["AT"], (123, 77))
+        # Each press released before the next, all where the pointer was.
+        self.assertEqual([(kind, x, y) for _, kind, x, y in self.wl.events()], [("LD", 123, 77), ("LU", 123, 77)] * 5)
         self.assertEqual(self.x11.events(), [])
         self.desktop.screenshot("sway-left-at-pointer")
 

@@ -1,18 +1,22 @@
 /* A Wayland-native click target for the end-to-end tests: one xdg-shell
  * window with a plain shm buffer that counts the wl_pointer buttons it gets.
  * XTest cannot reach it, so it tells which clicks went through a Wayland path.
- * Usage: wl_click_counter <counts file> [title [width height]]
+ * Usage: wl_click_counter <counts file> [title [width height [events log]]]
  * After every pointer frame that held a button it rewrites <counts file>
  * (through a rename, so a reader never sees half a file) as lines
  *   LD <n> / LU <n> / RD <n> / RU <n> / MD <n> / MU <n> / AT <x> <y>
  * (AT: the surface position of the last button). "<counts file>.ready" is
- * written once the window shows its first buffer. */
+ * written once the window shows its first buffer. With an events log, every
+ * button event is also appended there as it arrives, like the X11 target's:
+ *   <milliseconds, CLOCK_MONOTONIC> <LD|LU|RD|RU|MD|MU> <x> <y>
+ * so the benchmarks can time clicks the same way on both sides. */
 #define _GNU_SOURCE
 #include <linux/input-event-codes.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/mman.h>
+#include <time.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
@@ -29,6 +33,7 @@ struct counter {
     struct xdg_toplevel* toplevel;
     struct wl_buffer* buffer;
     const char* path;
+    FILE* events;
     int width, height;
     int shown;
     int closed;
@@ -92,9 +97,18 @@ static void pointer_button(void* data, struct wl_pointer* p, uint32_t serial, ui
     struct counter* c = data;
     int index = button == BTN_LEFT ? 0 : button == BTN_RIGHT ? 1 : button == BTN_MIDDLE ? 2 : -1;
     if (index < 0) return;
-    c->counts[index][state == WL_POINTER_BUTTON_STATE_PRESSED ? 0 : 1]++;
+    int pressed = state == WL_POINTER_BUTTON_STATE_PRESSED;
+    c->counts[index][pressed ? 0 : 1]++;
     c->button_x = c->x;
     c->button_y = c->y;
+    if (c->events != NULL) {
+        /* The time it reached this client, as the X11 target takes it. */
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        fprintf(c->events, "%.3f %c%c %d %d\n", now.tv_sec * 1000.0 + now.tv_nsec / 1e6, "LRM"[index],
+                pressed ? 'D' : 'U', (int)c->x, (int)c->y);
+        fflush(c->events);
+    }
     c->dirty = 1;
     /* A version-4 seat sends no frame: write at once. */
     if (wl_pointer_get_version(p) < WL_POINTER_FRAME_SINCE_VERSION) write_counts(c);
@@ -179,7 +193,7 @@ static const struct wl_registry_listener registry_listener = {registry_global, r
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: wl_click_counter <counts file> [title [width height]]\n");
+        fprintf(stderr, "usage: wl_click_counter <counts file> [title [width height [events log]]]\n");
         return 2;
     }
     struct counter c;
@@ -188,6 +202,10 @@ int main(int argc, char** argv) {
     const char* title = argc > 2 ? argv[2] : "ZintraWaylandCounter";
     c.width = argc > 4 ? atoi(argv[3]) : 400;
     c.height = argc > 4 ? atoi(argv[4]) : 300;
+    if (argc > 5 && (c.events = fopen(argv[5], "w")) == NULL) {
+        fprintf(stderr, "wl_click_counter: cannot write %s\n", argv[5]);
+        return 1;
+    }
     struct wl_display* display = wl_display_connect(NULL);
     if (display == NULL) {
         fprintf(stderr, "wl_click_counter: no Wayland display\n");

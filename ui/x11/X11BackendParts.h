@@ -20,6 +20,13 @@ inline constexpr std::uint64_t kCaretBlinkMicroseconds = 530000;
 
 std::uint64_t NowMicroseconds();
 
+// When a repeating timer that was due at `due` and fired at `now` is next due
+// (all in the same unit, `step` its period): one period after `due`, so the
+// lateness of one expiry is not added to every later one (the click pacer
+// relies on that, as on Windows); expiries missed meanwhile are dropped, not
+// delivered in a burst.
+std::uint64_t NextTimerDue(std::uint64_t due, std::uint64_t step, std::uint64_t now);
+
 inline Window Xid(platform::NativeWindow window) { return static_cast<Window>(window); }
 
 // The error code of the last failed request since it was cleared (the

@@ -38,6 +38,12 @@ bool X11Backend::DispatchPosted() {
     return true;
 }
 
+std::uint64_t NextTimerDue(std::uint64_t due, std::uint64_t step, std::uint64_t now) {
+    std::uint64_t next = due + step;
+    if (next <= now) next += ((now - next) / step + 1) * step;
+    return next;
+}
+
 bool X11Backend::DispatchTimer() {
     const std::uint64_t now = NowMicroseconds();
     // Caret blinks are the backend's own; the host never sees them.
@@ -52,8 +58,7 @@ bool X11Backend::DispatchTimer() {
         if (it->second.due <= now && (next == timers_.end() || it->second.due < next->second.due)) next = it;
     }
     if (next == timers_.end()) return false;
-    // Like WM_TIMER: the next expiry counts from this one's delivery.
-    next->second.due = now + next->second.period * 1000ull;
+    next->second.due = NextTimerDue(next->second.due, next->second.period * 1000ull, now);
     const auto [window, id] = next->first;
     firing_ = Firing{window, id, now};
     Deliver(window, msg::kTimer, id, 0);
@@ -144,7 +149,7 @@ void X11Backend::SetTimer(NativeWindow window, std::uintptr_t id, std::uint32_t 
     // The same limits as window timers elsewhere: at least 10 ms.
     const std::uint32_t period = std::clamp<std::uint32_t>(milliseconds, 10u, 0x7FFFFFFFu);
     // A timer set again while its own tick is being handled (the click engine
-    // does this on every click) counts from that tick's delivery, so the
+    // does this when the period changes) counts from that tick's delivery, so the
     // handler's own work does not stretch every period.
     const std::uint64_t from = firing_ && firing_->window == window && firing_->id == id ? firing_->delivered
                                                                                          : NowMicroseconds();
