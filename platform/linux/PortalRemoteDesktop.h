@@ -44,8 +44,12 @@ public:
     Rect VirtualDesktop() override { return screen_.VirtualDesktop(); }
     std::string InputProblem() override { return problem_; }
     void PrepareRun(std::function<void(bool ready)> done) override;
+    // Releases a button a held-down run left pressed.
+    void EndRun() override;
 
 private:
+    static constexpr unsigned kHeldLeft = 1, kHeldRight = 2;
+
     enum class State { Idle, Asking, Started };
 
     void Ask();
@@ -74,6 +78,7 @@ private:
     std::string session_;
     std::vector<PortalStream> streams_;
     std::string problem_;
+    unsigned held_ = 0;  // kHeldLeft, kHeldRight: pressed through the session
     std::vector<std::function<void(bool)>> waiting_;
     sd_bus_slot* versionCall_ = nullptr;
     sd_bus_slot* closedMatch_ = nullptr;

@@ -165,6 +165,17 @@ class NativeClicksThroughThePortal(NativeTestCase):
         self.press()
         self.assertEqual(len(self.portal.calls("Start")), 1)
 
+    def test_a_held_down_run_presses_once_and_the_stop_lets_go(self):
+        self.start(mouse_data(click_type=2))
+        self.press()
+        wait_for(lambda: self.portal.buttons(), 10, what="the press")
+        time.sleep(0.5)
+        self.assertEqual(self.portal.buttons(), [(LEFT, 1)], "held, not pressed again at every tick")
+        self.press()
+        wait_for(lambda: len(self.portal.buttons()) > 1, 10, what="the release")
+        time.sleep(0.3)
+        self.assertEqual(self.portal.buttons(), [(LEFT, 1), (LEFT, 0)])
+
     def test_left_clicks_at_a_fixed_point_move_in_the_stream_that_shows_it(self):
         # Two monitors side by side: the point lies on the second one's stream.
         self.start(mouse_data(use_fixed=1, x=1003, y=777, use_limit=1, limit=3), "--stream", "0,0,640,1024",
