@@ -33,6 +33,7 @@ PortalRemoteDesktop::~PortalRemoteDesktop() {
 void PortalRemoteDesktop::Attach(SessionBus& bus, Registry& store) {
     bus_ = &bus;
     store_ = &store;
+    if (bus.Get() == nullptr || !bus.CanReach(kPortalService)) problem_ = kNoPortalProblem;
 }
 
 void PortalRemoteDesktop::PrepareRun(std::function<void(bool ready)> done) {
