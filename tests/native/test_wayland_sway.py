@@ -94,6 +94,13 @@ class WaylandClicking(unittest.TestCase):
         wait_for(lambda: self.wl_clicks()["LU"] == 2, 20, what="the release at the stop")
         time.sleep(0.5)
         self.assertEqual(self.wl_clicks(), {"LD": 2, "LU": 2})
+
+        # A program that ends in mid-hold lets go on its way out.
+        self.x11.press("F8")
+        wait_for(lambda: self.wl_clicks()["LD"] == 3, 20, what="the third run's press")
+        self.assertTrue(self.program.close())
+        wait_for(lambda: self.wl_clicks()["LU"] == 3, 20, what="the release as the program ends")
+        self.assertEqual(self.program.exit_code(), 0)
         self.desktop.stop_all()
 
         # Over an X11 window the press goes through XTest and is let go the same way.
