@@ -108,6 +108,7 @@ ClickEngine::ClickEngine(ClickSettings& settings, platform::Platform& platform, 
 
 ClickEngine::~ClickEngine() {
     *alive_ = false;
+    if (running_) platform_.GetMouseInput().EndRun();
     EndPreciseTiming();
 }
 
@@ -141,7 +142,8 @@ void ClickEngine::ShowRunNotice() {
 void ClickEngine::StopRun() {
     running_ = false;
     ShowRunNotice();
-    // A stop sends nothing: the next tick finds the run over and ends the timer.
+    // A stop sends no click: the next tick finds the run over and ends the timer.
+    platform_.GetMouseInput().EndRun();
 }
 
 void ClickEngine::StartRun(RunStart start) {
@@ -170,6 +172,7 @@ void ClickEngine::RefuseRun() {
         if (window_ != nullptr) window_->KillClickTimer();
         EndPreciseTiming();
         ShowRunNotice();
+        platform_.GetMouseInput().EndRun();
     }
     if (window_ == nullptr) return;
     // Shown again even when hidden for the run: the user has to read why.
@@ -182,6 +185,7 @@ bool ClickEngine::OnTimer(std::uintptr_t timerId) {
 
     if (settings_.useLimitCount == 1 && clickCount_ >= settings_.limitCount) {
         window_->KillClickTimer();
+        if (running_) platform_.GetMouseInput().EndRun();  // the last click may still be held
         running_ = false;
         EndPreciseTiming();
         if (settings_.hideMain == 1) window_->ShowAfterRun();

@@ -58,6 +58,12 @@ public:
     // event loop, with whether input can be sent now (InputProblem says why
     // not). Paths that are always ready answer at once.
     virtual void PrepareRun(std::function<void(bool ready)> done) { done(true); }
+    // Called when a run is over: stopped, ended at its limit, refused, or cut
+    // short by the program's end. A path whose desktop lets no physical click
+    // release a button it holds (each Wayland device keeps its own buttons)
+    // releases them here; elsewhere a held button stays down until the
+    // user's next physical click.
+    virtual void EndRun() {}
 };
 
 }  // namespace zintra::platform

@@ -93,6 +93,7 @@ public:
     platform::Point CursorPosition() override { return cursor_; }
     std::string InputProblem() override { return inputProblem_; }
     void PrepareRun(std::function<void(bool ready)> done) override;
+    void EndRun() override { ++endRunCalls_; }
     platform::Size PrimaryScreenSize() override;
     platform::Rect VirtualDesktop() override;
 
@@ -162,6 +163,7 @@ public:
     // Answers the PrepareRun left waiting; false when none is.
     bool AnswerPrepareRun(bool ready);
     int PrepareRunCalls() const { return prepareRunCalls_; }
+    int EndRunCalls() const { return endRunCalls_; }
     // One monitor of this size (with a 40-pixel task bar), as at start.
     void SetScreenSize(platform::Size size);
     // Several monitors; the first is the primary one and must sit at (0, 0).
@@ -253,6 +255,7 @@ private:
     bool readyToRun_ = true;
     bool answerLater_ = false;
     int prepareRunCalls_ = 0;
+    int endRunCalls_ = 0;
     std::function<void(bool)> pendingPrepare_;
     std::vector<SimMonitor> monitors_{SimMonitor{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96}};
     std::vector<platform::MouseEvent> sentEvents_;

@@ -33,6 +33,7 @@ PortalRemoteDesktop::~PortalRemoteDesktop() {
 void PortalRemoteDesktop::Attach(SessionBus& bus, Registry& store) {
     bus_ = &bus;
     store_ = &store;
+    if (bus.Get() == nullptr || !bus.CanReach(kPortalService)) problem_ = kNoPortalProblem;
 }
 
 void PortalRemoteDesktop::PrepareRun(std::function<void(bool ready)> done) {
@@ -201,6 +202,7 @@ void PortalRemoteDesktop::EndSession() {
     closedMatch_ = sd_bus_slot_unref(closedMatch_);
     session_.clear();
     streams_.clear();
+    held_ = 0;  // the desktop lets a closed session's buttons go
     state_ = State::Idle;
 }
 
@@ -208,6 +210,7 @@ int PortalRemoteDesktop::OnClosed(sd_bus_message*, void* data, sd_bus_error*) {
     auto& self = *static_cast<PortalRemoteDesktop*>(data);
     // Closed by the desktop: nothing to close on our side.
     self.session_.clear();
+    self.held_ = 0;
     self.Answer(false, kPortalClosedProblem);
     return 0;
 }
@@ -254,7 +257,18 @@ void PortalRemoteDesktop::Motion(const MouseEvent& event) {
                              target->node, target->x, target->y);
 }
 
+void PortalRemoteDesktop::EndRun() {
+    if (state_ != State::Started) return;
+    if (held_ & kHeldLeft) Button(kLeftButtonCode, 0);
+    if (held_ & kHeldRight) Button(kRightButtonCode, 0);
+}
+
 void PortalRemoteDesktop::Button(std::int32_t code, std::uint32_t state) {
+    // A held button is pressed once and released once: the desktop keeps
+    // each device's buttons apart, so only we can let it go.
+    const unsigned bit = code == kLeftButtonCode ? kHeldLeft : kHeldRight;
+    if (((held_ & bit) != 0) == (state != 0)) return;
+    held_ ^= bit;
     sd_bus_call_method_async(bus_->Get(), nullptr, kPortalService, kPortalPath, kRemoteDesktop, "NotifyPointerButton",
                              nullptr, nullptr, "oa{sv}iu", session_.c_str(), 0, code, state);
 }

@@ -3,6 +3,8 @@
 #include <systemd/sd-bus.h>
 #include <time.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
 
@@ -44,6 +46,19 @@ bool SessionBus::HasOwner(const char* name) {
     sd_bus_message_unref(reply);
     sd_bus_error_free(&error);
     return owned != 0;
+}
+
+bool SessionBus::CanReach(const char* name) {
+    if (HasOwner(name)) return true;
+    char** activatable = nullptr;
+    if (sd_bus_list_names(bus_, nullptr, &activatable) < 0) return false;
+    bool found = false;
+    for (char** n = activatable; n != nullptr && *n != nullptr; ++n) {
+        found = found || std::strcmp(*n, name) == 0;
+        free(*n);
+    }
+    free(activatable);
+    return found;
 }
 
 void SessionBus::Flush() {

@@ -27,6 +27,8 @@ public:
     sd_bus* Get();
     // Whether some connection owns `name` now.
     bool HasOwner(const char* name);
+    // Whether `name` is owned now or the bus starts its service on demand.
+    bool CanReach(const char* name);
     // Sends everything queued (before the program ends).
     void Flush();
 

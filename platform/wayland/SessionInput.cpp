@@ -1,6 +1,5 @@
 #include "platform/wayland/SessionInput.h"
 
-#include "platform/wayland/UnreachableInput.h"
 #include "platform/wayland/WaylandInput.h"
 
 namespace zintra::platform::wayland {
@@ -8,14 +7,12 @@ namespace zintra::platform::wayland {
 SessionInput::SessionInput(linux_x11::SessionKind kind, MouseInput& x11, std::function<bool()> overX11Window)
     : input_(&x11) {
     if (kind == linux_x11::SessionKind::X11) return;
-    pointer_ = VirtualPointer::Connect();
-    if (pointer_ != nullptr) {
-        owned_ = std::make_unique<WaylandInput>(x11, *pointer_, std::move(overX11Window));
-    }
     // Without a virtual pointer the program's entry puts the desktop's
     // remote-desktop portal in this input's place (it needs the platform's
-    // session bus); this one then only says that nothing gets through.
-    if (owned_ == nullptr) owned_ = std::make_unique<UnreachableInput>(x11);
+    // session bus), which also says when there is no way in at all.
+    pointer_ = VirtualPointer::Connect();
+    if (pointer_ == nullptr) return;
+    owned_ = std::make_unique<WaylandInput>(x11, *pointer_, std::move(overX11Window));
     input_ = owned_.get();
 }
 

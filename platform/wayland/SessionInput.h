@@ -1,6 +1,7 @@
 // Which path carries the program's clicks in the user's session: XTest alone
-// in an X11 session (as always), and in a Wayland session the first way in
-// the desktop offers, or an input that says what would work.
+// in an X11 session (as always), and in a Wayland session the virtual pointer
+// where the compositor offers one. Elsewhere the program's entry uses the
+// desktop's remote-desktop portal.
 #pragma once
 
 #include <functional>
@@ -21,8 +22,10 @@ public:
     SessionInput(linux_x11::SessionKind kind, MouseInput& x11, std::function<bool()> overX11Window);
     ~SessionInput();
 
+    // XTest where there is no virtual pointer.
     MouseInput& Input() { return *input_; }
-    // The Wayland connection the event loop must dispatch; null when there is none.
+    // The Wayland connection the event loop must dispatch; null when there is
+    // none, which in a Wayland session leaves the portal.
     linux_x11::EventSource* Events() { return pointer_.get(); }
 
 private:

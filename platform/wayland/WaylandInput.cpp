@@ -2,6 +2,8 @@
 
 #include <linux/input-event-codes.h>
 
+#include <iterator>
+
 #include "platform/Messages.h"
 
 namespace zintra::platform::wayland {
@@ -53,17 +55,41 @@ void WaylandInput::MoveTo(const MouseEvent& event) {
 }
 
 void WaylandInput::Buttons(const MouseEvent& event, bool toX11) {
-    for (const MouseButton& b : kMouseButtons) {
-        if ((event.flags & (b.downFlag | b.upFlag)) == 0) continue;
-        if (toX11) {
-            MouseEvent button{};
-            button.flags = event.flags & (b.downFlag | b.upFlag);
-            x11_.SendMouseEvents(&button, 1);
-            continue;
+    for (std::size_t i = 0; i < std::size(kMouseButtons); ++i) {
+        const MouseButton& b = kMouseButtons[i];
+        const unsigned bit = 1u << i;
+        if ((event.flags & b.downFlag) != 0 && ((heldByPointer_ | heldByX11_) & bit) == 0) {
+            if (toX11) {
+                MouseEvent press{};
+                press.flags = b.downFlag;
+                x11_.SendMouseEvents(&press, 1);
+                heldByX11_ |= bit;
+            } else {
+                pointer_.Button(LinuxButtonCode(b), true);
+                heldByPointer_ |= bit;
+            }
         }
-        if ((event.flags & b.downFlag) != 0) pointer_.Button(LinuxButtonCode(b), true);
-        if ((event.flags & b.upFlag) != 0) pointer_.Button(LinuxButtonCode(b), false);
+        if ((event.flags & b.upFlag) != 0) Release(i);
     }
+}
+
+void WaylandInput::Release(std::size_t button) {
+    const MouseButton& b = kMouseButtons[button];
+    const unsigned bit = 1u << button;
+    if ((heldByX11_ & bit) != 0) {
+        MouseEvent release{};
+        release.flags = b.upFlag;
+        x11_.SendMouseEvents(&release, 1);
+    }
+    if ((heldByPointer_ & bit) != 0) pointer_.Button(LinuxButtonCode(b), false);
+    heldByX11_ &= ~bit;
+    heldByPointer_ &= ~bit;
+}
+
+void WaylandInput::EndRun() {
+    if ((heldByPointer_ | heldByX11_) == 0) return;
+    for (std::size_t i = 0; i < std::size(kMouseButtons); ++i) Release(i);
+    pointer_.Flush();
 }
 
 }  // namespace zintra::platform::wayland

@@ -5,6 +5,7 @@
 // that reaches it: XTest for an X11 window, the virtual pointer otherwise.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 #include "platform/MouseInput.h"
@@ -24,14 +25,23 @@ public:
     Size PrimaryScreenSize() override { return x11_.PrimaryScreenSize(); }
     Rect VirtualDesktop() override { return x11_.VirtualDesktop(); }
     std::string InputProblem() override;
+    // Releases every button the run left held, on the path that pressed it.
+    void EndRun() override;
 
 private:
     void MoveTo(const MouseEvent& event);
     void Buttons(const MouseEvent& event, bool toX11);
+    void Release(std::size_t button);
 
     MouseInput& x11_;
     VirtualPointer& pointer_;
     std::function<bool()> overX11Window_;
+    // The buttons held down, one bit per kMouseButtons entry, by the path
+    // that pressed them. A held button is not pressed again: Wayland button
+    // events are changes of state, and sway passes a repeated press on and
+    // counts it, so one release would no longer end the hold.
+    unsigned heldByPointer_ = 0;
+    unsigned heldByX11_ = 0;
 };
 
 }  // namespace zintra::platform::wayland

@@ -11,7 +11,7 @@ import select
 import subprocess
 from pathlib import Path
 
-from harness.desktop import wait_for
+from harness.desktop import end_line_helper, wait_for
 from harness.native import PrivateSessionBus
 
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
@@ -84,13 +84,7 @@ class AtspiClient:
         return self.ask("tree", app=app)["nodes"]
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.stdin.close()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(5)
+        end_line_helper(self.process)
         self.log.close()
 
 

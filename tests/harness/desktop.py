@@ -26,6 +26,18 @@ def wait_for(predicate, timeout, interval=0.05, what="condition"):
     raise TimeoutError(f"timed out after {timeout}s waiting for {what}")
 
 
+def end_line_helper(process):
+    """Ends a helper that reads commands line by line until its input closes; killed if it lingers."""
+    if process.poll() is not None:
+        return
+    process.stdin.close()
+    try:
+        process.wait(10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait(5)
+
+
 class VirtualDisplay:
     """An Xvfb server on a display number it picks itself. With `keep` it
     keeps its state (monitors set with xrandr) when its last client leaves."""

@@ -18,7 +18,7 @@ import threading
 import time
 from pathlib import Path
 
-from harness.desktop import wait_for
+from harness.desktop import end_line_helper, wait_for
 from harness.wayland import USER, test_user as ensure_user  # one test user for every compositor
 
 MUTTER_REMOTE_DESKTOP = "org.gnome.Mutter.RemoteDesktop"
@@ -254,12 +254,7 @@ class RemoteHelper:
         return self.expect(("done ", "error "), timeout)
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.stdin.close()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
+        end_line_helper(self.process)
 
     def __enter__(self):
         return self

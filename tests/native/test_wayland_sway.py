@@ -14,7 +14,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 
 from harness.clicks import mouse_data  # noqa: E402
 from harness.desktop import wait_for  # noqa: E402
-from harness.native import NativeProgram  # noqa: E402
+from harness.native import NativeProgram, program_path  # noqa: E402
 from harness.wayland import WL_COUNTER_TITLE, SwayDesktop, SwayX11ClickTarget, WaylandClickCounter  # noqa: E402
 
 X11_RECT = (40, 100, 440, 400)
@@ -69,6 +69,53 @@ class WaylandClicking(unittest.TestCase):
         self.assertEqual([(kind, x, y) for _, kind, x, y in self.wl.events()], [("LD", 123, 77), ("LU", 123, 77)] * 5)
         self.assertEqual(self.x11.events(), [])
         self.desktop.screenshot("sway-left-at-pointer")
+
+    def toggle(self):
+        """`zintra --toggle` from a second process, as a desktop shortcut runs it."""
+        self.assertEqual(self.desktop.run(program_path(), "--toggle").returncode, 0)
+
+    def test_a_held_down_run_presses_once_and_lets_go_when_it_ends(self):
+        at = (WL_RECT[0] + 60, WL_RECT[1] + 70)
+        # 200 ticks at the 10 ms floor: the run holds the button about two seconds.
+        self.start(mouse_data(click_type=2, use_limit=1, limit=200), at)
+        self.x11.press("F8")
+        wait_for(lambda: self.wl_clicks(), 20, what="the press")
+        self.assertEqual(self.wl_clicks(), {"LD": 1}, "pressed once and held")
+        wait_for(lambda: self.wl_clicks().get("LU"), 20, what="the release at the limit")
+        time.sleep(0.5)  # nothing more may come
+        self.assertEqual(self.wl_clicks(), {"LD": 1, "LU": 1})
+        self.assertEqual(self.wl.counts()["AT"], (60, 70))
+        self.assertEqual(self.x11.events(), [])
+
+        # Stopped in mid-hold, the button is let go at once.
+        self.x11.press("F8")
+        wait_for(lambda: self.wl_clicks()["LD"] == 2, 20, what="the second run's press")
+        time.sleep(0.3)
+        self.assertEqual(self.wl_clicks(), {"LD": 2, "LU": 1}, "held while the run lasts")
+        self.toggle()
+        wait_for(lambda: self.wl_clicks()["LU"] == 2, 20, what="the release at the stop")
+        time.sleep(0.5)
+        self.assertEqual(self.wl_clicks(), {"LD": 2, "LU": 2})
+
+        # A program that ends in mid-hold lets go on its way out.
+        self.x11.press("F8")
+        wait_for(lambda: self.wl_clicks()["LD"] == 3, 20, what="the third run's press")
+        self.assertTrue(self.program.close())
+        wait_for(lambda: self.wl_clicks()["LU"] == 3, 20, what="the release as the program ends")
+        self.assertEqual(self.program.exit_code(), 0)
+        self.desktop.stop_all()
+
+        # Over an X11 window the press goes through XTest and is let go the same way.
+        at = (X11_RECT[0] + 150, X11_RECT[1] + 90)
+        self.start(mouse_data(click_type=2), at)
+        self.x11.press("F8")
+        wait_for(lambda: self.x11.events(), 20, what="the press in X11")
+        time.sleep(0.3)
+        self.toggle()
+        wait_for(lambda: len(self.x11.events()) >= 2, 20, what="the release in X11")
+        time.sleep(0.5)
+        self.assertEqual([(kind, x, y) for _, kind, x, y in self.x11.events()], [("LD", *at), ("LU", *at)])
+        self.assertEqual(self.wl_clicks(), {})
 
     def test_right_clicks_at_the_pointer_over_an_x11_window_go_through_xtest(self):
         at = (X11_RECT[0] + 150, X11_RECT[1] + 90)

@@ -126,6 +126,50 @@ TEST_F(ClickEngineTest, LongPressTicksEvery10MsAndNeverReleasesTheButton) {
     }
 }
 
+// The input hears each end of a run once, so a path that holds buttons
+// itself can let them go: a stop, the limit, input lost, the program's end.
+TEST_F(ClickEngineTest, EveryEndOfARunIsToldToTheInputOnce) {
+    settings.clickType = kClickLeftLongPress;
+    Press();
+    desktop.AdvanceBy(50);
+    EXPECT_EQ(desktop.EndRunCalls(), 0) << "not while the run lasts";
+    Press();
+    EXPECT_EQ(desktop.EndRunCalls(), 1) << "at the stop, not at the tick after it";
+    desktop.AdvanceBy(100);
+    EXPECT_EQ(desktop.EndRunCalls(), 1);
+
+    settings.useLimitCount = 1;
+    settings.limitCount = 3;
+    Press();
+    desktop.AdvanceBy(20);
+    EXPECT_EQ(desktop.EndRunCalls(), 1) << "the third click is still held";
+    desktop.AdvanceBy(10);
+    EXPECT_FALSE(engine.Running());
+    EXPECT_EQ(desktop.EndRunCalls(), 2);
+    Press();
+    desktop.AdvanceBy(20);
+    Press();
+    EXPECT_EQ(desktop.EndRunCalls(), 3);
+    desktop.AdvanceBy(100);
+    EXPECT_EQ(desktop.EndRunCalls(), 3) << "the limit's tick after a stop tells nothing more";
+
+    settings.useLimitCount = 0;
+    Press();
+    desktop.SetInputProblem("桌面关闭了会话");
+    desktop.AdvanceBy(10);
+    EXPECT_EQ(desktop.EndRunCalls(), 4);
+    desktop.SetInputProblem("");
+
+    auto ending = std::make_unique<ClickEngine>(settings, desktop, random);
+    ending->SetWindow(clickWindow.get());
+    ending->Toggle();
+    ASSERT_TRUE(ending->Running());
+    ending.reset();
+    EXPECT_EQ(desktop.EndRunCalls(), 5) << "an engine that goes mid-run ends it";
+    { ClickEngine idle(settings, desktop, random); }
+    EXPECT_EQ(desktop.EndRunCalls(), 5) << "one with no run has nothing to end";
+}
+
 // Input paths that need the desktop's permission, or lose their way to it.
 constexpr char kProblem[] = "桌面关闭了会话";
 
