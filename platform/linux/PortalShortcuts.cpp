@@ -9,7 +9,6 @@ namespace {
 
 constexpr const char* kGlobalShortcuts = "org.freedesktop.portal.GlobalShortcuts";
 constexpr char kDescription[] = "开始/停止连点";
-constexpr char kOtherKeysText[] = "桌面为开始/停止连点设定的快捷键是：";
 
 std::string Plain(const std::string& text) {
     std::string plain;
@@ -27,22 +26,29 @@ bool OtherKeys(const std::string& trigger, const std::string& description) {
 
 PortalShortcuts::~PortalShortcuts() { sd_bus_slot_unref(activatedMatch_); }
 
-void PortalShortcuts::Attach(SessionBus& bus) {
-    bus_ = &bus;
-    notices_ = std::make_unique<DesktopNotices>(bus);
+void PortalShortcuts::Attach(SessionBus& bus) { bus_ = &bus; }
+
+std::string PortalShortcuts::OtherDesktopKeys() const {
+    return Bound() && OtherKeys(trigger_, desktopTrigger_) ? desktopTrigger_ : std::string();
 }
 
-void PortalShortcuts::Bind(const std::string& trigger, std::function<void()> activated) {
+void PortalShortcuts::Bind(const std::string& trigger, std::function<void()> activated,
+                           std::function<void()> settled) {
     Unbind();
     sd_bus* bus = bus_ != nullptr ? bus_->Get() : nullptr;
-    if (bus == nullptr || trigger.empty()) return;
+    if (bus == nullptr || trigger.empty()) {
+        state_ = State::NotBound;
+        return;
+    }
     trigger_ = trigger;
     activated_ = std::move(activated);
+    settled_ = std::move(settled);
+    state_ = State::Asking;
     if (activatedMatch_ == nullptr) {
         sd_bus_match_signal_async(bus, &activatedMatch_, nullptr, kPortalPath, kGlobalShortcuts, "Activated",
                                   &PortalShortcuts::OnActivated, nullptr, this);
     }
-    requests_.Call(
+    const bool sent = requests_.Call(
         bus, kGlobalShortcuts, "CreateSession",
         [](sd_bus_message* call, const std::string& token) {
             int r = sd_bus_message_open_container(call, 'a', "{sv}");
@@ -52,7 +58,8 @@ void PortalShortcuts::Bind(const std::string& trigger, std::function<void()> act
             return r;
         },
         [this](std::uint32_t code, sd_bus_message* results) {
-            if (code != portal::kGranted) return;  // no such portal here: the command line and X11 keys remain
+            // No such portal here: the command line and X11 keys remain.
+            if (code != portal::kGranted) return Settle(State::NotBound);
             ReadVardict(results, [this](const std::string& key, sd_bus_message* value) {
                 const char* handle = nullptr;
                 if (key == "session_handle" && (sd_bus_message_read(value, "s", &handle) >= 0 ||
@@ -60,12 +67,27 @@ void PortalShortcuts::Bind(const std::string& trigger, std::function<void()> act
                     session_ = handle;
                 }
             });
-            if (!session_.empty()) BindShortcut();
+            if (session_.empty()) return Settle(State::NotBound);
+            BindShortcut();
         });
+    if (!sent) state_ = State::NotBound;
+}
+
+void PortalShortcuts::Settle(State state) {
+    state_ = state;
+    if (state == State::NotBound) {
+        std::fputs("zintra: the desktop did not bind the start/stop shortcut; the hotkey works only in X11 "
+                   "windows, `zintra --toggle` everywhere\n",
+                   stderr);
+    } else if (!OtherDesktopKeys().empty()) {
+        std::fprintf(stderr, "zintra: the desktop bound the start/stop shortcut to %s, not %s\n",
+                     desktopTrigger_.c_str(), trigger_.c_str());
+    }
+    if (settled_) settled_();
 }
 
 void PortalShortcuts::BindShortcut() {
-    requests_.Call(
+    const bool sent = requests_.Call(
         bus_->Get(), kGlobalShortcuts, "BindShortcuts",
         [this](sd_bus_message* call, const std::string& token) {
             int r = sd_bus_message_append(call, "o", session_.c_str());
@@ -82,12 +104,18 @@ void PortalShortcuts::BindShortcut() {
             return r;
         },
         [this](std::uint32_t code, sd_bus_message* results) {
-            if (code == portal::kGranted) OnBound(results);
+            if (code == portal::kGranted) {
+                OnBound(results);
+            } else {
+                Settle(State::NotBound);
+            }
         });
+    if (!sent) Settle(State::NotBound);
 }
 
 void PortalShortcuts::OnBound(sd_bus_message* results) {
-    ReadVardict(results, [this](const std::string& key, sd_bus_message* value) {
+    bool bound = false;
+    ReadVardict(results, [this, &bound](const std::string& key, sd_bus_message* value) {
         if (key != "shortcuts" || sd_bus_message_enter_container(value, 'a', "(sa{sv})") < 0) return;
         while (sd_bus_message_enter_container(value, 'r', "sa{sv}") > 0) {
             const char* id = nullptr;
@@ -100,16 +128,12 @@ void PortalShortcuts::OnBound(sd_bus_message* results) {
                 }
             });
             sd_bus_message_exit_container(value);
-            bound_ = bound_ || ours;
+            bound = bound || ours;
         }
         sd_bus_message_exit_container(value);
     });
-    if (bound_ && OtherKeys(trigger_, desktopTrigger_)) {
-        // The user's keys are not the ones that work: say which do.
-        const std::string text = kOtherKeysText + desktopTrigger_;
-        std::fprintf(stderr, "zintra: %s\n", text.c_str());
-        notices_->Show({"Zintra", text}, "zintra");
-    }
+    // A desktop that answers without our shortcut bound nothing we can use.
+    Settle(bound ? State::Bound : State::NotBound);
 }
 
 void PortalShortcuts::Unbind() {
@@ -119,9 +143,10 @@ void PortalShortcuts::Unbind() {
                                  "org.freedesktop.portal.Session", "Close", nullptr, nullptr, "");
     }
     session_.clear();
-    bound_ = false;
+    state_ = State::Idle;
     desktopTrigger_.clear();
     activated_ = nullptr;
+    settled_ = nullptr;
 }
 
 int PortalShortcuts::OnActivated(sd_bus_message* signal, void* data, sd_bus_error*) {
