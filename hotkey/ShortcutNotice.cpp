@@ -4,8 +4,10 @@
 
 namespace zintra {
 
-bool ShortcutNoticeDue(platform::Platform& platform) {
-    return platform.GetShell().HotkeyOnlyInOwnWindows() &&
+bool ShortcutNoticeDue(platform::Platform& platform, const ui::DesktopShortcut& shortcut) {
+    using State = ui::DesktopShortcut::State;
+    return platform.GetShell().HotkeyOnlyInOwnWindows() && shortcut.state != State::Bound &&
+           shortcut.state != State::Asking &&
            ReadProgramDword(platform.GetRegistry(), kShortcutNoticeValue).value_or(0) == 0;
 }
 

@@ -1,10 +1,13 @@
 // Where the desktop lets the start/stop hotkey reach the program only while one
-// of its own windows has the focus (an X11 program in a Wayland session), the
-// user is told once how to bind `zintra --toggle` to a desktop shortcut
-// instead; a value in the store remembers that it was said.
+// of its own windows has the focus (an X11 program in a Wayland session) and
+// binds no shortcut for it either, the user is told once how to bind
+// `zintra --toggle` to a desktop shortcut instead; a value in the store
+// remembers that it was said. Where the desktop bound the shortcut to other
+// keys than the hotkey's, the user is told those.
 #pragma once
 
 #include "platform/Platform.h"
+#include "ui/core/Hotkeys.h"
 
 namespace zintra {
 
@@ -15,12 +18,18 @@ inline constexpr char16_t kShortcutNotice[] =
     u"KDE 在“系统设置 → 快捷键 → 自定义快捷键”，sway 在配置文件里加一行 "
     u"bindsym F8 exec zintra --toggle。";
 
+// Before the desktop's own description of the keys it bound.
+inline constexpr char16_t kDesktopKeysNotice[] = u"桌面为开始/停止连点设定的快捷键是：";
+// Before the same description beside the main window's hotkey.
+inline constexpr char16_t kDesktopKeysLabel[] = u"桌面设定的快捷键：";
+
 // The store value under the program's key: REG_DWORD 1 once the notice was shown.
 inline constexpr char16_t kShortcutNoticeValue[] = u"ShortcutNoticeShown";
 
 // Whether the notice is to be shown now: the hotkey is confined to our own
-// windows and the store does not say it was shown before.
-bool ShortcutNoticeDue(platform::Platform& platform);
+// windows, the desktop did not bind the shortcut (and is not still asked),
+// and the store does not say it was shown before.
+bool ShortcutNoticeDue(platform::Platform& platform, const ui::DesktopShortcut& shortcut);
 
 // Records in the store that the notice was shown; false when it cannot be written.
 bool RememberShortcutNotice(platform::Registry& registry);

@@ -62,12 +62,28 @@ bool CMainDlg::TrayMissing() const {
 
 void CMainDlg::EnterTray() {
     SShellNotifyIcon* icon = TrayIcon();
-    const bool added = icon != nullptr && icon->AddTrayIcon();
+    if (icon != nullptr) icon->AddTrayIcon();
     // A hidden start with nothing to bring the window back shows it minimised.
     if (TrayMissing() && !IsWindowVisible()) ShowWindow(msg::kSwShowMinimized);
-    // Said even without an icon: the desktop shows the notice all the same.
-    if (icon != nullptr && !storeUnavailable_ && TellDesktopShortcut(*icon)) return;
-    if (!added) return;
+    // Whether to tell how to bind a desktop shortcut waits for the desktop's
+    // answer about ours (msg::kDesktopShortcutSettled).
+    if (DesktopShortcut().state == ui::DesktopShortcut::State::Asking) {
+        startNoticesWaiting_ = true;
+        return;
+    }
+    ShowStartNotices();
+}
+
+ui::DesktopShortcut CMainDlg::DesktopShortcut() const {
+    return ui::CurrentBackend().DesktopShortcutOf(GetHwnd(), kStartStopHotkeyId);
+}
+
+void CMainDlg::ShowStartNotices() {
+    startNoticesWaiting_ = false;
+    // Said even without an icon: the desktop shows notices all the same.
+    SShellNotifyIcon* icon = TrayIcon();
+    if (icon == nullptr) return;
+    if (!storeUnavailable_ && TellDesktopShortcut(*icon)) return;
     // Clicks that cannot reach the desktop matter more than settings that cannot be kept.
     if (!startInputProblem_.empty()) {
         icon->ShowBalloon(startInputProblem_.c_str(), u"Zintra");
@@ -77,19 +93,48 @@ void CMainDlg::EnterTray() {
         icon->ShowBalloon(kStoreUnavailableNotice, u"Zintra");
         return;
     }
+    if (TellDesktopKeys(*icon)) return;
     // A balloon still showing from an earlier run goes away.
     icon->ShowBalloon(u"", nullptr);
 }
 
 bool CMainDlg::TellDesktopShortcut(SShellNotifyIcon& icon) {
     platform::Platform& platform = platform::Current();
-    if (!ShortcutNoticeDue(platform)) return false;
+    if (!ShortcutNoticeDue(platform, DesktopShortcut())) return false;
     std::fputs("zintra: the hotkey works here only while a Zintra window has the focus; "
                "bind `zintra --toggle` to a desktop shortcut instead\n",
                stderr);
     icon.ShowBalloon(kShortcutNotice, kShortcutNoticeTitle);
     RememberShortcutNotice(platform.GetRegistry());
     return true;
+}
+
+bool CMainDlg::TellDesktopKeys(SShellNotifyIcon& icon) {
+    const ui::DesktopShortcut shortcut = DesktopShortcut();
+    if (shortcut.state != ui::DesktopShortcut::State::Bound || shortcut.otherKeys.empty()) return false;
+    icon.ShowBalloon((kDesktopKeysNotice + shortcut.otherKeys).c_str(), u"Zintra");
+    return true;
+}
+
+void CMainDlg::OnDesktopShortcutSettled() {
+    ShowDesktopKeys();
+    if (startNoticesWaiting_) {
+        ShowStartNotices();
+        return;
+    }
+    // The hotkey changed since: the new answer is said as at start.
+    if (SShellNotifyIcon* icon = TrayIcon()) {
+        if (!TellDesktopKeys(*icon) && !storeUnavailable_) TellDesktopShortcut(*icon);
+    }
+}
+
+void CMainDlg::ShowDesktopKeys() {
+    auto* label = FindChildByName("txt_desktopkeys");
+    if (label == nullptr) return;
+    const ui::DesktopShortcut shortcut = DesktopShortcut();
+    const bool other = shortcut.state == ui::DesktopShortcut::State::Bound && !shortcut.otherKeys.empty();
+    label->SetWindowText(other ? kDesktopKeysLabel + shortcut.otherKeys : std::u16string());
+    label->SetAttribute("show", other ? "1" : "0");
 }
 
 void CMainDlg::ShowBalloon(std::u16string_view text, std::u16string_view title) {
@@ -120,7 +165,11 @@ void CMainDlg::BringToFront() {
     windows.SetWindowPos(GetHwnd(), 0, platform::Rect{}, msg::kSwpNoSize | msg::kSwpNoMove | msg::kSwpNoRedraw);
 }
 
-void CMainDlg::RegisterHotkey() { RegisterStartStopHotkey(ui::CurrentBackend(), GetHwnd(), settings_); }
+void CMainDlg::RegisterHotkey() {
+    RegisterStartStopHotkey(ui::CurrentBackend(), GetHwnd(), settings_);
+    // The desktop's keys of the hotkey before are no longer true.
+    ShowDesktopKeys();
+}
 
 std::optional<std::intptr_t> CMainDlg::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam,
                                                        std::intptr_t) {
@@ -148,6 +197,9 @@ std::optional<std::intptr_t> CMainDlg::OnWindowMessage(std::uint32_t message, st
             engine_.Toggle();
             return 0;
         case msg::kMainWindowQuery:
+            return 0;
+        case msg::kDesktopShortcutSettled:
+            if (wParam == static_cast<std::uintptr_t>(kStartStopHotkeyId)) OnDesktopShortcutSettled();
             return 0;
         case msg::kShowMainWindow:
             if (wParam == 0) {

@@ -8,6 +8,7 @@
 
 #include "clicker/ClickEngine.h"
 #include "clicker/ClickSettings.h"
+#include "ui/core/Hotkeys.h"
 #include "ui/core/SHostWnd.h"
 #include "ui/core/Timers.h"
 
@@ -29,10 +30,9 @@ public:
     static std::u16string SearchAddress();
     static std::u16string SiteAddress();
 
-    // Puts the layout's icon into the notification area (after the first show).
-    // When the settings could not be stored it tells so there, once; else, the
-    // first time the hotkey reaches only our own windows, how to bind
-    // `zintra --toggle` to a desktop shortcut.
+    // Puts the layout's icon into the notification area (after the first show)
+    // and says what the start has to say (ShowStartNotices), once the desktop
+    // has answered about the start/stop shortcut where it binds one.
     void EnterTray();
     static constexpr const char16_t* kStoreUnavailableNotice = u"无法保存设置，本次使用默认设置运行";
     static constexpr const char16_t* kNoBrowserNotice = u"无法打开网页：没有找到可以打开网页的浏览器";
@@ -50,9 +50,22 @@ private:
     // No icon shows and nothing else would bring a hidden window back.
     bool TrayMissing() const;
     void ShowBalloon(std::u16string_view text, std::u16string_view title) override;
-    // Tells once, where the hotkey reaches only our own windows, how to bind
-    // `zintra --toggle` to a desktop shortcut. True when it told.
+    // The start's notice, the most important one: how to bind `zintra
+    // --toggle` (the first time it is needed), else why clicks cannot reach
+    // the desktop, else that the settings cannot be stored, else the keys the
+    // desktop bound instead of the hotkey's.
+    void ShowStartNotices();
+    // Tells once, where the hotkey reaches only our own windows and the
+    // desktop did not bind it, how to bind `zintra --toggle` to a desktop
+    // shortcut. True when it told.
     bool TellDesktopShortcut(SShellNotifyIcon& icon);
+    // Tells the keys the desktop bound when they are not the hotkey's. True when it told.
+    bool TellDesktopKeys(SShellNotifyIcon& icon);
+    // What the desktop made of the start/stop hotkey.
+    ui::DesktopShortcut DesktopShortcut() const;
+    void OnDesktopShortcutSettled();
+    // The desktop's other keys beside the hotkey; hidden when there are none.
+    void ShowDesktopKeys();
 
     // ClickWindow: the engine's timer and visibility go through this window.
     void SetClickTimer(std::uint32_t milliseconds) override { SetTimer(kClickTimerId, milliseconds); }
@@ -85,6 +98,8 @@ private:
     bool storeUnavailable_ = false;  // the settings could not be loaded or stored
     // Why input cannot reach the desktop as the program starts; said once.
     std::u16string startInputProblem_;
+    // The start's notices wait for the desktop's answer about the shortcut.
+    bool startNoticesWaiting_ = false;
     // The last settings window; it lives until the next one is opened.
     std::unique_ptr<CSettingDlg> settingDlg_;
     bool settingsOpen_ = false;  // the settings window holds the start/stop hotkey

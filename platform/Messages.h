@@ -56,6 +56,8 @@ inline constexpr std::uint32_t kShowMainWindow = kUser + 1112;   // a second sta
 inline constexpr std::uintptr_t kRunToggle = 1;
 inline constexpr std::uintptr_t kRunStart = 2;
 inline constexpr std::uintptr_t kRunStop = 3;
+// The desktop answered the binding of a hotkey (ui::DesktopShortcut); wParam its id.
+inline constexpr std::uint32_t kDesktopShortcutSettled = kUser + 1113;
 inline constexpr std::uint32_t kMainWindowQuery = 1624;          // answered with 0 by the main window
 
 // ShowWindow commands.

@@ -40,6 +40,8 @@ packages=(
   lintian desktop-file-utils appstream
   uim-xim locales zenity
   sway xwayland grim
+  # A notification daemon in the sway session, for notices on a desktop without a tray.
+  mako-notifier
   # A real GNOME Wayland session for the tests: mutter with Xwayland, the desktop
   # portals, PipeWire for screen-cast streams and GStreamer to read a frame of one.
   mutter xdg-desktop-portal xdg-desktop-portal-gnome pipewire wireplumber

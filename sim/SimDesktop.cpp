@@ -222,7 +222,17 @@ bool SimDesktop::RegisterHotKey(NativeWindow window, int id, std::uint32_t modif
         if (r.modifiers == modifiers && r.virtualKey == virtualKey) return false;
     }
     hotkeys_.push_back({window, id, modifiers, virtualKey});
+    if (desktopBinds_) desktopShortcut_ = {ui::DesktopShortcut::State::Asking, {}};
     return true;
+}
+
+ui::DesktopShortcut SimDesktop::DesktopShortcutOf(NativeWindow, int) { return desktopShortcut_; }
+
+void SimDesktop::SettleDesktopShortcuts(ui::DesktopShortcut answer) {
+    desktopShortcut_ = std::move(answer);
+    for (const auto& r : hotkeys_) {
+        PostMessage(r.window, msg::kDesktopShortcutSettled, static_cast<std::uintptr_t>(r.id), 0);
+    }
 }
 
 bool SimDesktop::UnregisterHotKey(NativeWindow window, int id) {

@@ -101,6 +101,7 @@ public:
     bool RegisterHotKey(platform::NativeWindow window, int id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     bool UnregisterHotKey(platform::NativeWindow window, int id) override;
+    ui::DesktopShortcut DesktopShortcutOf(platform::NativeWindow window, int id) override;
 
     // Timers
     void SetTimer(platform::NativeWindow window, std::uintptr_t id, std::uint32_t milliseconds) override;
@@ -189,6 +190,11 @@ public:
         std::uint32_t virtualKey;
     };
     const std::vector<HotkeyRegistration>& HotkeyRegistrations() const { return hotkeys_; }
+    // A desktop that binds global keys itself: every hotkey registered from
+    // now on is Asking until SettleDesktopShortcuts gives the desktop's answer
+    // (posted to the registered windows as a real desktop's answer arrives).
+    void BindDesktopShortcuts(bool binds) { desktopBinds_ = binds; }
+    void SettleDesktopShortcuts(ui::DesktopShortcut answer);
     std::optional<HotkeyRegistration> HotkeyFor(platform::NativeWindow window, int id) const;
 
     // Timers: the period actually in force (after the 10 ms floor).
@@ -264,6 +270,8 @@ private:
     platform::Rect AllMonitors() const;
 
     std::vector<HotkeyRegistration> hotkeys_;
+    bool desktopBinds_ = false;
+    ui::DesktopShortcut desktopShortcut_;
     std::set<std::pair<std::uint32_t, std::uint32_t>> reserved_;
 
     std::map<std::pair<platform::NativeWindow, std::uintptr_t>, TimerEntry> timers_;

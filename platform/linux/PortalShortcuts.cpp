@@ -9,7 +9,6 @@ namespace {
 
 constexpr const char* kGlobalShortcuts = "org.freedesktop.portal.GlobalShortcuts";
 constexpr char kDescription[] = "开始/停止连点";
-constexpr char kOtherKeysText[] = "桌面为开始/停止连点设定的快捷键是：";
 
 std::string Plain(const std::string& text) {
     std::string plain;
@@ -27,22 +26,29 @@ bool OtherKeys(const std::string& trigger, const std::string& description) {
 
 PortalShortcuts::~PortalShortcuts() { sd_bus_slot_unref(activatedMatch_); }
 
-void PortalShortcuts::Attach(SessionBus& bus) {
-    bus_ = &bus;
-    notices_ = std::make_unique<DesktopNotices>(bus);
+void PortalShortcuts::Attach(SessionBus& bus) { bus_ = &bus; }
+
+std::string PortalShortcuts::OtherDesktopKeys() const {
+    return Bound() && OtherKeys(trigger_, desktopTrigger_) ? desktopTrigger_ : std::string();
 }
 
-void PortalShortcuts::Bind(const std::string& trigger, std::function<void()> activated) {
+void PortalShortcuts::Bind(const std::string& trigger, std::function<void()> activated,
+                           std::function<void()> settled) {
     Unbind();
     sd_bus* bus = bus_ != nullptr ? bus_->Get() : nullptr;
-    if (bus == nullptr || trigger.empty()) return;
+    if (bus == nullptr || trigger.empty()) {
+        state_ = State::NotBound;
+        return;
+    }
     trigger_ = trigger;
     activated_ = std::move(activated);
+    settled_ = std::move(settled);
+    state_ = State::Asking;
     if (activatedMatch_ == nullptr) {
         sd_bus_match_signal_async(bus, &activatedMatch_, nullptr, kPortalPath, kGlobalShortcuts, "Activated",
                                   &PortalShortcuts::OnActivated, nullptr, this);
     }
-    requests_.Call(
+    const bool sent = requests_.Call(
         bus, kGlobalShortcuts, "CreateSession",
         [this](sd_bus_message* call, const std::string& token) {
             int r = sd_bus_message_open_container(call, 'a', "{sv}");
@@ -60,22 +66,36 @@ void PortalShortcuts::Bind(const std::string& trigger, std::function<void()> act
             return r;
         },
         [this](std::uint32_t code, sd_bus_message* results) {
-            if (code != portal::kGranted) return;  // no such portal here: the command line and X11 keys remain
-            ReadVardict(results, [this](const std::string& key, sd_bus_message* value) {
+            // No such portal here: the command line and X11 keys remain.
+            if (code != portal::kGranted) return Settle(State::NotBound);
+            bool listed = false;
+            ReadVardict(results, [this, &listed](const std::string& key, sd_bus_message* value) {
                 const char* handle = nullptr;
                 if (key == "session_handle" && (sd_bus_message_read(value, "s", &handle) >= 0 ||
                                                 sd_bus_message_read(value, "o", &handle) >= 0)) {
                     session_ = handle;
                 }
-                if (key == "shortcuts") ReadShortcuts(value);
+                if (key == "shortcuts") listed = ReadShortcuts(value) || listed;
             });
-            if (session_.empty()) return;
-            if (bound_) {
-                Announce();
-            } else {
-                BindShortcut();
-            }
+            if (session_.empty()) return Settle(State::NotBound);
+            // Bound already with the session: asking again would open the desktop's settings.
+            if (listed) return Settle(State::Bound);
+            BindShortcut();
         });
+    if (!sent) state_ = State::NotBound;
+}
+
+void PortalShortcuts::Settle(State state) {
+    state_ = state;
+    if (state == State::NotBound) {
+        std::fputs("zintra: the desktop did not bind the start/stop shortcut; the hotkey works only in X11 "
+                   "windows, `zintra --toggle` everywhere\n",
+                   stderr);
+    } else if (!OtherDesktopKeys().empty()) {
+        std::fprintf(stderr, "zintra: the desktop bound the start/stop shortcut to %s, not %s\n",
+                     desktopTrigger_.c_str(), trigger_.c_str());
+    }
+    if (settled_) settled_();
 }
 
 int PortalShortcuts::AppendShortcuts(sd_bus_message* call) const {
@@ -89,11 +109,16 @@ int PortalShortcuts::AppendShortcuts(sd_bus_message* call) const {
 }
 
 void PortalShortcuts::BindShortcut() {
-    requests_.Call(
+    const bool sent = requests_.Call(
         bus_->Get(), kGlobalShortcuts, "BindShortcuts",
         [this](sd_bus_message* call, const std::string& token) {
             int r = sd_bus_message_append(call, "o", session_.c_str());
-            if (r >= 0) r = AppendShortcuts(call);
+            if (r >= 0) r = sd_bus_message_open_container(call, 'a', "(sa{sv})");
+            if (r >= 0) r = sd_bus_message_open_container(call, 'r', "sa{sv}");
+            if (r >= 0) r = sd_bus_message_append(call, "sa{sv}", kShortcutId, 2, "description", "s", kDescription,
+                                                  "preferred_trigger", "s", trigger_.c_str());
+            if (r >= 0) r = sd_bus_message_close_container(call);
+            if (r >= 0) r = sd_bus_message_close_container(call);
             if (r >= 0) r = sd_bus_message_append(call, "s", "");
             if (r >= 0) r = sd_bus_message_open_container(call, 'a', "{sv}");
             if (r >= 0) r = PortalRequests::AppendHandleToken(call, token);
@@ -101,42 +126,42 @@ void PortalShortcuts::BindShortcut() {
             return r;
         },
         [this](std::uint32_t code, sd_bus_message* results) {
-            if (code == portal::kGranted) OnBound(results);
+            if (code == portal::kGranted) {
+                OnBound(results);
+            } else {
+                Settle(State::NotBound);
+            }
         });
+    if (!sent) Settle(State::NotBound);
 }
 
 void PortalShortcuts::OnBound(sd_bus_message* results) {
-    ReadVardict(results, [this](const std::string& key, sd_bus_message* value) {
-        if (key == "shortcuts") ReadShortcuts(value);
+    bool bound = false;
+    ReadVardict(results, [this, &bound](const std::string& key, sd_bus_message* value) {
+        if (key == "shortcuts") bound = ReadShortcuts(value) || bound;
     });
-    Announce();
+    // A desktop that answers without our shortcut bound nothing we can use.
+    Settle(bound ? State::Bound : State::NotBound);
 }
 
-void PortalShortcuts::ReadShortcuts(sd_bus_message* value) {
-    if (sd_bus_message_enter_container(value, 'a', "(sa{sv})") < 0) return;
+bool PortalShortcuts::ReadShortcuts(sd_bus_message* value) {
+    bool ours = false;
+    if (sd_bus_message_enter_container(value, 'a', "(sa{sv})") < 0) return false;
     while (sd_bus_message_enter_container(value, 'r', "sa{sv}") > 0) {
         const char* id = nullptr;
         sd_bus_message_read(value, "s", &id);
-        const bool ours = id != nullptr && std::string(id) == kShortcutId;
-        ReadVardict(value, [this, ours](const std::string& name, sd_bus_message* property) {
+        const bool this_one = id != nullptr && std::string(id) == kShortcutId;
+        ReadVardict(value, [this, this_one](const std::string& name, sd_bus_message* property) {
             const char* text = nullptr;
-            if (ours && name == "trigger_description" && sd_bus_message_read(property, "s", &text) >= 0) {
+            if (this_one && name == "trigger_description" && sd_bus_message_read(property, "s", &text) >= 0) {
                 desktopTrigger_ = text;
             }
         });
         sd_bus_message_exit_container(value);
-        bound_ = bound_ || ours;
+        ours = ours || this_one;
     }
     sd_bus_message_exit_container(value);
-}
-
-void PortalShortcuts::Announce() {
-    if (bound_ && OtherKeys(trigger_, desktopTrigger_)) {
-        // The user's keys are not the ones that work: say which do.
-        const std::string text = kOtherKeysText + desktopTrigger_;
-        std::fprintf(stderr, "zintra: %s\n", text.c_str());
-        notices_->Show({"Zintra", text}, "zintra");
-    }
+    return ours;
 }
 
 void PortalShortcuts::Unbind() {
@@ -146,9 +171,10 @@ void PortalShortcuts::Unbind() {
                                  "org.freedesktop.portal.Session", "Close", nullptr, nullptr, "");
     }
     session_.clear();
-    bound_ = false;
+    state_ = State::Idle;
     desktopTrigger_.clear();
     activated_ = nullptr;
+    settled_ = nullptr;
 }
 
 int PortalShortcuts::OnActivated(sd_bus_message* signal, void* data, sd_bus_error*) {

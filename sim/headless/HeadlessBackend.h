@@ -85,6 +85,9 @@ public:
     bool UnregisterHotKey(platform::NativeWindow window, int id) override {
         return desktop_.UnregisterHotKey(window, id);
     }
+    DesktopShortcut DesktopShortcutOf(platform::NativeWindow window, int id) override {
+        return desktop_.DesktopShortcutOf(window, id);
+    }
 
     // ---- Test controls ----
 

@@ -20,6 +20,18 @@ from harness.native import NativeDesktop, X11ClickTarget
 USER = "zintra-wl"
 SIZE = (1280, 800)
 WL_COUNTER_TITLE = "ZintraWaylandCounter"
+BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir={folder}</listen>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+"""
 
 
 def test_user():
@@ -106,6 +118,16 @@ class SwayDesktop(NativeDesktop):
                 lines.append(f'for_window [{criterion}="^{title}$"] floating enable, move absolute position {left} {top}')
         return "\n".join(lines) + "\n"
 
+    def start_session_bus(self):
+        """A session bus of the user's that starts no service on demand; its address."""
+        config = self.home / "bus.conf"
+        config.write_text(BUS_CONFIG.format(folder=self.runtime))
+        os.chown(config, self.uid, self.gid)
+        out = self.run("dbus-daemon", f"--config-file={config}", "--fork", "--print-address=1", "--print-pid=1")
+        address, pid = out.stdout.decode().split()
+        self.bus_pid = int(pid)
+        return address
+
     def start(self, program, *args, log_name=None, env=None):
         return super().start("setpriv", f"--reuid={self.uid}", f"--regid={self.gid}", "--init-groups", program, *args,
                              log_name=log_name or (Path(program).name + ".log"), env=env)
@@ -134,6 +156,11 @@ class SwayDesktop(NativeDesktop):
 
     def close(self):
         self.stop_all()
+        if getattr(self, "bus_pid", None):
+            try:
+                os.kill(self.bus_pid, 15)
+            except ProcessLookupError:
+                pass
         if self.sway.poll() is None:
             self.sway.terminate()
             try:

@@ -4,6 +4,7 @@ window through XTest, at the pointer (which they never move) and at a fixed
 point, with the exact limit. Runs start with the hotkey while an X11 window
 has the keyboard focus, since the X11 hotkey fires only then."""
 
+import json
 import os
 import sys
 import time
@@ -13,6 +14,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 
 from harness.clicks import mouse_data  # noqa: E402
+from harness.native import store_text  # noqa: E402
 from harness.desktop import wait_for  # noqa: E402
 from harness.native import NativeProgram, program_path  # noqa: E402
 from harness.wayland import WL_COUNTER_TITLE, SwayDesktop, SwayX11ClickTarget, WaylandClickCounter  # noqa: E402
@@ -140,6 +142,88 @@ class WaylandClicking(unittest.TestCase):
         self.run_limited(8)
         self.assertEqual([(kind, x, y) for _, kind, x, y in self.x11.events()], [("LD", *in_x11), ("LU", *in_x11)] * 4)
         self.assertEqual(self.wl_clicks(), {})
+
+
+class WaylandNotices(unittest.TestCase):
+    """Notices in sway, which shows no tray here: a real notification daemon
+    (mako) on the session bus shows each in place of the one before, quiet
+    notices leave out the start and stop, and without a daemon the notices
+    reach the program's log."""
+
+    STARTED, STOPPED = "鼠标连点器已经开始", "鼠标连点器已经停止"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = SwayDesktop(cls.__name__, {SwayX11ClickTarget.TITLE: X11_RECT[:2], "Zintra": PROGRAM_AT})
+        cls.desktop.env["DBUS_SESSION_BUS_ADDRESS"] = cls.desktop.start_session_bus()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.close()
+
+    def tearDown(self):
+        self.desktop.stop_all()
+
+    def start(self, name, quiet=0, notice_said=False):
+        record = bytearray(mouse_data(interval=1.0))
+        record[3] = quiet  # closeRightTip
+        values = {"MouseData": (3, bytes(record))}
+        if notice_said:
+            values["ShortcutNoticeShown"] = (4, (1).to_bytes(4, "little"))
+        self.desktop.write_store(store_text(values))
+        os.chown(self.desktop.store_path.parent, self.desktop.uid, self.desktop.gid)
+        os.chown(self.desktop.store_path, self.desktop.uid, self.desktop.gid)
+        self.x11 = SwayX11ClickTarget(self.desktop, rect=X11_RECT)
+        self.program = NativeProgram(self.desktop, name)
+        time.sleep(1.0)  # the hotkey is grabbed as the program starts
+        self.desktop.move_pointer(*self.x11.centre())
+
+    def start_daemon(self):
+        self.desktop.start("mako", log_name="mako.log")
+        wait_for(lambda: self.notices() is not None, 20, what="mako on the session bus")
+
+    def notices(self):
+        """[(summary, body)] of what mako shows, newest first; None without mako."""
+        out = self.desktop.run("busctl", "--user", "-j", "call", "org.freedesktop.Notifications", "/fr/emersion/Mako",
+                               "fr.emersion.Mako", "ListNotifications")
+        if out.returncode != 0:
+            return None
+        return [(n["summary"]["data"], n["body"]["data"]) for n in json.loads(out.stdout)["data"][0]]
+
+    def log_text(self):
+        return self.program.log_path.read_text(encoding="utf-8", errors="replace")
+
+    def test_a_daemon_shows_each_notice_in_place_of_the_one_before_and_quiet_notices_leave_out_runs(self):
+        self.start_daemon()
+        self.start("zintra-daemon")
+        wait_for(lambda: [s for s, _ in self.notices() or []] == ["Zintra：热键只在本程序的窗口中有效"], 20,
+                 what=f"the binding notice ({self.notices()})")
+        self.x11.press("F8")
+        wait_for(lambda: self.notices() == [(self.STARTED, "")], 20, what=f"the start notice ({self.notices()})")
+        self.desktop.screenshot("sway-notice")
+        self.x11.press("F8")
+        wait_for(lambda: self.notices() == [(self.STOPPED, "")], 20, what=f"the stop notice ({self.notices()})")
+        self.assertNotIn("zintra: notice:", self.log_text(), "shown, so not logged")
+        self.desktop.stop_all()
+
+        self.start_daemon()
+        self.start("zintra-quiet", quiet=1, notice_said=True)
+        self.x11.press("F8")
+        time.sleep(1.5)
+        self.x11.press("F8")
+        time.sleep(1.0)
+        self.assertGreater(len(self.x11.events()), 0, "it ran")
+        self.assertEqual(self.notices(), [])
+        self.assertNotIn("zintra: notice:", self.log_text())
+
+    def test_without_a_daemon_the_notices_reach_the_log(self):
+        self.start("zintra-nodaemon")
+        wait_for(lambda: "zintra: notice: Zintra：热键只在本程序的窗口中有效: " in self.log_text(), 20,
+                 what="the binding notice in the log")
+        self.x11.press("F8")
+        wait_for(lambda: f"zintra: notice: {self.STARTED}" in self.log_text(), 20, what="the start notice in the log")
+        self.x11.press("F8")
+        wait_for(lambda: f"zintra: notice: {self.STOPPED}" in self.log_text(), 20, what="the stop notice in the log")
 
 
 if __name__ == "__main__":

@@ -101,6 +101,7 @@ public:
     bool RegisterHotKey(platform::NativeWindow window, int id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     bool UnregisterHotKey(platform::NativeWindow window, int id) override;
+    DesktopShortcut DesktopShortcutOf(platform::NativeWindow window, int id) override;
     // In a Wayland session: the start/stop hotkey is also bound through the
     // desktop's shortcut portal, whose presses arrive as the grab's would.
     // `shortcuts` must outlive the backend.

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "base/TextUtil.h"
 #include "base/WindowIds.h"
 #include "platform/Messages.h"
 #include "platform/linux/PortalShortcuts.h"
@@ -91,7 +92,26 @@ void X11Backend::FollowWithDesktopShortcut(const Hotkey& hotkey) {
     const std::string trigger = platform::x11::PortalTrigger(hotkey.modifiers, hotkey.virtualKey);
     if (trigger == shortcutTrigger_) return;
     shortcutTrigger_ = trigger;
-    desktopShortcuts_->Bind(trigger, [this] { DeliverDesktopShortcut(); });
+    const NativeWindow window = hotkey.window;
+    const auto id = static_cast<std::uintptr_t>(hotkey.id);
+    desktopShortcuts_->Bind(
+        trigger, [this] { DeliverDesktopShortcut(); },
+        [this, window, id] { PostMessage(window, msg::kDesktopShortcutSettled, id, 0); });
+}
+
+DesktopShortcut X11Backend::DesktopShortcutOf(NativeWindow, int id) {
+    using Binding = platform::linux_x11::PortalShortcuts::State;
+    if (desktopShortcuts_ == nullptr || id != kStartStopHotkeyId) return {};
+    DesktopShortcut shortcut;
+    switch (desktopShortcuts_->Binding()) {
+        case Binding::Asking: shortcut.state = DesktopShortcut::State::Asking; break;
+        case Binding::Bound: shortcut.state = DesktopShortcut::State::Bound; break;
+        // Never asked (the keys could not be grabbed either) counts as refused.
+        case Binding::Idle:
+        case Binding::NotBound: shortcut.state = DesktopShortcut::State::NotBound; break;
+    }
+    shortcut.otherKeys = Utf8ToUtf16(desktopShortcuts_->OtherDesktopKeys());
+    return shortcut;
 }
 
 void X11Backend::DeliverDesktopShortcut() {

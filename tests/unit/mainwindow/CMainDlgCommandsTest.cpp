@@ -1,6 +1,7 @@
 // The run commands from the command line (`zintra --toggle`, `--start`,
-// `--stop`) as the main window takes them, and the one-time notice on binding
-// them to a desktop shortcut where the hotkey reaches only our own windows.
+// `--stop`) as the main window takes them, the one-time notice on binding
+// them to a desktop shortcut where the hotkey reaches only our own windows,
+// and the keys a desktop that binds the shortcut itself chose.
 #include <gtest/gtest.h>
 
 #include "hotkey/ShortcutNotice.h"
@@ -117,6 +118,60 @@ TEST_F(RunCommandTest, WhereTheHotkeyReachesEveryWindowNothingIsSaidOrStored) {
     Restart();
     EXPECT_EQ(NoticesSaying(kShortcutNotice), 0);
     EXPECT_FALSE(desktop.Value(kProgramKey, kShortcutNoticeValue));
+}
+
+class DesktopShortcutTest : public RunCommandTest {
+protected:
+    // A Wayland session whose desktop is asked for the shortcut as the window registers its hotkey.
+    void SetUp() override {
+        desktop.ShellState().SetHotkeyOnlyInOwnWindows(true);
+        desktop.BindDesktopShortcuts(true);
+        ::testing::internal::CaptureStderr();
+        Start();
+    }
+    void TearDown() override { ::testing::internal::GetCapturedStderr(); }
+    void Settle(ui::DesktopShortcut::State state, std::u16string otherKeys = {}) {
+        desktop.SettleDesktopShortcuts({state, std::move(otherKeys)});
+        desktop.DispatchPosted();
+    }
+    bool NoticeStored() { return desktop.Value(kProgramKey, kShortcutNoticeValue).has_value(); }
+    ui::SWindow& DesktopKeys() { return *main->FindChildByName("txt_desktopkeys"); }
+};
+
+TEST_F(DesktopShortcutTest, WhileTheDesktopIsAskedNothingIsSaidAndABoundShortcutNeedsNoNotice) {
+    EXPECT_EQ(NoticesSaying(kShortcutNotice), 0) << "the desktop may yet bind it";
+    Settle(ui::DesktopShortcut::State::Bound);
+    EXPECT_EQ(NoticesSaying(kShortcutNotice), 0);
+    EXPECT_FALSE(NoticeStored()) << "kept for a desktop that does not bind it";
+    EXPECT_FALSE(DesktopKeys().IsVisible()) << "the hotkey's own keys: nothing to add";
+    Restart();
+    Settle(ui::DesktopShortcut::State::NotBound);
+    EXPECT_EQ(NoticesSaying(kShortcutNotice), 1) << "refused this time: told after all";
+    EXPECT_TRUE(NoticeStored());
+}
+
+TEST_F(DesktopShortcutTest, TheDesktopsOtherKeysAreSaidAndShownBesideTheHotkeyUntilItChanges) {
+    Settle(ui::DesktopShortcut::State::Bound, u"Ctrl+Alt+K");
+    EXPECT_EQ(NoticesSaying(u"桌面为开始/停止连点设定的快捷键是：Ctrl+Alt+K"), 1);
+    EXPECT_TRUE(DesktopKeys().IsVisible());
+    EXPECT_EQ(DesktopKeys().GetWindowText(), u"桌面设定的快捷键：Ctrl+Alt+K");
+    EXPECT_EQ(main->FindChildByName("txt_hotkey")->GetWindowText(), u"F8") << "the user's own keys stay";
+    EXPECT_FALSE(NoticeStored());
+    // Another hotkey is asked for anew: the old keys go until the desktop answers.
+    List("cbx_hotkey").SetCurSel(4);
+    EXPECT_FALSE(DesktopKeys().IsVisible());
+    Settle(ui::DesktopShortcut::State::NotBound);
+    EXPECT_FALSE(DesktopKeys().IsVisible());
+    EXPECT_EQ(NoticesSaying(kShortcutNotice), 1) << "the new keys are not bound: how to bind the command";
+}
+
+TEST_F(DesktopShortcutTest, ClicksThatCannotReachTheDesktopAreSaidBeforeTheDesktopsKeys) {
+    desktop.SetInputProblem("无法点击");
+    Restart();
+    Settle(ui::DesktopShortcut::State::Bound, u"Ctrl+Alt+K");
+    EXPECT_EQ(NoticesSaying(u"无法点击"), 1);
+    EXPECT_EQ(NoticesSaying(u"桌面为开始/停止连点设定的快捷键是：Ctrl+Alt+K"), 0);
+    EXPECT_TRUE(DesktopKeys().IsVisible()) << "the keys stay in sight";
 }
 
 TEST_F(RunCommandTest, AStoreThatCannotRememberTheNoticeKeepsItsOwnNoticeFirst) {
