@@ -274,8 +274,9 @@ class NativeClicksThroughThePortal(NativeTestCase):
         for way_in in ("xdg-desktop-portal-gnome", "xdg-desktop-portal-kde", "sway"):
             self.assertIn(way_in, self.log_text())
         time.sleep(0.5)
+        said = self.log_text().count(NO_PORTAL)
         self.press()
-        wait_for(lambda: self.log_text().count(NO_PORTAL) == 2, 10, what="the message at the start of a run")
+        wait_for(lambda: self.log_text().count(NO_PORTAL) > said, 10, what="the message at the start of a run")
         self.assertIsNone(self.program.process.poll())
 
     def test_the_desktop_shortcut_is_bound_from_the_hotkey_and_starts_and_stops_clicking(self):

@@ -119,7 +119,7 @@ class ZintraInKde(unittest.TestCase):
     def test_then_clicks_at_the_pointer_reach_a_wayland_window_and_stop_at_the_limit(self):
         self.start(mouse_data(click_type=1, interval=0.05, use_limit=1, limit=4))  # the hotkey F8
         # The desktop keeps the keys it has for the shortcut: the user is told which work.
-        wait_for(lambda: "桌面为开始/停止连点设定的快捷键是：Ctrl+Shift+F8" in self.log_text(), 20,
+        wait_for(lambda: "the desktop bound the start/stop shortcut to Ctrl+Shift+F8" in self.log_text(), 20,
                  what=f"the desktop's keys said; the program said: {self.log_text()}")
         self.assertEqual(self.shortcut_keys(), [CTRL_SHIFT_F8])
         # Off the program's window, onto the counter: to the screen's corner (motion stops at its edges), then in.
