@@ -5,12 +5,12 @@
 
 namespace zintra::platform::wayland {
 
-SessionInput::SessionInput(linux_x11::SessionKind kind, MouseInput& x11, std::function<bool()> overX11Window)
+SessionInput::SessionInput(linux_x11::SessionKind kind, MouseInput& x11, WaylandInput::X11WindowAt x11WindowAt)
     : input_(&x11) {
     if (kind == linux_x11::SessionKind::X11) return;
     pointer_ = VirtualPointer::Connect();
     if (pointer_ != nullptr) {
-        owned_ = std::make_unique<WaylandInput>(x11, *pointer_, std::move(overX11Window));
+        owned_ = std::make_unique<WaylandInput>(x11, *pointer_, std::move(x11WindowAt));
     }
     // Without a virtual pointer the program's entry puts the desktop's
     // remote-desktop portal in this input's place (it needs the platform's

@@ -92,6 +92,26 @@ class WaylandClicking(unittest.TestCase):
         self.assertEqual([(kind, x, y) for _, kind, x, y in self.x11.events()], [("LD", *in_x11), ("LU", *in_x11)] * 4)
         self.assertEqual(self.wl_clicks(), {})
 
+    def test_after_a_fixed_point_in_x11_clicks_at_the_pointer_follow_the_user_into_wayland(self):
+        in_x11 = (X11_RECT[0] + 33, X11_RECT[1] + 44)
+        self.start(mouse_data(interval=0.05, use_limit=1, limit=4, use_fixed=1, x=in_x11[0], y=in_x11[1]),
+                   (WL_RECT[0] + 200, WL_RECT[1] + 150))
+        self.run_limited(8)
+        self.assertEqual([(kind, x, y) for _, kind, x, y in self.x11.events()], [("LD", *in_x11), ("LU", *in_x11)] * 4)
+
+        # The user's pointer goes over the Wayland window; Xwayland's stays
+        # where the clicks were. The program starts again, clicking at the pointer.
+        self.desktop.move_pointer(WL_RECT[0] + 60, WL_RECT[1] + 70)
+        self.program.process.terminate()
+        self.program.process.wait(5)
+        self.desktop.set_mouse_data(mouse_data(interval=0.05, use_limit=1, limit=4))
+        self.program = NativeProgram(self.desktop, "zintra")
+        time.sleep(1.0)
+        self.run_limited(16)
+        self.assertEqual(self.wl_clicks(), {"LD": 4, "LU": 4})
+        self.assertEqual(self.wl.counts()["AT"], (60, 70))
+        self.assertEqual(len(self.x11.events()), 8)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
