@@ -14,6 +14,7 @@ public:
 
     std::uint32_t SendMouseEvents(const MouseEvent*, std::uint32_t) override { return 0; }
     Point CursorPosition() override { return x11_.CursorPosition(); }
+    std::optional<Point> KnownCursorPosition() override { return x11_.KnownCursorPosition(); }
     Size PrimaryScreenSize() override { return x11_.PrimaryScreenSize(); }
     Rect VirtualDesktop() override { return x11_.VirtualDesktop(); }
     std::string InputProblem() override;

@@ -25,6 +25,7 @@ public:
 
     std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) override;
     Point CursorPosition() override { return x11_.CursorPosition(); }
+    std::optional<Point> KnownCursorPosition() override { return x11_.KnownCursorPosition(); }
     Size PrimaryScreenSize() override { return x11_.PrimaryScreenSize(); }
     Rect VirtualDesktop() override { return x11_.VirtualDesktop(); }
     std::string InputProblem() override;

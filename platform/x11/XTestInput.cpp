@@ -60,6 +60,13 @@ Point XTestInput::CursorPosition() {
     return at;
 }
 
+std::optional<Point> XTestInput::KnownCursorPosition() {
+    Point at;
+    const bool overWindow = QueryPointer(at);
+    if (xwayland_ != nullptr && !(overWindow && xwayland_->UsersOwn())) return std::nullopt;
+    return at;
+}
+
 bool XTestInput::PointerOverClientWindow() {
     Point at;
     // Asked after the query: the events before its reply are in by then.

@@ -26,6 +26,8 @@ public:
 
     std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) override;
     Point CursorPosition() override;
+    // Once following Xwayland's pointer, only while PointerOverClientWindow.
+    std::optional<Point> KnownCursorPosition() override;
     // The whole X screen (every monitor), so absolute positions are root-window coordinates.
     Size PrimaryScreenSize() override;
     // One X screen: its monitors share the root window, whose origin is (0, 0).

@@ -5,6 +5,7 @@ point, with the exact limit. Runs start with the hotkey while an X11 window
 has the keyboard focus, since the X11 hotkey fires only then."""
 
 import os
+import struct
 import sys
 import time
 import unittest
@@ -15,6 +16,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 from harness.clicks import mouse_data  # noqa: E402
 from harness.desktop import wait_for  # noqa: E402
 from harness.native import NativeProgram  # noqa: E402
+from harness.settings_window import POS_X, WINDOW, SettingsWindowSteps  # noqa: E402
 from harness.wayland import WL_COUNTER_TITLE, SwayDesktop, SwayX11ClickTarget, WaylandClickCounter  # noqa: E402
 
 X11_RECT = (40, 100, 440, 400)
@@ -22,7 +24,7 @@ WL_RECT = (760, 100, 1160, 400)
 PROGRAM_AT = (420, 460)
 
 
-class WaylandClicking(unittest.TestCase):
+class WaylandClicking(SettingsWindowSteps, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.desktop = SwayDesktop(cls.__name__, {
@@ -111,6 +113,35 @@ class WaylandClicking(unittest.TestCase):
         self.assertEqual(self.wl_clicks(), {"LD": 4, "LU": 4})
         self.assertEqual(self.wl.counts()["AT"], (60, 70))
         self.assertEqual(len(self.x11.events()), 8)
+
+    def test_ctrl_q_picks_over_an_x11_window_and_says_so_where_the_position_is_unknown(self):
+        self.start(mouse_data(use_fixed=1, x=5, y=6), (WL_RECT[0] + 60, WL_RECT[1] + 70))
+        self.open_settings(self.program)
+        # Whole on the screen, beside the points picked (the main window goes along).
+        self.desktop.swaymsg('[title="^Zintra$"]', "move", "absolute", "position", 450, 230)
+        time.sleep(0.5)
+        fields = lambda: (self.program.control(WINDOW, "edt_posX").text, self.program.control(WINDOW, "edt_posY").text)
+        unknown = "鼠标所在处取不到坐标，请用方法一拖动准心"
+
+        # Over the Wayland window Xwayland's position is stale: nothing is picked.
+        self.tick(self.program, "chk_ctrlq")
+        self.desktop.move_pointer_by_hand(WL_RECT[0] + 100, WL_RECT[1] + 100)
+        self.program.control(WINDOW, "txt_posUnknown", timeout=5, where=lambda c: c.text == unknown)
+        self.x11.press("ctrl+q")
+        self.program.control(WINDOW, "chk_ctrlq", timeout=5, where=lambda c: not c.checked)
+        self.assertEqual(fields(), ("5", "6"))
+        self.desktop.screenshot("sway-ctrl-q-position-unknown")
+
+        at = (X11_RECT[0] + 120, X11_RECT[1] + 130)
+        self.tick(self.program, "chk_ctrlq")
+        self.desktop.move_pointer_by_hand(*at)
+        self.program.control(WINDOW, "edt_posX", timeout=5, where=lambda c: c.text == str(at[0]))
+        self.assertEqual(self.program.control(WINDOW, "txt_posUnknown").text, "")
+        self.x11.press("ctrl+q")
+        self.program.control(WINDOW, "chk_ctrlq", timeout=5, where=lambda c: not c.checked)
+        self.assertEqual(fields(), tuple(map(str, at)))
+        self.confirm(self.program)
+        self.assertEqual(struct.unpack_from("<ii", self.stored_record(), POS_X), at)
 
 
 if __name__ == "__main__":
