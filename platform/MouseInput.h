@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/Messages.h"
@@ -43,6 +44,10 @@ public:
     // Queues the events in order in one call; returns how many were queued.
     virtual std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) = 0;
     virtual Point CursorPosition() = 0;
+    // Where the user's pointer is, for the user to see or pick; none where
+    // the program cannot know it (XWayland while the pointer is over a
+    // Wayland window: CursorPosition is then where it last saw it).
+    virtual std::optional<Point> KnownCursorPosition() { return CursorPosition(); }
     virtual Size PrimaryScreenSize() = 0;
     // The bounding rectangle of all monitors in screen pixels; the primary
     // monitor's top-left corner is (0, 0), so monitors left of or above it

@@ -21,7 +21,7 @@ flock 9
 native_packages=(
   cmake ninja-build ccache pkg-config g++ python3 openssl
   libgtest-dev libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libpng-dev libssl-dev
-  libx11-dev libxtst-dev libxext-dev libxrandr-dev libxkbcommon-dev libfreetype-dev libfontconfig-dev libsystemd-dev fonts-wqy-microhei
+  libx11-dev libxtst-dev libxi-dev libxext-dev libxrandr-dev libxkbcommon-dev libfreetype-dev libfontconfig-dev libsystemd-dev fonts-wqy-microhei
   libwayland-dev libwayland-bin wayland-protocols
 )
 # Showing it without a desktop: a virtual display (which brings Mesa and LLVM,

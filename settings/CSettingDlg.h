@@ -77,6 +77,9 @@ private:
     void OnTrackCursorTimer();
     void OnCaptureHotkey();
     void ShowPickedPosition();
+    // Where the pointer's position cannot be known, the fields go back to
+    // what they held when the capture was armed, and a message says why.
+    void ShowPositionUnknown(bool unknown);
     platform::Point PickedScreenPoint(platform::Point client) const;
 
     // Count test.
@@ -102,6 +105,8 @@ private:
     std::int32_t pickX_ = 0;
     std::int32_t pickY_ = 0;
     bool ctrlQCapture_ = false;
+    std::u16string armedPosX_;
+    std::u16string armedPosY_;
     bool testRunning_ = false;
     std::int32_t testCount_ = 0;
     std::int32_t testStartX_ = 0;
@@ -109,6 +114,9 @@ private:
     ui::PreciseTimingSection preciseTiming_;
     ClickPacer testPacer_;  // keeps the test's clicks on the run's grid
 };
+
+// Said in the settings window while Ctrl+Q cannot know where the pointer is.
+extern const char16_t kPositionUnknownText[];
 
 // "%d" of a record field, as the edits show it.
 std::u16string IntegerText(std::int32_t value);

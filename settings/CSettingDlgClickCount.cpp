@@ -44,7 +44,10 @@ void CSettingDlg::OnStartStopHotkey() {
         StopCountTest();
         return;
     }
-    const platform::Point cursor = platform::Current().GetMouseInput().CursorPosition();
+    // Unknown where the pointer is: then it is not over this window's button.
+    std::optional<platform::Point> known = platform::Current().GetMouseInput().KnownCursorPosition();
+    if (!known) return;
+    const platform::Point cursor = *known;
     testStartX_ = cursor.x;
     testStartY_ = cursor.y;
     if (ui::SWindow* button = FindChildByName2<ui::SWindow>("btn_test")) {

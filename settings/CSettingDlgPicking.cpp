@@ -15,7 +15,11 @@ namespace {
 constexpr std::uint32_t kCaptureVirtualKey = 0x51;  // 'Q'
 constexpr std::uint8_t kOpaque = 255;
 
+std::u16string ControlText(const ui::SWindow* control) { return control != nullptr ? control->GetWindowText() : u""; }
+
 }  // namespace
+
+const char16_t kPositionUnknownText[] = u"鼠标所在处取不到坐标，请用方法一拖动准心";
 
 void CSettingDlg::MakeDragImage() { dragImage_ = ui::RenderSkinToBitmap("skin_img_drag"); }
 
@@ -93,7 +97,10 @@ void CSettingDlg::ToggleCtrlQCapture() {
     if (!ticked) return;
     ctrlQCapture_ = *ticked;
     auto& hotkeys = ui::CurrentBackend();
+    ShowPositionUnknown(false);
     if (ctrlQCapture_) {
+        armedPosX_ = ControlText(FindChildByName2<ui::SWindow>("edt_posX"));
+        armedPosY_ = ControlText(FindChildByName2<ui::SWindow>("edt_posY"));
         hotkeys.UnregisterHotKey(GetHwnd(), kCaptureHotkeyId);
         hotkeys.RegisterHotKey(GetHwnd(), kCaptureHotkeyId, msg::kModControl, kCaptureVirtualKey);
         SetTimer(kTrackCursorTimerId, kTrackCursorPeriod);
@@ -106,10 +113,22 @@ void CSettingDlg::ToggleCtrlQCapture() {
 void CSettingDlg::OnTrackCursorTimer() {
     // A stale expiry after the capture ended must not move the frozen fields.
     if (!ctrlQCapture_) return;
-    const platform::Point cursor = platform::Current().GetMouseInput().CursorPosition();
-    pickX_ = cursor.x;
-    pickY_ = cursor.y;
+    const std::optional<platform::Point> cursor = platform::Current().GetMouseInput().KnownCursorPosition();
+    if (!cursor) return ShowPositionUnknown(true);
+    ShowPositionUnknown(false);
+    pickX_ = cursor->x;
+    pickY_ = cursor->y;
     ShowPickedPosition();
+}
+
+void CSettingDlg::ShowPositionUnknown(bool unknown) {
+    SetControlText("txt_posUnknown", unknown ? kPositionUnknownText : u"");
+    if (!unknown) return;
+    // Never a stale point: the fields and the pick go back to what was there.
+    SetControlText("edt_posX", armedPosX_);
+    SetControlText("edt_posY", armedPosY_);
+    pickX_ = EditInteger("edt_posX").value_or(0);
+    pickY_ = EditInteger("edt_posY").value_or(0);
 }
 
 void CSettingDlg::OnCaptureHotkey() {

@@ -91,6 +91,9 @@ public:
     // MouseInput
     std::uint32_t SendMouseEvents(const platform::MouseEvent* events, std::uint32_t count) override;
     platform::Point CursorPosition() override { return cursor_; }
+    std::optional<platform::Point> KnownCursorPosition() override {
+        return cursorKnown_ ? std::optional(cursor_) : std::nullopt;
+    }
     std::string InputProblem() override { return inputProblem_; }
     void PrepareRun(std::function<void(bool ready)> done) override;
     void EndRun() override { ++endRunCalls_; }
@@ -152,6 +155,8 @@ public:
 
     // Pointer and screen.
     void MoveCursor(platform::Point p) { cursor_ = p; }
+    // Whether the desktop can say where the cursor is (not over another display server's window).
+    void SetCursorKnown(bool known) { cursorKnown_ = known; }
     // Input that cannot reach the desktop: while `problem` is set nothing is
     // sent (SendMouseEvents answers 0) and InputProblem says it.
     void SetInputProblem(std::string problem) { inputProblem_ = std::move(problem); }
@@ -257,6 +262,7 @@ private:
     int flushCount_ = 0;
 
     platform::Point cursor_{};
+    bool cursorKnown_ = true;
     std::string inputProblem_;
     bool readyToRun_ = true;
     bool answerLater_ = false;

@@ -6,6 +6,7 @@
 #include <clocale>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,9 +66,13 @@ int main(int argc, char** argv) {
     }
     namespace linux_x11 = zintra::platform::linux_x11;
     const linux_x11::SessionKind session = linux_x11::CurrentSessionKind();
+    // Xwayland's pointer is not always the user's; it tells when it is.
+    if (session == linux_x11::SessionKind::Wayland) x11->Input().FollowXwaylandPointer();
     // Held in statics so the leak check at exit still finds them.
-    static auto* input = new zintra::platform::wayland::SessionInput(session, x11->Input(),
-                                                               [x11] { return x11->Input().PointerOverClientWindow(); });
+    static auto* input = new zintra::platform::wayland::SessionInput(
+        session, x11->Input(), [x11](std::optional<zintra::platform::Point> movedTo) {
+            return movedTo ? x11->Input().PointerRestsAt(*movedTo) : x11->Input().PointerOverClientWindow();
+        });
     // A Wayland desktop without the virtual-pointer protocol (GNOME, KDE)
     // lets programs click through its remote-desktop portal, which asks the
     // user first and says itself when the desktop has no portal.

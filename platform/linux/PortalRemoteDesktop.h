@@ -44,6 +44,7 @@ public:
 
     std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) override;
     Point CursorPosition() override { return screen_.CursorPosition(); }
+    std::optional<Point> KnownCursorPosition() override { return screen_.KnownCursorPosition(); }
     Size PrimaryScreenSize() override { return screen_.PrimaryScreenSize(); }
     Rect VirtualDesktop() override { return screen_.VirtualDesktop(); }
     std::string InputProblem() override { return problem_; }

@@ -4,7 +4,7 @@
 
 namespace zintra::platform::wayland {
 
-SessionInput::SessionInput(linux_x11::SessionKind kind, MouseInput& x11, std::function<bool()> overX11Window)
+SessionInput::SessionInput(linux_x11::SessionKind kind, MouseInput& x11, WaylandInput::X11WindowAt x11WindowAt)
     : input_(&x11) {
     if (kind == linux_x11::SessionKind::X11) return;
     // Without a virtual pointer the program's entry puts the desktop's
@@ -12,7 +12,7 @@ SessionInput::SessionInput(linux_x11::SessionKind kind, MouseInput& x11, std::fu
     // session bus), which also says when there is no way in at all.
     pointer_ = VirtualPointer::Connect();
     if (pointer_ == nullptr) return;
-    owned_ = std::make_unique<WaylandInput>(x11, *pointer_, std::move(overX11Window));
+    owned_ = std::make_unique<WaylandInput>(x11, *pointer_, std::move(x11WindowAt));
     input_ = owned_.get();
 }
 

@@ -11,15 +11,16 @@
 #include "platform/linux/DesktopLoop.h"
 #include "platform/linux/SessionKind.h"
 #include "platform/wayland/VirtualPointer.h"
+#include "platform/wayland/WaylandInput.h"
 
 namespace zintra::platform::wayland {
 
 class SessionInput {
 public:
     // `x11` is the XTest input of the program's X connection (Xwayland in a
-    // Wayland session); `overX11Window` tells whether the pointer is over an
-    // X11 window. `x11` must outlive this.
-    SessionInput(linux_x11::SessionKind kind, MouseInput& x11, std::function<bool()> overX11Window);
+    // Wayland session); `x11WindowAt` tells whether an X11 window gets the
+    // clicks (WaylandInput). `x11` must outlive this.
+    SessionInput(linux_x11::SessionKind kind, MouseInput& x11, WaylandInput::X11WindowAt x11WindowAt);
     ~SessionInput();
 
     // XTest where there is no virtual pointer.

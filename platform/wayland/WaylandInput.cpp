@@ -15,8 +15,8 @@ std::uint32_t LinuxButtonCode(const MouseButton& button) {
 
 }  // namespace
 
-WaylandInput::WaylandInput(MouseInput& x11, VirtualPointer& pointer, std::function<bool()> overX11Window)
-    : x11_(x11), pointer_(pointer), overX11Window_(std::move(overX11Window)) {}
+WaylandInput::WaylandInput(MouseInput& x11, VirtualPointer& pointer, X11WindowAt x11WindowAt)
+    : x11_(x11), pointer_(pointer), x11WindowAt_(std::move(x11WindowAt)) {}
 
 std::string WaylandInput::InputProblem() {
     if (pointer_.Connected()) return {};
@@ -25,14 +25,21 @@ std::string WaylandInput::InputProblem() {
 
 std::uint32_t WaylandInput::SendMouseEvents(const MouseEvent* events, std::uint32_t count) {
     if (!pointer_.Connected()) return 0;
+    // Where the compositor's pointer was put for these events, if anywhere.
+    std::optional<Point> movedTo;
     for (std::uint32_t i = 0; i < count; ++i) {
         const MouseEvent& e = events[i];
-        if ((e.flags & msg::kMouseEventMove) != 0 && (e.flags & msg::kMouseEventAbsolute) != 0) MoveTo(e);
-        // Asked at each event: a motion may have brought another window under the pointer.
-        const bool toX11 = overX11Window_();
-        if (toX11 && (e.flags & msg::kMouseEventMove) != 0) {
-            // Xwayland's own pointer, where an X11 window's click lands; XTest
-            // motion never moves the compositor's, so it is sent only here.
+        const bool moves = (e.flags & msg::kMouseEventMove) != 0 && (e.flags & msg::kMouseEventAbsolute) != 0;
+        if (moves) movedTo = MoveTo(e);
+        bool presses = false;
+        for (const MouseButton& b : kMouseButtons) presses = presses || (e.flags & b.downFlag) != 0;
+        // Asked at each motion and press (a motion may have brought another
+        // window under the pointer); a release goes by the path that pressed.
+        const bool toX11 = (moves || presses) && x11WindowAt_(movedTo);
+        if (toX11 && moves) {
+            // Xwayland put its pointer there, but an XTest button lands where
+            // XTest last moved its own device (measured in sway 1.7). Xwayland
+            // then no longer counts that position as the user's.
             MouseEvent motion = e;
             motion.flags &= msg::kMouseEventMove | msg::kMouseEventAbsolute | msg::kMouseEventVirtualDesk;
             x11_.SendMouseEvents(&motion, 1);
@@ -43,15 +50,17 @@ std::uint32_t WaylandInput::SendMouseEvents(const MouseEvent* events, std::uint3
     return pointer_.Connected() ? count : 0;
 }
 
-void WaylandInput::MoveTo(const MouseEvent& event) {
+Point WaylandInput::MoveTo(const MouseEvent& event) {
     const Size screen = x11_.PrimaryScreenSize();
     const auto denormalise = [](std::int32_t value, std::int32_t extent) {
         return static_cast<std::int32_t>((static_cast<std::int64_t>(value) * extent + 65535) / 65536);
     };
-    pointer_.MoveTo(denormalise(event.dx, screen.width), denormalise(event.dy, screen.height));
+    const Point to{denormalise(event.dx, screen.width), denormalise(event.dy, screen.height)};
+    pointer_.MoveTo(to.x, to.y);
     // Xwayland learns whether an X11 window is now under the pointer from the
     // compositor; wait until the compositor has handled the motion.
     pointer_.Sync();
+    return to;
 }
 
 void WaylandInput::Buttons(const MouseEvent& event, bool toX11) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 
 #include "platform/MouseInput.h"
 #include "platform/wayland/VirtualPointer.h"
@@ -16,12 +17,16 @@ namespace zintra::platform::wayland {
 class WaylandInput final : public MouseInput {
 public:
     // `x11` is the XTest input of the program's Xwayland connection, which
-    // also reads the pointer and the screen; `overX11Window` tells whether
-    // the pointer is over an X11 window now. Both and `pointer` must outlive this.
-    WaylandInput(MouseInput& x11, VirtualPointer& pointer, std::function<bool()> overX11Window);
+    // also reads the pointer and the screen. `x11WindowAt` tells whether an
+    // X11 window gets the clicks: the one under the user's pointer (no
+    // point), or the one under the point the compositor's pointer has just
+    // been moved to. `x11` and `pointer` must outlive this.
+    using X11WindowAt = std::function<bool(std::optional<Point> movedTo)>;
+    WaylandInput(MouseInput& x11, VirtualPointer& pointer, X11WindowAt x11WindowAt);
 
     std::uint32_t SendMouseEvents(const MouseEvent* events, std::uint32_t count) override;
     Point CursorPosition() override { return x11_.CursorPosition(); }
+    std::optional<Point> KnownCursorPosition() override { return x11_.KnownCursorPosition(); }
     Size PrimaryScreenSize() override { return x11_.PrimaryScreenSize(); }
     Rect VirtualDesktop() override { return x11_.VirtualDesktop(); }
     std::string InputProblem() override;
@@ -29,13 +34,13 @@ public:
     void EndRun() override;
 
 private:
-    void MoveTo(const MouseEvent& event);
+    Point MoveTo(const MouseEvent& event);
     void Buttons(const MouseEvent& event, bool toX11);
     void Release(std::size_t button);
 
     MouseInput& x11_;
     VirtualPointer& pointer_;
-    std::function<bool()> overX11Window_;
+    X11WindowAt x11WindowAt_;
     // The buttons held down, one bit per kMouseButtons entry, by the path
     // that pressed them. A held button is not pressed again: Wayland button
     // events are changes of state, and sway passes a repeated press on and

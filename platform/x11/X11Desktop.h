@@ -26,7 +26,7 @@ public:
 
     Display* GetDisplay() override { return display_; }
     void SetEventState(unsigned int state) override { keyboard_.SetEventState(state); }
-    bool HandleDesktopEvent(XEvent& event) override { return trayIcon_.HandleEvent(event); }
+    bool HandleDesktopEvent(XEvent& event) override { return input_.HandleEvent(event) || trayIcon_.HandleEvent(event); }
     unsigned int KeycodeOf(std::uint32_t virtualKey) override { return keyboard_.KeycodeOf(virtualKey); }
     std::uint32_t VirtualKeyOf(unsigned int keycode) override { return keyboard_.VirtualKeyOf(keycode); }
     bool FollowKeyboardLayout(const XEvent& event) override { return keyboard_.FollowLayout(event); }

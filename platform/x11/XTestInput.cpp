@@ -15,6 +15,10 @@ XTestInput::XTestInput(Display* display) : display_(display) {
     if (haveXTest_) XTestGrabControl(display_, True);
 }
 
+XTestInput::~XTestInput() = default;
+
+void XTestInput::FollowXwaylandPointer() { xwayland_ = XwaylandPointer::Follow(display_); }
+
 std::uint32_t XTestInput::SendMouseEvents(const MouseEvent* events, std::uint32_t count) {
     if (display_ == nullptr || !haveXTest_) return 0;
     const Size screen = PrimaryScreenSize();
@@ -56,9 +60,22 @@ Point XTestInput::CursorPosition() {
     return at;
 }
 
+std::optional<Point> XTestInput::KnownCursorPosition() {
+    Point at;
+    const bool overWindow = QueryPointer(at);
+    if (xwayland_ != nullptr && !(overWindow && xwayland_->UsersOwn())) return std::nullopt;
+    return at;
+}
+
 bool XTestInput::PointerOverClientWindow() {
     Point at;
-    return QueryPointer(at);
+    // Asked after the query: the events before its reply are in by then.
+    return QueryPointer(at) && (xwayland_ == nullptr || xwayland_->UsersOwn());
+}
+
+bool XTestInput::PointerRestsAt(Point target) {
+    Point at;
+    return QueryPointer(at) && at == target;
 }
 
 Size XTestInput::PrimaryScreenSize() {

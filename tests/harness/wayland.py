@@ -146,6 +146,12 @@ class SwayDesktop(NativeDesktop):
         """Moves the compositor's pointer (XTest motion never does)."""
         self.swaymsg("seat", "-", "cursor", "set", x, y)
 
+    def move_pointer_by_hand(self, x, y):
+        """Brings the pointer to (x, y) with a last step of motion, as a hand
+        on a mouse does: Xwayland sees a warp into an X11 window but no motion."""
+        self.move_pointer(x - 1, y)
+        self.swaymsg("seat", "-", "cursor", "move", 1, 0)
+
     def focus_title(self, title):
         self.swaymsg(f'[title="^{title}$"]', "focus")
 

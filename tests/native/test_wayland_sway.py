@@ -6,6 +6,7 @@ has the keyboard focus, since the X11 hotkey fires only then."""
 
 import json
 import os
+import struct
 import sys
 import time
 import unittest
@@ -17,6 +18,7 @@ from harness.clicks import mouse_data  # noqa: E402
 from harness.native import store_text  # noqa: E402
 from harness.desktop import wait_for  # noqa: E402
 from harness.native import NativeProgram, program_path  # noqa: E402
+from harness.settings_window import POS_X, WINDOW, SettingsWindowSteps  # noqa: E402
 from harness.wayland import WL_COUNTER_TITLE, SwayDesktop, SwayX11ClickTarget, WaylandClickCounter  # noqa: E402
 
 X11_RECT = (40, 100, 440, 400)
@@ -24,7 +26,7 @@ WL_RECT = (760, 100, 1160, 400)
 PROGRAM_AT = (420, 460)
 
 
-class WaylandClicking(unittest.TestCase):
+class WaylandClicking(SettingsWindowSteps, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.desktop = SwayDesktop(cls.__name__, {
@@ -142,6 +144,55 @@ class WaylandClicking(unittest.TestCase):
         self.run_limited(8)
         self.assertEqual([(kind, x, y) for _, kind, x, y in self.x11.events()], [("LD", *in_x11), ("LU", *in_x11)] * 4)
         self.assertEqual(self.wl_clicks(), {})
+
+    def test_after_a_fixed_point_in_x11_clicks_at_the_pointer_follow_the_user_into_wayland(self):
+        in_x11 = (X11_RECT[0] + 33, X11_RECT[1] + 44)
+        self.start(mouse_data(interval=0.05, use_limit=1, limit=4, use_fixed=1, x=in_x11[0], y=in_x11[1]),
+                   (WL_RECT[0] + 200, WL_RECT[1] + 150))
+        self.run_limited(8)
+        self.assertEqual([(kind, x, y) for _, kind, x, y in self.x11.events()], [("LD", *in_x11), ("LU", *in_x11)] * 4)
+
+        # The user's pointer goes over the Wayland window; Xwayland's stays
+        # where the clicks were. The program starts again, clicking at the pointer.
+        self.desktop.move_pointer(WL_RECT[0] + 60, WL_RECT[1] + 70)
+        self.program.process.terminate()
+        self.program.process.wait(5)
+        self.desktop.set_mouse_data(mouse_data(interval=0.05, use_limit=1, limit=4))
+        self.program = NativeProgram(self.desktop, "zintra")
+        time.sleep(1.0)
+        self.run_limited(16)
+        self.assertEqual(self.wl_clicks(), {"LD": 4, "LU": 4})
+        self.assertEqual(self.wl.counts()["AT"], (60, 70))
+        self.assertEqual(len(self.x11.events()), 8)
+
+    def test_ctrl_q_picks_over_an_x11_window_and_says_so_where_the_position_is_unknown(self):
+        self.start(mouse_data(use_fixed=1, x=5, y=6), (WL_RECT[0] + 60, WL_RECT[1] + 70))
+        self.open_settings(self.program)
+        # Whole on the screen, beside the points picked (the main window goes along).
+        self.desktop.swaymsg('[title="^Zintra$"]', "move", "absolute", "position", 450, 230)
+        time.sleep(0.5)
+        fields = lambda: (self.program.control(WINDOW, "edt_posX").text, self.program.control(WINDOW, "edt_posY").text)
+        unknown = "鼠标所在处取不到坐标，请用方法一拖动准心"
+
+        # Over the Wayland window Xwayland's position is stale: nothing is picked.
+        self.tick(self.program, "chk_ctrlq")
+        self.desktop.move_pointer_by_hand(WL_RECT[0] + 100, WL_RECT[1] + 100)
+        self.program.control(WINDOW, "txt_posUnknown", timeout=5, where=lambda c: c.text == unknown)
+        self.x11.press("ctrl+q")
+        self.program.control(WINDOW, "chk_ctrlq", timeout=5, where=lambda c: not c.checked)
+        self.assertEqual(fields(), ("5", "6"))
+        self.desktop.screenshot("sway-ctrl-q-position-unknown")
+
+        at = (X11_RECT[0] + 120, X11_RECT[1] + 130)
+        self.tick(self.program, "chk_ctrlq")
+        self.desktop.move_pointer_by_hand(*at)
+        self.program.control(WINDOW, "edt_posX", timeout=5, where=lambda c: c.text == str(at[0]))
+        self.assertEqual(self.program.control(WINDOW, "txt_posUnknown").text, "")
+        self.x11.press("ctrl+q")
+        self.program.control(WINDOW, "chk_ctrlq", timeout=5, where=lambda c: not c.checked)
+        self.assertEqual(fields(), tuple(map(str, at)))
+        self.confirm(self.program)
+        self.assertEqual(struct.unpack_from("<ii", self.stored_record(), POS_X), at)
 
 
 class WaylandNotices(unittest.TestCase):

@@ -62,6 +62,18 @@ TEST_F(CountTest, LimitOfThreeAtHalfASecondSendsThreeClicksAt0And500And1000Ms) {
     });
 }
 
+TEST_F(CountTest, APointerWhosePositionCannotBeKnownIsNotOverTheButton) {
+    Open([&](HeadlessDriver& driver) {
+        // The stale point still lies on the button, but the pointer is elsewhere.
+        ui.desktop.MoveCursor(ScreenCentre(driver, "btn_test"));
+        ui.desktop.SetCursorKnown(false);
+        PressHotkey();
+        ui.desktop.AdvanceBy(1000);
+        EXPECT_EQ(Clicks(), 0u);
+        EXPECT_FALSE(dialog->TestRunning());
+    });
+}
+
 TEST_F(CountTest, LateTicksDoNotStretchTheRun) {
     settings.limitCount = 101;
     settings.interval = 0.05f;

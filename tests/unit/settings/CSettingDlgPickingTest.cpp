@@ -181,6 +181,38 @@ TEST_F(PositionPicking, CtrlQFreezesTheLastSampleAndUnticksTheBox) {
     EXPECT_EQ(settings.posY, 15);
 }
 
+TEST_F(PositionPicking, WhereThePositionCannotBeKnownCtrlQSaysSoAndKeepsTheStoredPoint) {
+    settings.posX = 12;
+    settings.posY = -7;
+    Open([&](HeadlessDriver& driver) {
+        ASSERT_TRUE(driver.Click("chk_ctrlq"));
+        ui.desktop.MoveCursor({300, 400});
+        ui.desktop.AdvanceBy(50);
+        EXPECT_EQ(Fields(driver), Shown({300, 400}));
+        EXPECT_EQ(Text(driver, "txt_posUnknown"), u"");
+
+        // Over another display server's window: the last point seen is stale.
+        ui.desktop.SetCursorKnown(false);
+        ui.desktop.AdvanceBy(50);
+        EXPECT_EQ(Fields(driver), Shown({12, -7})) << "back to the stored point, never the stale one";
+        EXPECT_EQ(Text(driver, "txt_posUnknown"), kPositionUnknownText);
+        ui.desktop.SetCursorKnown(true);
+        ui.desktop.MoveCursor({40, 50});
+        ui.desktop.AdvanceBy(50);
+        EXPECT_EQ(Fields(driver), Shown({40, 50}));
+        EXPECT_EQ(Text(driver, "txt_posUnknown"), u"");
+
+        ui.desktop.SetCursorKnown(false);
+        ui.desktop.AdvanceBy(50);
+        ASSERT_TRUE(ui.desktop.PressHotKey(msg::kModControl, kQ));
+        EXPECT_FALSE(Checked(driver, "chk_ctrlq"));
+        EXPECT_EQ(Text(driver, "txt_posUnknown"), kPositionUnknownText) << "still says why nothing was picked";
+        ASSERT_TRUE(driver.Click("btn_sure"));
+    });
+    EXPECT_EQ(settings.posX, 12);
+    EXPECT_EQ(settings.posY, -7);
+}
+
 TEST_F(PositionPicking, UntickingTheCaptureBoxStopsFollowingTheCursor) {
     Open([&](HeadlessDriver& driver) {
         ASSERT_TRUE(driver.Click("chk_ctrlq"));
