@@ -1,5 +1,6 @@
 #include "online/CRijndael.h"
 
+#include <bit>
 #include <stdexcept>
 
 namespace zintra {
@@ -8,10 +9,6 @@ namespace {
 
 constexpr std::uint8_t Times2(std::uint8_t x) {
     return static_cast<std::uint8_t>((x << 1) ^ ((x & 0x80) ? 0x1B : 0x00));
-}
-
-constexpr std::uint8_t RotateLeft(std::uint8_t x, int n) {
-    return static_cast<std::uint8_t>((x << n) | (x >> (8 - n)));
 }
 
 // The S-box follows from the multiplicative inverse in GF(2^8) and the affine
@@ -26,8 +23,8 @@ constexpr std::array<std::uint8_t, 256> MakeSubstitution() {
         q = static_cast<std::uint8_t>(q ^ (q << 2));
         q = static_cast<std::uint8_t>(q ^ (q << 4));
         if (q & 0x80) q = static_cast<std::uint8_t>(q ^ 0x09);
-        box[p] = static_cast<std::uint8_t>(q ^ RotateLeft(q, 1) ^ RotateLeft(q, 2) ^ RotateLeft(q, 3) ^
-                                           RotateLeft(q, 4) ^ 0x63);
+        box[p] = static_cast<std::uint8_t>(q ^ std::rotl(q, 1) ^ std::rotl(q, 2) ^ std::rotl(q, 3) ^
+                                           std::rotl(q, 4) ^ 0x63);
     } while (p != 1);
     box[0] = 0x63;  // zero has no inverse
     return box;

@@ -20,6 +20,10 @@ using Sha256Digest = std::array<std::uint8_t, 32>;
 void ReleaseThreadCryptoState();
 // A P-256 public key as its two 32-byte coordinates, X then Y.
 using EcdsaPublicPoint = std::array<std::uint8_t, 64>;
+// The DER SubjectPublicKeyInfo of an uncompressed P-256 point, up to the point.
+inline constexpr std::uint8_t kP256SpkiPrefix[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48, 0xce,
+                                                   0x3d, 0x02, 0x01, 0x06, 0x08, 0x2a, 0x86, 0x48, 0xce, 0x3d,
+                                                   0x03, 0x01, 0x07, 0x03, 0x42, 0x00, 0x04};
 // A P-256 signature as its two 32-byte numbers, r then s.
 using EcdsaRawSignature = std::array<std::uint8_t, 64>;
 

@@ -1,5 +1,6 @@
 #include "online/Md5.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -24,8 +25,6 @@ constexpr int kShift[64] = {
     6, 10, 15, 21, 6, 10, 15, 21,
 };
 
-std::uint32_t RotateLeft(std::uint32_t value, int bits) { return (value << bits) | (value >> (32 - bits)); }
-
 constexpr std::size_t kFileReadBytes = 1 << 20;
 
 }  // namespace
@@ -45,7 +44,7 @@ inline std::uint32_t RoundI(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
 // One of the 64 steps; written out below so no step decides at run time
 // which function and word it uses.
 #define ZINTRA_MD5_STEP(round, a, b, c, d, i, g) \
-    a = b + RotateLeft(a + round(b, c, d) + words[g] + kSine[i], kShift[i])
+    a = b + std::rotl(a + round(b, c, d) + words[g] + kSine[i], kShift[i])
 
 namespace {
 

@@ -10,10 +10,6 @@ namespace zintra {
 
 namespace {
 
-// The DER SubjectPublicKeyInfo of an uncompressed P-256 point, up to the point.
-constexpr std::uint8_t kP256SpkiPrefix[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48, 0xce,
-                                            0x3d, 0x02, 0x01, 0x06, 0x08, 0x2a, 0x86, 0x48, 0xce, 0x3d,
-                                            0x03, 0x01, 0x07, 0x03, 0x42, 0x00, 0x04};
 constexpr std::size_t kMaxKeys = 2;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

@@ -6,7 +6,8 @@
 #      a bounded run of each fuzz target from its seed corpus,
 #   3. the end-to-end tests of the real zintra.exe under Wine on a virtual display.
 # Before the builds, the layer check: every include runs down the layers
-# (scripts/check_layers.py). Installs what it needs first (scripts/setup-deps.sh).
+# (scripts/check_layers.py), and the unity build of the program alone that
+# scripts/run.sh makes (scripts/build.sh program). Installs what it needs first (scripts/setup-deps.sh).
 # Ends with one summary line.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -61,6 +62,18 @@ run_layer_check() {  # counted as one test: a wrong include fails it
   fi
 }
 
+run_program_build() {  # counted as one test: scripts/run.sh's unity build must compile
+  echo "== program build (scripts/run.sh)"
+  if ZINTRA_BUILD_TARGETS="zintra x11_click_target x11_close_window" scripts/build.sh program \
+      >"$logs/program-build.log" 2>&1; then
+    passed=$((passed + 1))
+  else
+    tail -40 "$logs/program-build.log"
+    failed=$((failed + 1))
+    status=1
+  fi
+}
+
 run_fuzzers() {  # each fuzz target for a bounded time, on a scratch copy of its corpus
   local seconds="${ZINTRA_FUZZ_SECONDS:-20}" fuzzer name corpus
   for fuzzer in build/sanitize/tests/zintra_fuzz_*; do
@@ -91,6 +104,9 @@ run_fuzzers() {  # each fuzz target for a bounded time, on a scratch copy of its
 }
 
 run_layer_check
+# Two helpers of one library with the same file-local name break only the
+# unity build of scripts/run.sh, which the suites below never compile.
+run_program_build
 # The native suites drive real compositors and desktop services: an end-to-end
 # test that fails is run once more before it counts as failed.
 run_suite native native -j "$(nproc)" --repeat until-pass:2

@@ -11,8 +11,6 @@ namespace {
 constexpr const char* kInterface = "com.canonical.dbusmenu";
 constexpr const char* kUnknownItem = "org.freedesktop.DBus.Error.InvalidArgs";
 
-bool Is(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
-
 // An "as" argument.
 int ReadNames(sd_bus_message* message, std::vector<std::string>& names) {
     char** strings = nullptr;
@@ -74,9 +72,9 @@ bool DbusMenu::Export() {
 
 int DbusMenu::GetProperty(sd_bus*, const char*, const char*, const char* property, sd_bus_message* reply, void*,
                           sd_bus_error*) {
-    if (Is(property, "Version")) return sd_bus_message_append(reply, "u", 3u);
-    if (Is(property, "TextDirection")) return sd_bus_message_append(reply, "s", "ltr");
-    if (Is(property, "Status")) return sd_bus_message_append(reply, "s", "normal");
+    if (SameName(property, "Version")) return sd_bus_message_append(reply, "u", 3u);
+    if (SameName(property, "TextDirection")) return sd_bus_message_append(reply, "s", "ltr");
+    if (SameName(property, "Status")) return sd_bus_message_append(reply, "s", "normal");
     return sd_bus_message_append(reply, "as", 0);  // IconThemePath: the icon theme's own folders
 }
 
@@ -172,7 +170,7 @@ int DbusMenu::OnGetProperty(sd_bus_message* message, void* self, sd_bus_error* e
 bool DbusMenu::HandleEvent(int id, const char* event) {
     if (layout_.Find(id) == nullptr) return false;
     // Opening and closing, hovering: nothing to do; a click runs the entry's command.
-    if (Is(event, "clicked")) {
+    if (SameName(event, "clicked")) {
         if (const auto command = layout_.Clicked(id); command && onCommand_) onCommand_(*command);
     }
     return true;

@@ -11,7 +11,7 @@ namespace zintra::platform::linux_x11 {
 
 namespace {
 
-std::string Environment(const char* name, const std::string& fallback) {
+std::string EnvironmentOr(const char* name, const std::string& fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0' ? value : fallback;
 }
@@ -33,9 +33,9 @@ LinuxTray::LinuxTray(TrayDock* dock) : dock_(dock) {
         dock_->OnClick([this](TrayClick click) { OnClick(click); });
         dock_->OnManagerStarted([this] { OnTrayStarted(); });
     }
-    const std::string home = Environment("HOME", "");
-    iconName_ = InstalledIconName(Environment("XDG_DATA_HOME", home.empty() ? "" : home + "/.local/share"),
-                                  Environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share"));
+    const std::string home = EnvironmentOr("HOME", "");
+    iconName_ = InstalledIconName(EnvironmentOr("XDG_DATA_HOME", home.empty() ? "" : home + "/.local/share"),
+                                  EnvironmentOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share"));
 }
 
 LinuxTray::~LinuxTray() = default;

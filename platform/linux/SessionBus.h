@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -43,5 +44,8 @@ private:
     bool tried_ = false;
     bool broken_ = false;  // the bus closed under us
 };
+
+// Whether two names from a message (a property, an event) are the same.
+inline bool SameName(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 }  // namespace zintra::platform::linux_x11

@@ -14,8 +14,6 @@ constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
 constexpr const char* kItemInterface = "org.kde.StatusNotifierItem";
 constexpr const char* kItemPath = "/StatusNotifierItem";
 
-bool Is(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
-
 }  // namespace
 
 StatusNotifierItem::StatusNotifierItem(SessionBus& bus, std::uint32_t id)
@@ -145,23 +143,23 @@ int StatusNotifierItem::AppendPixmaps(sd_bus_message* reply) const {
 int StatusNotifierItem::GetProperty(sd_bus*, const char*, const char*, const char* property, sd_bus_message* reply,
                                     void* self, sd_bus_error*) {
     const auto& item = *static_cast<StatusNotifierItem*>(self);
-    if (Is(property, "Category")) return sd_bus_message_append(reply, "s", "ApplicationStatus");
-    if (Is(property, "Id")) return sd_bus_message_append(reply, "s", "zintra");
-    if (Is(property, "Title")) return sd_bus_message_append(reply, "s", "Zintra");
-    if (Is(property, "Status")) return sd_bus_message_append(reply, "s", "Active");
-    if (Is(property, "WindowId")) return sd_bus_message_append(reply, "i", 0);
-    if (Is(property, "IconName")) return sd_bus_message_append(reply, "s", item.look_.iconName.c_str());
-    if (Is(property, "IconPixmap")) return item.AppendPixmaps(reply);
-    if (Is(property, "ItemIsMenu")) return sd_bus_message_append(reply, "b", 0);
-    if (Is(property, "Menu")) {
+    if (SameName(property, "Category")) return sd_bus_message_append(reply, "s", "ApplicationStatus");
+    if (SameName(property, "Id")) return sd_bus_message_append(reply, "s", "zintra");
+    if (SameName(property, "Title")) return sd_bus_message_append(reply, "s", "Zintra");
+    if (SameName(property, "Status")) return sd_bus_message_append(reply, "s", "Active");
+    if (SameName(property, "WindowId")) return sd_bus_message_append(reply, "i", 0);
+    if (SameName(property, "IconName")) return sd_bus_message_append(reply, "s", item.look_.iconName.c_str());
+    if (SameName(property, "IconPixmap")) return item.AppendPixmaps(reply);
+    if (SameName(property, "ItemIsMenu")) return sd_bus_message_append(reply, "b", 0);
+    if (SameName(property, "Menu")) {
         // The protocol's way of saying "no menu" is a path that names nothing.
         return sd_bus_message_append(reply, "o", item.menuPath_.empty() ? "/NO_DBUSMENU" : item.menuPath_.c_str());
     }
-    if (Is(property, "ToolTip")) {
+    if (SameName(property, "ToolTip")) {
         // Icon name, pixmaps, title, text: the tip is the title, as panels show it in bold.
         return sd_bus_message_append(reply, "(sa(iiay)ss)", "", 0, item.look_.tip.c_str(), "");
     }
-    if (Is(property, "OverlayIconPixmap") || Is(property, "AttentionIconPixmap")) {
+    if (SameName(property, "OverlayIconPixmap") || SameName(property, "AttentionIconPixmap")) {
         return sd_bus_message_append(reply, "a(iiay)", 0);
     }
     return sd_bus_message_append(reply, "s", "");  // the overlay and attention names: none
@@ -173,8 +171,8 @@ int StatusNotifierItem::OnMethod(sd_bus_message* message, void* self, sd_bus_err
     // Answer first: the handler may open a menu, and the panel should not wait on it.
     sd_bus_reply_method_return(message, "");
     if (item.onClick_ && member != nullptr) {
-        if (Is(member, "Activate")) item.onClick_(TrayClick::Activate);
-        if (Is(member, "ContextMenu")) item.onClick_(TrayClick::ContextMenu);
+        if (SameName(member, "Activate")) item.onClick_(TrayClick::Activate);
+        if (SameName(member, "ContextMenu")) item.onClick_(TrayClick::ContextMenu);
     }
     return 1;
 }

@@ -12,7 +12,7 @@ namespace zintra::ui {
 
 namespace {
 
-constexpr Color kBackground{0xFF, 0xFF, 0xFF, 255};
+constexpr Color kListBackground{0xFF, 0xFF, 0xFF, 255};
 constexpr Color kBorderColor{0x01, 0x5C, 0x5D, 255};
 constexpr int kMinimumWidth = 20;  // layout units
 
@@ -68,7 +68,7 @@ int DropDownPopup::Run() {
 
 void DropDownPopup::PaintPopup(Surface& surface) {
     const platform::Size size = LayoutSize();
-    surface.FillRect({0, 0, size.width, size.height}, kBackground);
+    surface.FillRect({0, 0, size.width, size.height}, kListBackground);
     list_.PlaceEntries({kBorder, kBorder, size.width - kBorder, size.height - kBorder});
     list_.PaintEntries(surface);
     surface.FrameRect({0, 0, size.width, size.height}, kBorderColor, kBorder);

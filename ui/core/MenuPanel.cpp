@@ -11,11 +11,11 @@ namespace zintra::ui {
 
 namespace {
 
-constexpr Color kBackground{0xFF, 0xFF, 0xFF, 255};
+constexpr Color kMenuBackground{0xFF, 0xFF, 0xFF, 255};
 constexpr Color kFrame{0xCC, 0xCC, 0xCC, 255};
 constexpr Color kSeparator{0xDD, 0xDD, 0xDD, 255};
 constexpr Color kHighlight{0xD9, 0xEE, 0xEE, 255};
-constexpr Color kText{0x33, 0x33, 0x33, 255};
+constexpr Color kMenuText{0x33, 0x33, 0x33, 255};
 constexpr Color kDisabledText{0xAA, 0xAA, 0xAA, 255};
 // Room right of the text, where an item with a sub-menu shows its arrow.
 constexpr int kTrailing = 24;
@@ -68,7 +68,7 @@ void MenuPanel::SetHover(int index) {
 }
 
 void MenuPanel::PaintPopup(Surface& surface) {
-    surface.FillRect({0, 0, size_.width, size_.height}, kBackground);
+    surface.FillRect({0, 0, size_.width, size_.height}, kMenuBackground);
     surface.FrameRect({0, 0, size_.width, size_.height}, kFrame, 0);  // a hairline
     for (int i = 0; i < Count(); ++i) PaintItem(surface, i);
 }
@@ -90,7 +90,7 @@ void MenuPanel::PaintItem(Surface& surface, int index) const {
                          item.disabled ? 128 : 255);
     }
     x += iconWidth_ + menu_.textMargin;
-    const Color text = item.disabled ? kDisabledText : kText;
+    const Color text = item.disabled ? kDisabledText : kMenuText;
     surface.DrawText({x, top, size_.width, top + menu_.itemHeight}, item.text, font_, text,
                      text_mode::kSingleLine | text_mode::kVCenter);
     if (!item.children.empty()) PaintArrow(surface, top, text);

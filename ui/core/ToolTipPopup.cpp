@@ -10,9 +10,9 @@ namespace zintra::ui {
 
 namespace {
 
-constexpr Color kBackground{0xFF, 0xFF, 0xE1, 255};
+constexpr Color kTipBackground{0xFF, 0xFF, 0xE1, 255};
 constexpr Color kBorder{0x76, 0x76, 0x76, 255};
-constexpr Color kText{0x00, 0x00, 0x00, 255};
+constexpr Color kTipText{0x00, 0x00, 0x00, 255};
 
 }  // namespace
 
@@ -38,9 +38,9 @@ void ToolTipPopup::Show(platform::NativeWindow owner, std::u16string_view text, 
 }
 
 void ToolTipPopup::PaintPopup(Surface& surface) {
-    surface.FillRect({0, 0, size_.width, size_.height}, kBackground);
+    surface.FillRect({0, 0, size_.width, size_.height}, kTipBackground);
     surface.DrawText({kPaddingX, kPaddingY, size_.width - kPaddingX, size_.height - kPaddingY}, text_, PopupFont(),
-                     kText, text_mode::kSingleLine | text_mode::kVCenter);
+                     kTipText, text_mode::kSingleLine | text_mode::kVCenter);
     surface.FrameRect({0, 0, size_.width, size_.height}, kBorder, 0);  // a hairline
 }
 

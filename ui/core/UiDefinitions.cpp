@@ -11,7 +11,7 @@ namespace zintra::ui {
 
 namespace {
 
-platform::Rect ParseMargin(std::string_view text) {
+platform::Rect ParseSkinMargin(std::string_view text) {
     int values[4] = {0, 0, 0, 0};
     int count = 0;
     while (count < 4) {
@@ -74,7 +74,7 @@ void UiDefinitions::LoadSkins(const std::string& document, const ResourceLoader&
         skin.kind = kind == "imglist" ? Skin::Kind::ImageList : Skin::Kind::ImageFrame;
         skin.source = entry.attribute("src").as_string();
         skin.states = std::clamp(ParseIntOr(entry.attribute("states").as_string(), 1), 1, 64);
-        skin.margin = ParseMargin(entry.attribute("margin").as_string());
+        skin.margin = ParseSkinMargin(entry.attribute("margin").as_string());
         skin.tile = ParseBoolOr(entry.attribute("tile").as_string(), false);
         if (auto bytes = loader(skin.source)) {
             if (auto size = PngSize(*bytes)) skin.imageSize = *size;
