@@ -69,6 +69,8 @@ void CMainDlg::EnterTray() {
     // answer about ours (msg::kDesktopShortcutSettled).
     if (DesktopShortcut().state == ui::DesktopShortcut::State::Asking) {
         startNoticesWaiting_ = true;
+        // A desktop that never answers must not swallow the other notices.
+        SetTimer(kStartNoticesTimerId, kDesktopShortcutPatienceMs);
         return;
     }
     ShowStartNotices();
@@ -79,6 +81,7 @@ ui::DesktopShortcut CMainDlg::DesktopShortcut() const {
 }
 
 void CMainDlg::ShowStartNotices() {
+    if (startNoticesWaiting_) KillTimer(kStartNoticesTimerId);
     startNoticesWaiting_ = false;
     // Said even without an icon: the desktop shows notices all the same.
     SShellNotifyIcon* icon = TrayIcon();
@@ -189,6 +192,10 @@ std::optional<std::intptr_t> CMainDlg::OnWindowMessage(std::uint32_t message, st
             }
             return 0;
         case msg::kTimer:
+            if (wParam == kStartNoticesTimerId) {
+                if (startNoticesWaiting_) ShowStartNotices();
+                return 0;
+            }
             // Every timer goes on to the toolkit, except the tick that ends a run at its limit.
             if (!engine_.OnTimer(wParam)) return 0;
             return std::nullopt;

@@ -100,6 +100,7 @@ private:
     std::u16string startInputProblem_;
     // The start's notices wait for the desktop's answer about the shortcut.
     bool startNoticesWaiting_ = false;
+    static constexpr std::uint32_t kDesktopShortcutPatienceMs = 10000;
     // The last settings window; it lives until the next one is opened.
     std::unique_ptr<CSettingDlg> settingDlg_;
     bool settingsOpen_ = false;  // the settings window holds the start/stop hotkey

@@ -165,6 +165,19 @@ TEST_F(DesktopShortcutTest, TheDesktopsOtherKeysAreSaidAndShownBesideTheHotkeyUn
     EXPECT_EQ(NoticesSaying(kShortcutNotice), 1) << "the new keys are not bound: how to bind the command";
 }
 
+TEST_F(DesktopShortcutTest, ADesktopThatNeverAnswersDoesNotSwallowTheStartNotices) {
+    desktop.SetInputProblem("无法点击");
+    Restart();
+    EXPECT_EQ(NoticesSaying(u"无法点击"), 0) << "waiting for the desktop's answer";
+    desktop.AdvanceBy(15000);
+    desktop.DispatchPosted();
+    EXPECT_EQ(NoticesSaying(u"无法点击"), 1);
+    EXPECT_EQ(NoticesSaying(kShortcutNotice), 0) << "the desktop may still bind it";
+    Settle(ui::DesktopShortcut::State::NotBound);
+    EXPECT_EQ(NoticesSaying(kShortcutNotice), 1) << "a late refusal is still said";
+    EXPECT_EQ(NoticesSaying(u"无法点击"), 1) << "said once";
+}
+
 TEST_F(DesktopShortcutTest, ClicksThatCannotReachTheDesktopAreSaidBeforeTheDesktopsKeys) {
     desktop.SetInputProblem("无法点击");
     Restart();
