@@ -55,7 +55,7 @@ class GnomeSessionCase(unittest.TestCase):
         cls.counts_file = cls.session.home / "counts"
         width, height = COUNTER_SIZE
         cls.session.spawn("counter", [os.environ["ZINTRA_WL_CLICK_COUNTER"], str(cls.counts_file), "zintra counter",
-                                      str(width), str(height)])
+                                      str(width), str(height), str(cls.counts_file) + ".events"])
         wait_for(lambda: Path(f"{cls.counts_file}.ready").exists(), 30, what="the Wayland counter")
 
     @classmethod
@@ -191,7 +191,10 @@ class ZintraInGnome(GnomeSessionCase):
             pass  # said below with the counts
         counts = self.counts()
         self.assertLessEqual(counts[down], before.get(down, 0) + limit, "the run went past its limit")
-        self.assertEqual(counts[down] - before.get(down, 0), counts[up] - before.get(up, 0), "half a click")
+        events = Path(f"{self.counts_file}.events")
+        tail = events.read_text().splitlines()[-2 * limit - 2:] if events.exists() else []
+        self.assertEqual(counts[down] - before.get(down, 0), counts[up] - before.get(up, 0),
+                         "half a click; the counter's last events: " + " | ".join(tail))
         return counts
 
     def test_clicks_at_the_pointer_reach_a_wayland_window_without_moving_it(self):
