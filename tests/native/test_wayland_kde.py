@@ -5,7 +5,6 @@ reaches; the desktop's shortcut is pressed through kwin's own shortcut
 service, as kwin does when its keys are pressed."""
 
 import os
-import shutil
 import sys
 import time
 import unittest
@@ -15,10 +14,9 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent))
 from harness.desktop import wait_for  # noqa: E402
 from harness.kde_session import KdeSession, missing_packages  # noqa: E402
 from harness.clicks import mouse_data  # noqa: E402
-from harness.native import NativeProgram, native_output_dir, store_text  # noqa: E402
-from test_wayland_gnome import read_counts  # noqa: E402
+from harness.native import NativeProgram, store_text  # noqa: E402
+from harness.session_case import COUNTER_SIZE, CompositorSessionCase  # noqa: E402
 
-COUNTER_SIZE = (1200, 900)
 # kwin centres the counter on the 1280x1024 screen.
 COUNTER_AT = ((1280 - COUNTER_SIZE[0]) // 2, (1024 - COUNTER_SIZE[1]) // 2)
 # kglobalaccel's component (the KDE portal names it after the session's token) and action.
@@ -27,41 +25,18 @@ COMPONENT, ACTION = "zintrakeys", "start-stop"
 CTRL_SHIFT_F8 = 0x04000000 | 0x02000000 | 0x01000037
 
 
-class ZintraInKde(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        missing = missing_packages()
-        if missing:
-            raise unittest.SkipTest(f"{missing} is not installed (scripts/setup-deps.sh installs it)")
-        cls.out = native_output_dir() / cls.__name__
-        shutil.rmtree(cls.out, ignore_errors=True)
-        cls.out.mkdir(parents=True)
-        cls.session = KdeSession(cls.out)
-        cls.session.env.update({
-            "ZINTRA_UPDATE_URL": "http://127.0.0.1:9/update/update.json",
-            "ZINTRA_REPORT_URL": "http://127.0.0.1:9/data.html",
-        })
-        cls.counts_file = cls.session.home / "counts"
-        width, height = COUNTER_SIZE
-        try:
-            cls.session.spawn("counter", [os.environ["ZINTRA_WL_CLICK_COUNTER"], str(cls.counts_file),
-                                          "zintra counter", str(width), str(height)])
-            wait_for(lambda: Path(f"{cls.counts_file}.ready").exists(), 30, what="the Wayland counter")
-        except BaseException:
-            cls.session.close()  # tearDownClass does not run after a failed setUpClass
-            raise
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
+class ZintraInKde(CompositorSessionCase):
+    session_class = KdeSession
+    missing_packages = staticmethod(missing_packages)
+    session_env = {
+        "ZINTRA_UPDATE_URL": "http://127.0.0.1:9/update/update.json",
+        "ZINTRA_REPORT_URL": "http://127.0.0.1:9/data.html",
+    }
 
     def tearDown(self):
         if getattr(self, "program", None) is not None and self.program.process.poll() is None:
             self.program.process.terminate()
             self.program.process.wait(10)
-
-    def counts(self):
-        return read_counts(self.counts_file)
 
     def log_text(self):
         return self.program.log_path.read_text(encoding="utf-8", errors="replace")
@@ -84,16 +59,6 @@ class ZintraInKde(unittest.TestCase):
     def press_shortcut(self):
         self.assertIsNotNone(self.session.kglobalaccel(f"/component/{COMPONENT}", "org.kde.kglobalaccel.Component",
                                                        "invokeShortcut", f"string:{ACTION}"))
-
-    def wait_counts(self, expected, timeout=20):
-        """Waits until the counter holds at least `expected` ({"LD": n, ...}); its counts then."""
-        def reached():
-            counts = self.counts()
-            return counts if all(counts.get(k, 0) >= n for k, n in expected.items()) else None
-        try:
-            return wait_for(reached, timeout, interval=0.1, what=f"clicks {expected}")
-        except TimeoutError:
-            self.fail(f"the counter holds {self.counts()}, not {expected}; the program said: {self.log_text()}")
 
     def test_the_stored_hotkey_is_the_desktops_shortcut_and_starts_and_stops_clicking(self):
         ctrl_shift = 0x0002 | 0x0004
