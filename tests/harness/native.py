@@ -138,6 +138,22 @@ class NativeDesktop(XDesktop):
         shutil.rmtree(self.home, ignore_errors=True)
 
 
+def bus_config(listen):
+    """A session bus configuration that lets the tests watch every message; `listen` its address."""
+    return f"""<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>{listen}</listen>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+"""
+
+
 class PrivateSessionBus:
     """A dbus-daemon of the test's own."""
 

@@ -8,7 +8,7 @@ import unittest
 from pathlib import Path
 
 from harness.desktop import wait_for
-from harness.native import native_output_dir
+from harness.native import NativeProgram, native_output_dir, store_text
 
 COUNTER_SIZE = (1200, 900)
 
@@ -28,11 +28,15 @@ def read_counts(path):
 
 class CompositorSessionCase(unittest.TestCase):
     """Subclasses name `session_class` (its module's `missing_packages` as
-    `missing_packages`) and may add `session_env`."""
+    `missing_packages`); a test that starts the program keeps it in `program`."""
 
     session_class = None
     missing_packages = None
-    session_env = {}
+    # Servers the program talks to: a loopback port that refuses at once.
+    session_env = {
+        "ZINTRA_UPDATE_URL": "http://127.0.0.1:9/update/update.json",
+        "ZINTRA_REPORT_URL": "http://127.0.0.1:9/data.html",
+    }
 
     @classmethod
     def setUpClass(cls):
@@ -58,6 +62,23 @@ class CompositorSessionCase(unittest.TestCase):
     def tearDownClass(cls):
         cls.session.close()
 
+    def tearDown(self):
+        if getattr(self, "program", None) is not None and self.program.process.poll() is None:
+            self.program.process.terminate()
+            self.program.process.wait(10)
+
+    def start_program(self, record):
+        """zintra started as the session's user, on a store holding `record`."""
+        store = self.session.home / "config" / "zintra" / "store"
+        store.parent.mkdir(parents=True, exist_ok=True)
+        store.write_text(store_text({"MouseData": (3, record)}))
+        for path in (store.parent.parent, store.parent, store):
+            os.chown(path, self.session.uid, self.session.gid)
+        self.program = NativeProgram(self.session, "zintra")
+
+    def log_text(self):
+        return self.program.log_path.read_text(encoding="utf-8", errors="replace")
+
     def counts(self):
         return read_counts(self.counts_file)
 
@@ -74,6 +95,5 @@ class CompositorSessionCase(unittest.TestCase):
         try:
             return wait_for(reached, timeout, interval=0.1, what=f"clicks {expected}")
         except TimeoutError:
-            said = getattr(self, "program", None)
-            log = f"; the program said: {said.log_path.read_text(errors='replace')}" if said is not None else ""
+            log = f"; the program said: {self.log_text()}" if getattr(self, "program", None) is not None else ""
             self.fail(f"the counter holds {self.counts()}, not {expected}{log}")

@@ -15,23 +15,11 @@ import time
 from pathlib import Path
 
 from harness.desktop import wait_for
-from harness.native import NativeDesktop, X11ClickTarget
+from harness.native import NativeDesktop, X11ClickTarget, bus_config
 
 USER = "zintra-wl"
 SIZE = (1280, 800)
 WL_COUNTER_TITLE = "ZintraWaylandCounter"
-BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir={folder}</listen>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
 
 
 def test_user():
@@ -121,7 +109,7 @@ class SwayDesktop(NativeDesktop):
     def start_session_bus(self):
         """A session bus of the user's that starts no service on demand; its address."""
         config = self.home / "bus.conf"
-        config.write_text(BUS_CONFIG.format(folder=self.runtime))
+        config.write_text(bus_config(f"unix:dir={self.runtime}"))
         os.chown(config, self.uid, self.gid)
         out = self.run("dbus-daemon", f"--config-file={config}", "--fork", "--print-address=1", "--print-pid=1")
         address, pid = out.stdout.decode().split()

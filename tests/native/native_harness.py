@@ -7,7 +7,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent))
 from harness.clicks import mouse_data, summary  # noqa: E402,F401
 from harness.desktop import VirtualDisplay, wait_for  # noqa: E402,F401
 from harness.native import (PROGRAM_KEY, ManagedTestCase, NativeDesktop, NativeProgram, NativeTestCase,  # noqa: E402,F401
-                            PrivateSessionBus, X11ClickTarget, XEmbedTray, read_store, store_text)
+                            PrivateSessionBus, X11ClickTarget, XEmbedTray, bus_config, read_store, store_text)
 from harness.screen import CONVERT, MappedScreen, pixels  # noqa: E402,F401
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))

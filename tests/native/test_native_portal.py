@@ -22,7 +22,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from native_harness import (NativeProgram, NativeTestCase, X11ClickTarget, mouse_data, read_store,  # noqa: E402
+from native_harness import (NativeProgram, NativeTestCase, X11ClickTarget, bus_config, mouse_data, read_store,  # noqa: E402
                             store_text, wait_for)
 from test_native_tray import PEER_PYTHON, PrivateSessionBus  # noqa: E402
 
@@ -38,26 +38,13 @@ SHORTCUT_NOTICE_LOGGED = "bind `zintra --toggle` to a desktop shortcut"
 SHORTCUT_NOTICE_FLAG = "shortcutnoticeshown"
 
 
-# A session bus that starts no service on demand: the machine's own portal
-# (installed for other tests) must never answer in place of the stand-in.
-BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
-
-
 class BusWithoutActivation(PrivateSessionBus):
+    """A session bus that starts no service on demand: the machine's own portal
+    (installed for other tests) must never answer in place of the stand-in."""
+
     def __init__(self, folder):
         config = folder / "bus.conf"
-        config.write_text(BUS_CONFIG)
+        config.write_text(bus_config("unix:tmpdir=/tmp"))
         out = subprocess.run(["dbus-daemon", f"--config-file={config}", "--fork", "--print-address=1",
                               "--print-pid=1"], capture_output=True, text=True, check=True, timeout=30).stdout.split()
         self.address, self.pid = out[0], int(out[1])

@@ -4,7 +4,6 @@ desktop's own "Remote desktop" dialog is answered by the test through
 mutter's remote-desktop API; clicks are counted by a Wayland-native window,
 which XTest never reaches."""
 
-import os
 import sys
 import time
 import unittest
@@ -14,7 +13,6 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent))
 from harness.desktop import wait_for  # noqa: E402
 from harness.gnome_session import APPROVE, APPROVE_WITH_SCREEN, DENY, DENY_WITH_SCREEN, GnomeSession, missing_packages  # noqa: E402
 from harness.clicks import mouse_data  # noqa: E402
-from harness.native import NativeProgram, store_text  # noqa: E402
 from harness.screen import pixels  # noqa: E402
 from harness.session_case import COUNTER_SIZE, CompositorSessionCase  # noqa: E402
 
@@ -96,34 +94,14 @@ class PortalInGnome(GnomeSessionCase):
 class ZintraInGnome(GnomeSessionCase):
     """The program itself in the GNOME Wayland session, an X11 client of its Xwayland."""
 
-    def setUp(self):
-        self.session.env.update({
-            # Servers the program talks to: a loopback port that refuses at once.
-            "ZINTRA_UPDATE_URL": "http://127.0.0.1:9/update/update.json",
-            "ZINTRA_REPORT_URL": "http://127.0.0.1:9/data.html",
-        })
-
-    def tearDown(self):
-        if getattr(self, "program", None) is not None and self.program.process.poll() is None:
-            self.program.process.terminate()
-            self.program.process.wait(10)
-
     def start(self, record):
         """zintra on `record`, its window raised, the pointer over the counter (not over zintra)."""
-        store = self.session.home / "config" / "zintra" / "store"
-        store.parent.mkdir(parents=True, exist_ok=True)
-        store.write_text(store_text({"MouseData": (3, record)}))
-        for path in (store.parent.parent, store.parent, store):
-            os.chown(path, self.session.uid, self.session.gid)
-        self.program = NativeProgram(self.session, "zintra")
+        self.start_program(record)
         # mutter keeps a new window that asked for no focus below the focused one, as a launcher would not.
         self.session.xdotool("search", "--name", "^Zintra$", "windowactivate", "--sync")
         with self.session.remote() as helper:
             self.point_into_counter(helper)
         time.sleep(0.5)
-
-    def log_text(self):
-        return self.program.log_path.read_text(encoding="utf-8", errors="replace")
 
     def test_its_window_shows_on_the_wayland_desktop(self):
         self.start(mouse_data())

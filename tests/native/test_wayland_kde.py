@@ -4,7 +4,6 @@ back-end. Clicks are counted by a Wayland-native window, which XTest never
 reaches; the desktop's shortcut is pressed through kwin's own shortcut
 service, as kwin does when its keys are pressed."""
 
-import os
 import sys
 import time
 import unittest
@@ -14,7 +13,6 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent))
 from harness.desktop import wait_for  # noqa: E402
 from harness.kde_session import KdeSession, missing_packages  # noqa: E402
 from harness.clicks import mouse_data  # noqa: E402
-from harness.native import NativeProgram, store_text  # noqa: E402
 from harness.session_case import COUNTER_SIZE, CompositorSessionCase  # noqa: E402
 
 # kwin centres the counter on the 1280x1024 screen.
@@ -28,26 +26,6 @@ CTRL_SHIFT_F8 = 0x04000000 | 0x02000000 | 0x01000037
 class ZintraInKde(CompositorSessionCase):
     session_class = KdeSession
     missing_packages = staticmethod(missing_packages)
-    session_env = {
-        "ZINTRA_UPDATE_URL": "http://127.0.0.1:9/update/update.json",
-        "ZINTRA_REPORT_URL": "http://127.0.0.1:9/data.html",
-    }
-
-    def tearDown(self):
-        if getattr(self, "program", None) is not None and self.program.process.poll() is None:
-            self.program.process.terminate()
-            self.program.process.wait(10)
-
-    def log_text(self):
-        return self.program.log_path.read_text(encoding="utf-8", errors="replace")
-
-    def start(self, record):
-        store = self.session.home / "config" / "zintra" / "store"
-        store.parent.mkdir(parents=True, exist_ok=True)
-        store.write_text(store_text({"MouseData": (3, record)}))
-        for path in (store.parent.parent, store.parent, store):
-            os.chown(path, self.session.uid, self.session.gid)
-        self.program = NativeProgram(self.session, "zintra")
 
     def shortcut_keys(self):
         reply = self.session.kglobalaccel(f"/component/{COMPONENT}", "org.kde.kglobalaccel.Component",
@@ -64,7 +42,7 @@ class ZintraInKde(CompositorSessionCase):
         ctrl_shift = 0x0002 | 0x0004
         # A fixed point, clicked through the portal's screen-cast stream: kwin's
         # pointer starts over the program's own window.
-        self.start(mouse_data(interval=0.05, vk=0x77, modifiers=ctrl_shift, use_fixed=1, x=300, y=250))
+        self.start_program(mouse_data(interval=0.05, vk=0x77, modifiers=ctrl_shift, use_fixed=1, x=300, y=250))
         wait_for(lambda: self.shortcut_keys() == [CTRL_SHIFT_F8], 20, interval=0.5,
                  what=f"Ctrl+Shift+F8 bound in kwin (now {self.shortcut_keys()}); the program said: {self.log_text()}")
         # Bound as the session began: its BindShortcuts would open the desktop's settings at every start.
@@ -82,7 +60,7 @@ class ZintraInKde(CompositorSessionCase):
 
     # Runs after the test above (by name): kwin keeps the keys it bound then.
     def test_then_clicks_at_the_pointer_reach_a_wayland_window_and_stop_at_the_limit(self):
-        self.start(mouse_data(click_type=1, interval=0.05, use_limit=1, limit=4))  # the hotkey F8
+        self.start_program(mouse_data(click_type=1, interval=0.05, use_limit=1, limit=4))  # the hotkey F8
         # The desktop keeps the keys it has for the shortcut: the user is told which work.
         wait_for(lambda: "the desktop bound the start/stop shortcut to Ctrl+Shift+F8" in self.log_text(), 20,
                  what=f"the desktop's keys said; the program said: {self.log_text()}")
